@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs the Debian packages Pendulix needs to build, run and test.
+# Idempotent: the package lists are refreshed only when something is missing.
+set -eu
+
+PACKAGES="cmake make g++ pkg-config qt6-base-dev libjpeg-dev libasound2-dev python3"
+if [ "${1:-}" = "--screenshots" ]; then
+    PACKAGES="$PACKAGES xvfb trayer xdotool imagemagick"
+fi
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi

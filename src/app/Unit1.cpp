@@ -1,0 +1,375 @@
+#include "Unit1.h"
+
+#include "Unit3.h"
+#include "errorboundary.h"
+#include "journal/eventspage.h"
+#include "journal/journal.h"
+#include "messagespage.h"
+#include "platform/platform.h"
+#include "programicon.h"
+#include "programtitle.h"
+#include "schedule/newentrypage.h"
+#include "schedule/schedulerow.h"
+#include "schedule/viewpage.h"
+#include "trayicon.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using ErrorBoundary::guarded;
+
+TForm1::TForm1(Options options, QWidget *parent)
+    : QMainWindow(parent), m_options(std::move(options)), m_schedule(m_options.programDirectory),
+      m_events(m_options.programDirectory,
+               {[this](const QString &time, const QString &subject) {
+                    TabSheet1->appendHistoryRow(time, subject);
+                },
+                [this] { return TabSheet1->CheckBox_9->isChecked(); }, [this] { errorSignal(); },
+                m_options.clock, {}})
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Pendulix"));
+    setWindowIcon(programIcon());
+    resize(699, 447);
+
+    auto *central = new QWidget(this);
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = new EventsPage;
+    TabSheet3 = new NewEntryPage;
+    TabSheet4 = new ViewPage;
+    TabSheet2 = new MessagesPage;
+    PageControl1->addTab(TabSheet1, QStringLiteral("Evénements"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("Programmation Répétitive"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("Visualisation des programmations"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("TabSheet2"));
+    PageControl1->setTabVisible(3, false);
+    PageControl1->setCurrentIndex(0);
+
+    Button5 = new QPushButton(QStringLiteral("Réduire"), central);
+    Button5->setObjectName(QStringLiteral("Button5"));
+    Button5->setToolTip(QStringLiteral("Réduire dans le systray"));
+    Button5->setMinimumWidth(129);
+    Button9 = new QPushButton(QStringLiteral("Quitter"), central);
+    Button9->setObjectName(QStringLiteral("Button9"));
+    Button9->setMinimumWidth(129);
+    Button7 = new QPushButton(QStringLiteral("Aide"), central);
+    Button7->setObjectName(QStringLiteral("Button7"));
+    Button7->setMinimumWidth(97);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Button5);
+    buttons->addWidget(Button9);
+    buttons->addWidget(Button7);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(central);
+    layout->addWidget(PageControl1, 1);
+    layout->addLayout(buttons);
+    setCentralWidget(central);
+
+    connect(Button5, &QPushButton::clicked, this, guarded([this] { Button5Click(); }));
+    connect(Button9, &QPushButton::clicked, this, guarded([this] { Button9Click(); }));
+    connect(Button7, &QPushButton::clicked, this, guarded([this] { Button7Click(); }));
+    connect(TabSheet1->Button10, &QPushButton::clicked, this,
+            guarded([this] { Button10Click(); }));
+    connect(TabSheet4->Button8, &QPushButton::clicked, this, guarded([this] { Button8Click(); }));
+    connect(TabSheet4->Button4, &QPushButton::clicked, this, guarded([this] { Button4Click(); }));
+    connect(TabSheet4->Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
+    connect(TabSheet4->Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+    connect(TabSheet4, &ViewPage::entered, this, guarded([this] { TabSheet4Enter(); }));
+    connect(TabSheet4->ListView2, &QTreeWidget::itemSelectionChanged, this,
+            guarded([this] { ListView2Click(); }));
+
+    buildMenus();
+
+    // The tray icon is there before the window first shows.
+    RxTrayIcon1 = new TrayIcon(PopupMenu1, this);
+    connect(RxTrayIcon1, &TrayIcon::clicked, this, guarded([this] { RxTrayIcon1Click(); }));
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setSingleShot(true);
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, guarded([this] { Timer2Timer(); }));
+    Timer2->start();
+
+    ErrorBoundary::setHandler([this](const QString &message) {
+        ApplicationEvents1Exception(message);
+    });
+}
+
+TForm1::~TForm1()
+{
+    ErrorBoundary::setHandler({});
+}
+
+QAction *TForm1::addItem(QMenu *menu, const char *name, const QString &caption,
+                         std::function<void()> handler)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    if (handler)
+        connect(action, &QAction::triggered, this, guarded(std::move(handler)));
+    return action;
+}
+
+void TForm1::buildMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("Fichier"));
+    file->setObjectName(QStringLiteral("Fichier1"));
+    // The journal viewer and the purge come with their own windows and walker.
+    addItem(file, "Voirlesfichiersjuornaux1", QStringLiteral("Voir les fichiers journaux"), {});
+    addItem(file, "Viderlhistorique1", QStringLiteral("Vider l'historique"),
+            [this] { Button10Click(); });
+    file->addSeparator()->setObjectName(QStringLiteral("N5"));
+    addItem(file, "Supprimerlesfichiersjournaux1", QStringLiteral("Supprimer les fichiers journaux"),
+            {});
+    file->addSeparator()->setObjectName(QStringLiteral("N4"));
+    addItem(file, "Rduire2", QStringLiteral("Réduire"), [this] { Button5Click(); });
+    addItem(file, "Quitter1", QStringLiteral("Quitter"), [this] { Button9Click(); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("?"));
+    help->setObjectName(QStringLiteral("N3"));
+    addItem(help, "Aide1", QStringLiteral("Aide"), [this] { Button7Click(); });
+    addItem(help, "propos1", QStringLiteral("à propos"), [this] { propos1Click(); });
+
+    QMenu *language = menuBar()->addMenu(QStringLiteral("Langue"));
+    language->setObjectName(QStringLiteral("Language1"));
+    addItem(language, "Francais1", QStringLiteral("Francais"), {});
+    addItem(language, "English1", QStringLiteral("English"), {});
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    addItem(PopupMenu1, "Affiche1", QStringLiteral("Afficher"), [this] { Affiche1Click(); });
+    addItem(PopupMenu1, "Rduire1", QStringLiteral("Réduire"), [this] { Rduire1Click(); });
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    addItem(PopupMenu1, "N1", QStringLiteral("Quitter"), [this] { Button9Click(); });
+}
+
+void TForm1::FormCreate()
+{
+    lirefiche(true);
+    TabSheet4->Button8->setEnabled(false);
+    LastScheduleSize = m_schedule.stamp();
+}
+
+// ---- Shell -----------------------------------------------------------------
+
+void TForm1::Button5Click()
+{
+    // Without a tray host a hidden window could never be reached again: there
+    // it goes to the task bar instead.
+    if (RxTrayIcon1->isAvailable())
+        hide();
+    else
+        showMinimized();
+    m_showMainWindow = false;
+}
+
+void TForm1::Affiche1Click()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    m_showMainWindow = true;
+}
+
+void TForm1::Rduire1Click()
+{
+    Button5Click();
+}
+
+void TForm1::Button9Click()
+{
+    close();
+}
+
+void TForm1::Timer2Timer()
+{
+    Button5Click();
+    Timer2->stop();
+}
+
+void TForm1::RxTrayIcon1Click()
+{
+    Affiche1Click();
+}
+
+void TForm1::Button7Click()
+{
+    Platform::openWithAssociatedApplication(m_options.programDirectory +
+                                            QStringLiteral("aide.chm"));
+}
+
+void TForm1::propos1Click()
+{
+    if (!m_form3)
+        return;
+    m_form3->show();
+    m_form3->raise();
+    m_form3->activateWindow();
+}
+
+bool TForm1::FormClose()
+{
+    const QString question = composeExitQuestion(
+        TabSheet2->ExitMsg->text(), windowTitle(), TabSheet2->ExitMsg2->text());
+    const ExitAnswer answer =
+        m_options.exitAsker(programTitle(m_options.executableFileName), question);
+    if (answer == ExitAnswer::No) {
+        Button5Click();
+        return false;
+    }
+    return true;
+}
+
+void TForm1::endSession()
+{
+    m_sessionEnding = true;
+    RxTrayIcon1->remove();
+    QCoreApplication::quit();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (m_sessionEnding) {
+        event->accept();
+        return;
+    }
+    bool mayClose = true;
+    ErrorBoundary::run([&] { mayClose = FormClose(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Closing the main window ends the program, whatever other window is open.
+    RxTrayIcon1->remove();
+    QCoreApplication::quit();
+}
+
+// ---- Schedule --------------------------------------------------------------
+
+void TForm1::lirefiche(bool load)
+{
+    ListBox1.clear();
+    TabSheet4->clearRows();
+    if (!load)
+        return;
+    if (!m_schedule.exists()) {
+        m_schedule.CreateScheduleFile();
+        Affiche1Click();
+        PageControl1->setCurrentIndex(1);
+    }
+    const QStringList lines = m_schedule.readLines();
+    const auto fileExists = [](const QString &path) { return QFileInfo(path).isFile(); };
+    for (int index = 0; index < lines.size(); ++index) {
+        if (!lines.at(index).isEmpty())
+            TabSheet4->addRow(makeScheduleRow(index, lines.at(index), fileExists));
+        ListBox1.add(lines.at(index));
+    }
+}
+
+void TForm1::Button4Click()
+{
+    m_schedule.writeBack(ListBox1.items());
+    Button1Click();
+}
+
+void TForm1::Button1Click()
+{
+    const ScheduleFile::Stamp current = m_schedule.stamp();
+    if (current == LastScheduleSize)
+        return;
+    LastScheduleSize = current;
+    lirefiche(true);
+}
+
+void TForm1::Button3Click()
+{
+    lirefiche(true);
+}
+
+void TForm1::TabSheet4Enter()
+{
+    lirefiche(true);
+    TabSheet4->Button8->setEnabled(false);
+}
+
+void TForm1::ListView2Click()
+{
+    if (TabSheet4->firstSelectedNumber() < 0) {
+        TabSheet4->Button8->setEnabled(false);
+        return;
+    }
+    ListBox1Click();
+}
+
+void TForm1::ListBox1Click()
+{
+    const int index = TabSheet4->firstSelectedNumber();
+    if (index < 0) {
+        TabSheet4->Button8->setEnabled(false);
+        return;
+    }
+    ListBox1.setItemIndex(index);
+    if (ListBox1.itemIndex() < 0 || index == 0) {
+        TabSheet4->Button8->setEnabled(false);
+    } else {
+        TabSheet4->Button8->setEnabled(true);
+        TabSheet4->showEntry(index, readSelectedEntry(ListBox1.item(index)));
+    }
+    TabSheet4->splitEdit7();
+}
+
+void TForm1::Button8Click()
+{
+    ListBox1.DeleteAt(ListBox1.itemIndex());
+    Button4Click();
+}
+
+// ---- History and journal ---------------------------------------------------
+
+void TForm1::Button10Click()
+{
+    TabSheet1->ListView1->clear();
+}
+
+void TForm1::ApplicationEvents1Exception(const QString &message)
+{
+    m_events.recordError(message);
+}
+
+void TForm1::errorSignal()
+{
+    if (TabSheet1->CheckBox_12->isChecked())
+        Affiche1Click();
+    if (TabSheet1->CheckBox_11->isChecked()) {
+        QApplication::beep();
+        Platform::tone(100, 500);
+    }
+}
+
+void TForm1::ecrirejournal(const QString &line)
+{
+    m_events.ecrirejournal(line);
+}
+
+void TForm1::ecrire(const QString &line)
+{
+    Journal::appendToLanguageFile(m_options.programDirectory, line);
+}

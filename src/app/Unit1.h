@@ -1,0 +1,107 @@
+#pragma once
+
+#include "exitquestion.h"
+#include "journal/eventrecorder.h"
+#include "schedule/schedulefile.h"
+#include "schedule/schedulelines.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class EventsPage;
+class MessagesPage;
+class NewEntryPage;
+class QAction;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class TForm3;
+class TrayIcon;
+class ViewPage;
+
+// Form1, the main window. Its handlers keep their historical names and stay
+// thin: they read controls, call the schedule and journal code, write controls.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString programDirectory;
+        QString executableFileName;
+        ExitAsker exitAsker = askExitQuestion;
+        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    };
+
+    explicit TForm1(Options options, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    void setAboutWindow(TForm3 *form3) { m_form3 = form3; }
+    bool showMainWindowSetting() const { return m_showMainWindow; }
+
+    void FormCreate();
+
+    // Shell.
+    void Button5Click();
+    void Affiche1Click();
+    void Rduire1Click();
+    void Button9Click();
+    void Timer2Timer();
+    void RxTrayIcon1Click();
+    void Button7Click();
+    void propos1Click();
+    // Returns whether the window may close.
+    bool FormClose();
+    // The session is ending: close without asking, save nothing more.
+    void endSession();
+
+    // Schedule.
+    void lirefiche(bool load);
+    void Button4Click();
+    void Button1Click();
+    void Button3Click();
+    void TabSheet4Enter();
+    void ListView2Click();
+    void ListBox1Click();
+    void Button8Click();
+
+    // History and journal.
+    void Button10Click();
+    void ApplicationEvents1Exception(const QString &message);
+    void errorSignal();
+    void ecrirejournal(const QString &line);
+    void ecrire(const QString &line);
+    EventRecorder &events() { return m_events; }
+
+    ScheduleLines ListBox1;
+    ScheduleFile::Stamp LastScheduleSize;
+
+    QTabWidget *PageControl1;
+    EventsPage *TabSheet1;
+    NewEntryPage *TabSheet3;
+    ViewPage *TabSheet4;
+    MessagesPage *TabSheet2;
+    QPushButton *Button5;
+    QPushButton *Button9;
+    QPushButton *Button7;
+    QMenu *PopupMenu1;
+    QTimer *Timer2;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption,
+                     std::function<void()> handler);
+
+    Options m_options;
+    ScheduleFile m_schedule;
+    EventRecorder m_events;
+    TrayIcon *RxTrayIcon1 = nullptr;
+    TForm3 *m_form3 = nullptr;
+    bool m_showMainWindow = true;
+    bool m_sessionEnding = false;
+};

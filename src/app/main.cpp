@@ -1,0 +1,35 @@
+#include "Unit1.h"
+#include "Unit3.h"
+#include "application.h"
+#include "errorboundary.h"
+#include "platform/platform.h"
+
+#include <QFileInfo>
+
+int main(int argc, char *argv[])
+{
+    // Checked before anything else exists: a second instance leaves without
+    // a window, a message or a word to the one that runs.
+    if (!Platform::acquireSingleInstance(QStringLiteral("Pendulix")))
+        return 0;
+
+    Application app(argc, argv);
+    // Hiding into the tray or closing the about window must not end the program.
+    Application::setQuitOnLastWindowClosed(false);
+
+    TForm1::Options options;
+    options.programDirectory = Platform::programDirectory();
+    options.executableFileName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    TForm1 form1(options);
+    TForm3 form3;
+    form1.setAboutWindow(&form3);
+
+    Platform::onSessionEnd([&form1] { form1.endSession(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
+                     [&form1] { form1.endSession(); });
+
+    ErrorBoundary::run([&] { form1.FormCreate(); });
+    if (form1.showMainWindowSetting())
+        form1.show();
+    return app.exec();
+}

@@ -1,0 +1,31 @@
+#include "messagespage.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabSheet2"));
+    auto *layout = new QVBoxLayout(this);
+    auto label = [&](const char *name, const QString &caption) {
+        auto *l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        layout->addWidget(l);
+        return l;
+    };
+    ExitMsg = label("ExitMsg", QStringLiteral("Voulez-vous quitter "));
+    ExitMsg2 = label("ExitMsg2", QStringLiteral("Si vous quitter maintenant, les programmations des "
+                                                "tâches répétitives ne pourront plus s''effectuées"));
+    Label32 = label("Label32", QStringLiteral("et"));
+    Label33 = label("Label33", QStringLiteral(" tout(es) les "));
+    Label34 = label("Label34", QStringLiteral("à "));
+    Label35 = label("Label35", QStringLiteral(" le lundi"));
+    Label36 = label("Label36", QStringLiteral(" le mardi"));
+    Label37 = label("Label37", QStringLiteral(" le mercredi"));
+    Label38 = label("Label38", QStringLiteral(" le jeudi"));
+    Label39 = label("Label39", QStringLiteral(" le vendredi"));
+    Label40 = label("Label40", QStringLiteral(" le samedi"));
+    Label41 = label("Label41", QStringLiteral(" le dimanche"));
+    Label42 = label("Label42", QStringLiteral("Programmation "));
+    layout->addStretch();
+}

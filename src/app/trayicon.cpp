@@ -1,0 +1,30 @@
+#include "trayicon.h"
+
+#include "programicon.h"
+
+#include <QSystemTrayIcon>
+
+TrayIcon::TrayIcon(QMenu *popupMenu, QObject *parent)
+    : QObject(parent), m_icon(new QSystemTrayIcon(programIcon(), this))
+{
+    m_icon->setObjectName(QStringLiteral("RxTrayIcon1"));
+    m_icon->setToolTip(QStringLiteral("Pendulix"));
+    m_icon->setContextMenu(popupMenu);
+    connect(m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // The double-click's first click already showed the window.
+                if (reason == QSystemTrayIcon::Trigger)
+                    emit clicked();
+            });
+    m_icon->show();
+}
+
+bool TrayIcon::isAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable() && m_icon->isVisible();
+}
+
+void TrayIcon::remove()
+{
+    m_icon->hide();
+}

@@ -1,0 +1,86 @@
+#include "eventspage.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabSheet1"));
+
+    Label5 = named(new QLabel(QStringLiteral("Historique "), this), "Label5");
+
+    ListView1 = named(new QTreeWidget(this), "ListView1");
+    ListView1->setColumnCount(2);
+    ListView1->setHeaderLabels({QStringLiteral("Heures"), QStringLiteral("Fichier")});
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSortingEnabled(false);
+    ListView1->setAlternatingRowColors(true);
+    ListView1->setColumnWidth(0, 100);
+    ListView1->setColumnWidth(1, 528);
+
+    Button10 = named(new QPushButton(QStringLiteral("Vider l'historique"), this), "Button10");
+
+    GroupBox4 = named(new QGroupBox(QStringLiteral(" Suppression des fichiers journaux "), this),
+                      "GroupBox4");
+    CheckBox_1 = named(new QCheckBox(QStringLiteral("Suppression après"), GroupBox4), "CheckBox_1");
+    CheckBox_1->setChecked(true);
+    SpinEdit_1 = named(new QSpinBox(GroupBox4), "SpinEdit_1");
+    SpinEdit_1->setRange(0, 365);
+    SpinEdit_1->setValue(1);
+    Label7 = named(new QLabel(QStringLiteral("Jours"), GroupBox4), "Label7");
+    auto *purgeRow = new QHBoxLayout(GroupBox4);
+    purgeRow->addWidget(CheckBox_1);
+    purgeRow->addWidget(SpinEdit_1);
+    purgeRow->addWidget(Label7);
+    purgeRow->addStretch();
+
+    CheckBox_12 = named(new QCheckBox(QStringLiteral("Fenêtre surgissante si erreur"), this),
+                        "CheckBox_12");
+    CheckBox_11 = named(new QCheckBox(QStringLiteral("Bip si erreur"), this), "CheckBox_11");
+    CheckBox_9 = named(
+        new QCheckBox(QStringLiteral("Inscrire les événements dans un fichier journal"), this),
+        "CheckBox_9");
+    CheckBox_9->setChecked(true);
+
+    Button11 = named(new QPushButton(QStringLiteral("suppression"), this), "Button11");
+    Button11->setVisible(false);
+
+    auto *options = new QGridLayout;
+    options->addWidget(Button10, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    options->addWidget(GroupBox4, 1, 0);
+    options->addWidget(CheckBox_12, 0, 1);
+    options->addWidget(CheckBox_11, 1, 1, Qt::AlignTop);
+    options->addWidget(CheckBox_9, 2, 0, 1, 2);
+    options->setColumnStretch(1, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Label5);
+    layout->addWidget(ListView1, 1);
+    layout->addLayout(options);
+}
+
+void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
+{
+    auto *row = new QTreeWidgetItem(ListView1, {time, subject});
+    ListView1->addTopLevelItem(row);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTreeWidget;
+
+// TabSheet1 "Evénements": the history list and the journal options.
+class EventsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit EventsPage(QWidget *parent = nullptr);
+
+    // Appends a History row at the end of ListView1.
+    void appendHistoryRow(const QString &time, const QString &subject);
+
+    QLabel *Label5;
+    QTreeWidget *ListView1;
+    QPushButton *Button10;
+    QGroupBox *GroupBox4;
+    QCheckBox *CheckBox_1;
+    QSpinBox *SpinEdit_1;
+    QLabel *Label7;
+    QCheckBox *CheckBox_12;
+    QCheckBox *CheckBox_11;
+    QCheckBox *CheckBox_9;
+    QPushButton *Button11;
+};

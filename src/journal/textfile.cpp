@@ -1,0 +1,96 @@
+#include "textfile.h"
+
+#include "platform/platform.h"
+#include "runtimeerror.h"
+
+#include <QSaveFile>
+
+#include <cerrno>
+
+namespace TextFile {
+
+namespace {
+
+void writeOne(const QString &path, const char *mode, const QString &line)
+{
+    std::FILE *file = Platform::openFile(path, mode);
+    if (!file)
+        EInOutError::raiseLast();
+    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) ==
+                             size_t(bytes.size()) &&
+                         std::fflush(file) == 0;
+    const int code = written ? 0 : Platform::lastFileErrorCode();
+    if (std::fclose(file) != 0 && written)
+        EInOutError::raiseLast();
+    if (!written)
+        throw EInOutError(code);
+}
+
+} // namespace
+
+void appendLine(const QString &path, const QString &line)
+{
+    writeOne(path, "ab", line);
+}
+
+void rewriteLine(const QString &path, const QString &line)
+{
+    writeOne(path, "wb", line);
+}
+
+void replaceAll(const QString &path, const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toLocal8Bit() + "\r\n";
+    QSaveFile file(path);
+    // errno is read right after the failing call, before Qt's clean-up can touch it.
+    if (!file.open(QIODevice::WriteOnly))
+        EInOutError::raiseLast();
+    if (file.write(bytes) != bytes.size()) {
+        const int code = Platform::lastFileErrorCode();
+        file.cancelWriting();
+        throw EInOutError(code);
+    }
+    errno = 0;
+    if (!file.commit())
+        throw EInOutError(errno ? Platform::lastFileErrorCode() : 5);
+}
+
+QStringList readLines(const QString &path)
+{
+    std::FILE *file = Platform::openFile(path, "rb");
+    if (!file)
+        EInOutError::raiseLast();
+    QByteArray bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    const int code = std::ferror(file) ? Platform::lastFileErrorCode() : 0;
+    std::fclose(file);
+    if (code)
+        throw EInOutError(code);
+    return splitLines(bytes);
+}
+
+QStringList splitLines(const QByteArray &bytes)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const bool last = end < 0;
+        if (last)
+            end = bytes.size();
+        qsizetype stop = end;
+        if (stop > start && bytes.at(stop - 1) == '\r')
+            --stop;
+        lines << QString::fromLocal8Bit(bytes.constData() + start, stop - start);
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace TextFile

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// 8-bit text files in the local encoding with CR LF line ends. Every call
+// opens, writes or reads, and closes: no file stays open between two lines.
+// Failures raise EInOutError with the runtime's text.
+namespace TextFile {
+
+// Opens at the end, or creates the file when missing, and writes one line.
+void appendLine(const QString &path, const QString &line);
+
+// Creates or empties the file and writes one line.
+void rewriteLine(const QString &path, const QString &line);
+
+// Replaces the whole file with the given lines at once: either the old file
+// or the new one is left, never a part of it.
+void replaceAll(const QString &path, const QStringList &lines);
+
+// Reads the file's lines: CR LF or LF ends a line, a last line without line
+// end counts, an empty file has no lines.
+QStringList readLines(const QString &path);
+
+// The lines of a text held in memory, by the same rules.
+QStringList splitLines(const QByteArray &bytes);
+
+} // namespace TextFile

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// cron-bat.dat in the program directory: line 0 the header line, then one
+// entry per line, ten '|'-terminated fields each. Every routine raises
+// EInOutError with the runtime's text on failure.
+class ScheduleFile
+{
+public:
+    explicit ScheduleFile(const QString &programDirectory);
+
+    const QString &path() const { return m_path; }
+    bool exists() const;
+
+    // Creates or empties the file and writes one empty line: exactly CR LF.
+    void CreateScheduleFile() const;
+    void RewriteScheduleFile(const QString &line) const;
+    void AppendScheduleLine(const QString &line) const;
+    void AppendEntry(const QString &minute, const QString &hour, const QString &monday,
+                     const QString &tuesday, const QString &wednesday, const QString &thursday,
+                     const QString &friday, const QString &saturday, const QString &sunday,
+                     const QString &target) const;
+
+    QStringList readLines() const;
+    // The write back: all lines at once, or the old file left whole. An empty
+    // list writes nothing.
+    void writeBack(const QStringList &lines) const;
+
+    // What the reload check compares: an outside edit that keeps the size
+    // still changes the last-write time.
+    struct Stamp
+    {
+        qint64 size = 0;
+        QDateTime modified;
+        bool operator==(const Stamp &) const = default;
+    };
+    Stamp stamp() const;
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// One row of the schedule view, built from a non-empty line of the file.
+struct ScheduleRow
+{
+    QString number; // "N°": the line's index, three digits at least
+    QString time;   // "H": hh:mm, then " *" for an interval entry
+    QString source; // program part of the target, or the whole target
+    QString target; // "Cible": the parameter part, or empty
+};
+
+// The program and parameter parts of a target, cut at the first blank after
+// the first '.'-separated extension.
+struct TargetParts
+{
+    QString program;
+    QString parameters;
+};
+
+TargetParts splitTarget(const QString &target);
+
+using FileExists = std::function<bool(const QString &path)>;
+
+ScheduleRow makeScheduleRow(int index, const QString &line, const FileExists &fileExists);
+
+// The split made on the selected entry's target: a target whose second
+// '.'-piece holds no blank stands whole as program part.
+TargetParts selectionParts(const QString &target);
+
+// The fields of one line as the view shows them after a selection.
+struct SelectedEntry
+{
+    QString minute;
+    QString hour;
+    bool days[7] = {};
+    QString target;
+};
+
+SelectedEntry readSelectedEntry(const QString &line);

@@ -1,0 +1,143 @@
+#include "viewpage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+template <typename T>
+T *hidden(T *widget, const char *name)
+{
+    named(widget, name)->setVisible(false);
+    return widget;
+}
+
+} // namespace
+
+ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TabSheet4"));
+
+    ListView2 = named(new QTreeWidget(this), "ListView2");
+    ListView2->setColumnCount(4);
+    ListView2->setHeaderLabels(
+        {QStringLiteral("N°"), QStringLiteral("H"), QStringLiteral("Source"), QStringLiteral("Cible")});
+    ListView2->setRootIsDecorated(false);
+    ListView2->setUniformRowHeights(true);
+    ListView2->setSortingEnabled(false);
+    ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView2->setAlternatingRowColors(true);
+    ListView2->setColumnWidth(1, 55);
+    ListView2->header()->setStretchLastSection(false);
+    ListView2->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    ListView2->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+
+    GroupBox3 = named(new QGroupBox(QStringLiteral("Jours"), this), "GroupBox3");
+    GroupBox3->setFixedHeight(61);
+    auto *days = new QHBoxLayout(GroupBox3);
+    const char *dayNames[] = {"Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi", "Dimanche"};
+    QCheckBox **boxes[] = {&CheckBox2, &CheckBox3, &CheckBox4, &CheckBox5,
+                           &CheckBox6, &CheckBox7, &CheckBox8};
+    for (int day = 0; day < 7; ++day) {
+        *boxes[day] = new QCheckBox(QString::fromLatin1(dayNames[day]), GroupBox3);
+        (*boxes[day])->setObjectName(QStringLiteral("CheckBox%1").arg(day + 2));
+        days->addWidget(*boxes[day]);
+    }
+
+    Button8 = named(new QPushButton(QStringLiteral("Suppimer"), this), "Button8");
+    Button8->setToolTip(QStringLiteral("Supprime la ligne de programmation"));
+    Button8->setMinimumWidth(100);
+
+    Edit10 = hidden(new QLineEdit(this), "Edit10");
+    Edit5 = hidden(new QLineEdit(this), "Edit5");
+    Edit5->setEnabled(false);
+    Edit6 = hidden(new QLineEdit(this), "Edit6");
+    Edit6->setEnabled(false);
+    Edit7 = hidden(new QLineEdit(this), "Edit7");
+    Edit2 = hidden(new QLineEdit(this), "Edit2");
+    Edit1 = hidden(new QLineEdit(this), "Edit1");
+    Label1 = hidden(new QLabel(QStringLiteral("Minutes"), this), "Label1");
+    Label2 = hidden(new QLabel(QStringLiteral("Heures"), this), "Label2");
+    Label3 = hidden(new QLabel(QStringLiteral("Paramètres"), this), "Label3");
+    Label4 = hidden(new QLabel(this), "Label4");
+    Button4 = hidden(new QPushButton(QStringLiteral("Enregistrer"), this), "Button4");
+    Button4->setToolTip(QStringLiteral("Enregistre les lignes de programmations"));
+    Button3 = hidden(new QPushButton(QStringLiteral("Actualiser"), this), "Button3");
+    Button3->setToolTip(QStringLiteral("Actualise les lignes de programmation supprimées"));
+    Button1 = hidden(new QPushButton(this), "Button1");
+
+    auto *buttonStrip = new QHBoxLayout;
+    buttonStrip->addStretch();
+    buttonStrip->addWidget(Button8);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(ListView2, 1);
+    layout->addWidget(GroupBox3);
+    layout->addLayout(buttonStrip);
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (now && isAncestorOf(now) && !(old && isAncestorOf(old)))
+            emit entered();
+    });
+}
+
+void ViewPage::clearRows()
+{
+    ListView2->clear();
+}
+
+void ViewPage::addRow(const ScheduleRow &row)
+{
+    ListView2->addTopLevelItem(
+        new QTreeWidgetItem({row.number, row.time, row.source, row.target}));
+}
+
+int ViewPage::firstSelectedNumber() const
+{
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = ListView2->topLevelItem(i);
+        if (item->isSelected())
+            return item->text(0).toInt();
+    }
+    return -1;
+}
+
+QCheckBox *ViewPage::dayBox(int day) const
+{
+    QCheckBox *const boxes[] = {CheckBox2, CheckBox3, CheckBox4, CheckBox5,
+                                CheckBox6, CheckBox7, CheckBox8};
+    return boxes[day];
+}
+
+void ViewPage::showEntry(int index, const SelectedEntry &entry)
+{
+    Edit10->setText(QString::number(index));
+    Edit5->setText(entry.minute);
+    Edit6->setText(entry.hour);
+    for (int day = 0; day < 7; ++day)
+        dayBox(day)->setChecked(entry.days[day]);
+    Edit7->setText(entry.target);
+}
+
+void ViewPage::splitEdit7()
+{
+    const TargetParts parts = selectionParts(Edit7->text());
+    Label4->setText(parts.program);
+    Edit2->setText(parts.parameters);
+}

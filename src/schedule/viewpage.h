@@ -1,0 +1,47 @@
+#pragma once
+
+#include "schedulerow.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// TabSheet4 "Visualisation des programmations": one row per entry, the days
+// of the selected entry, and "Suppimer".
+class ViewPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ViewPage(QWidget *parent = nullptr);
+
+    void clearRows();
+    void addRow(const ScheduleRow &row);
+    // The "N°" of the first selected row in list order, -1 when none is selected.
+    int firstSelectedNumber() const;
+    // Fills the hidden fields and the day boxes from the selected line.
+    void showEntry(int index, const SelectedEntry &entry);
+    // Splits Edit7 as it now stands into Label4 and Edit2.
+    void splitEdit7();
+
+    QTreeWidget *ListView2;
+    QGroupBox *GroupBox3;
+    QCheckBox *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7, *CheckBox8;
+    QPushButton *Button8;
+
+    // Hidden controls that carry the selection and the file operations.
+    QLineEdit *Edit10, *Edit5, *Edit6, *Edit7, *Edit2, *Edit1;
+    QLabel *Label1, *Label2, *Label3, *Label4;
+    QPushButton *Button4, *Button3, *Button1;
+
+signals:
+    // The keyboard focus moved into the page from outside it.
+    void entered();
+
+private:
+    QCheckBox *dayBox(int day) const;
+};
