@@ -1,9 +1,9 @@
 #include "Unit3.h"
 
+#include "aboutpicture.h"
 #include "errorboundary.h"
 #include "jpegimage.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,18 +11,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QPixmap aboutPicture()
-{
-    QFile file(QStringLiteral(":/about.jpg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QPixmap::fromImage(decodeJpeg(file.readAll()));
-}
-
-} // namespace
 
 TForm3::TForm3(QWidget *parent) : QDialog(parent)
 {
@@ -42,7 +30,7 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent)
     Image1->setFrameShape(QFrame::Box);
     Image1->setFixedSize(57, 57);
     Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(aboutPicture());
+    Image1->setPixmap(QPixmap::fromImage(decodeJpeg(aboutPictureJpeg())));
 
     Label1 = new QLabel(QStringLiteral("Pendulix"), panel);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -3,7 +3,8 @@
 #include "platform/platform.h"
 #include "runtimeerror.h"
 
-#include <QSaveFile>
+#include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 
@@ -44,18 +45,31 @@ void replaceAll(const QString &path, const QStringList &lines)
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toLocal8Bit() + "\r\n";
-    QSaveFile file(path);
-    // errno is read right after the failing call, before Qt's clean-up can touch it.
-    if (!file.open(QIODevice::WriteOnly))
+
+    // Not QSaveFile: it reports success for a file the disk could not hold
+    // whole (a short write past a size limit), which would lose the schedule.
+    const QString temporary =
+        path + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                             QLatin1Char('0'));
+    std::FILE *file = Platform::openFile(temporary, "wbx");
+    if (!file)
         EInOutError::raiseLast();
-    if (file.write(bytes) != bytes.size()) {
-        const int code = Platform::lastFileErrorCode();
-        file.cancelWriting();
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) ==
+                             size_t(bytes.size()) &&
+                         Platform::syncFile(file);
+    int code = written ? 0 : Platform::lastFileErrorCode();
+    if (std::fclose(file) != 0 && !code)
+        code = Platform::lastFileErrorCode();
+    if (!code) {
+        if (QFile::exists(path))
+            QFile::setPermissions(temporary, QFile::permissions(path));
+        if (!Platform::replaceFile(temporary, path))
+            code = Platform::lastFileErrorCode();
+    }
+    if (code) {
+        QFile::remove(temporary);
         throw EInOutError(code);
     }
-    errno = 0;
-    if (!file.commit())
-        throw EInOutError(errno ? Platform::lastFileErrorCode() : 5);
 }
 
 QStringList readLines(const QString &path)

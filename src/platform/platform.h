@@ -32,6 +32,13 @@ QString longTimeText(const QTime &time);
 // Opens a file as the C runtime does ("rb", "wb", "ab"), with the native path.
 std::FILE *openFile(const QString &path, const char *mode);
 
+// Flushes a file written through openFile to the disk; false on failure.
+bool syncFile(std::FILE *file);
+
+// Puts `from` in the place of `to` in one step: a reader sees the old file or
+// the new one, never a mix. False on failure, with lastFileErrorCode set.
+bool replaceFile(const QString &from, const QString &to);
+
 // The runtime's input/output error code of the last failed file call of this
 // thread: 2 not found, 3 bad name, 4 too many open files, 5 access denied,
 // 101 disk full, otherwise the system's own error number.

@@ -124,6 +124,16 @@ std::FILE *openFile(const QString &path, const char *mode)
     return std::fopen(QFile::encodeName(path).constData(), mode);
 }
 
+bool syncFile(std::FILE *file)
+{
+    return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
+}
+
+bool replaceFile(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
 int lastFileErrorCode()
 {
     switch (errno) {

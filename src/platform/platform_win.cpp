@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cerrno>
+#include <io.h>
 
 namespace Platform {
 
@@ -53,6 +54,19 @@ std::FILE *openFile(const QString &path, const char *mode)
     const QString wideMode = QString::fromLatin1(mode);
     return _wfopen(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
                    reinterpret_cast<const wchar_t *>(wideMode.utf16()));
+}
+
+bool syncFile(std::FILE *file)
+{
+    return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
+bool replaceFile(const QString &from, const QString &to)
+{
+    SetLastError(0);
+    return MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 int lastFileErrorCode()

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+// A program directory of its own for one test: a temporary folder, given
+// with the trailing separator the program expects.
+class TestProgramDir
+{
+public:
+    TestProgramDir();
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const; // with trailing separator
+    QString file(const QString &name) const { return path() + name; }
+
+    void write(const QString &name, const QByteArray &bytes) const;
+    QByteArray read(const QString &name) const;
+    // Sets a file's last-write time, as an editor saving later would.
+    static void setModified(const QString &path, const QDateTime &time);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A clock the test moves by hand.
+class FakeClock
+{
+public:
+    explicit FakeClock(QDateTime now) : m_now(std::move(now)) {}
+    QDateTime now() const { return m_now; }
+    void set(const QDateTime &now) { m_now = now; }
+    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+
+private:
+    QDateTime m_now;
+};

@@ -1,0 +1,89 @@
+#include "app/exitquestion.h"
+#include "app/programtitle.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+class TestExitQuestion : public QObject
+{
+    Q_OBJECT
+private slots:
+    void composesTwoBlanksAndALoneCr();
+    void titleFromExecutableName_data();
+    void titleFromExecutableName();
+    void boxButtons_data();
+    void boxButtons();
+};
+
+void TestExitQuestion::composesTwoBlanksAndALoneCr()
+{
+    QCOMPARE(composeExitQuestion(QStringLiteral("Voulez-vous quitter "), QStringLiteral("Pendulix"),
+                                 QStringLiteral("Si vous quitter maintenant")),
+             QStringLiteral("Voulez-vous quitter  Pendulix\rSi vous quitter maintenant"));
+}
+
+void TestExitQuestion::titleFromExecutableName_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("linux") << "Pendulix" << "Pendulix";
+    QTest::newRow("windows") << "Pendulix.exe" << "Pendulix";
+    QTest::newRow("upper case") << "PENDULIX.EXE" << "Pendulix";
+    QTest::newRow("first dot ends it, first letter kept") << "my.tool.exe" << "my";
+}
+
+void TestExitQuestion::titleFromExecutableName()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, title);
+    QCOMPARE(programTitle(fileName), title);
+}
+
+void TestExitQuestion::boxButtons_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Enter is Oui") << int(Qt::Key_Return) << int(ExitAnswer::Yes);
+    QTest::newRow("Escape is Non") << int(Qt::Key_Escape) << int(ExitAnswer::No);
+}
+
+void TestExitQuestion::boxButtons()
+{
+    QFETCH(int, key);
+    QFETCH(int, answer);
+    QString title, text;
+    QStringList buttons;
+    bool iconless = false;
+    // The box is modal: inspect it and answer from a timer inside its own loop.
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        iconless = box->icon() == QMessageBox::NoIcon;
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text();
+        QCOMPARE(box->defaultButton()->text(), QStringLiteral("&Oui"));
+        QCOMPARE(box->escapeButton()->text(), QStringLiteral("&Non"));
+        QTest::keyClick(box, Qt::Key(key));
+    });
+    // A failed check inside the timer leaves the box open: bound the wait.
+    QTimer::singleShot(5000, this, [] {
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    const ExitAnswer result =
+        askExitQuestion(QStringLiteral("Pendulix"), QStringLiteral("Voulez-vous quitter  Pendulix\rSi"));
+    QCOMPARE(int(result), answer);
+    QCOMPARE(title, QStringLiteral("Pendulix"));
+    QCOMPARE(text, QStringLiteral("Voulez-vous quitter  Pendulix\nSi"));
+    QVERIFY(iconless);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"&Non", "&Oui"}));
+}
+
+QTEST_MAIN(TestExitQuestion)
+#include "tst_exitquestion.moc"

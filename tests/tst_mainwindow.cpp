@@ -1,0 +1,367 @@
+#include "app/Unit1.h"
+#include "app/errorboundary.h"
+#include "journal/eventspage.h"
+#include "journal/runtimeerror.h"
+#include "app/messagespage.h"
+#include "schedule/newentrypage.h"
+#include "schedule/viewpage.h"
+#include "testprogramdir.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 8), QTime(14, 30, 37));
+
+struct Asked
+{
+    int count = 0;
+    QString title;
+    QString text;
+    ExitAnswer answer = ExitAnswer::No;
+};
+
+std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir, Asked *asked = nullptr)
+{
+    TForm1::Options options;
+    options.programDirectory = dir.path();
+    options.executableFileName = QStringLiteral("Pendulix");
+    options.clock = [] { return kNow; };
+    options.exitAsker = [asked](const QString &title, const QString &text) {
+        if (!asked)
+            return ExitAnswer::No;
+        ++asked->count;
+        asked->title = title;
+        asked->text = text;
+        return asked->answer;
+    };
+    auto form = std::make_unique<TForm1>(options);
+    form->Timer2->stop(); // tests that want the start-up reduction start it again
+    return form;
+}
+
+QStringList rowNumbers(const TForm1 &form)
+{
+    QStringList numbers;
+    for (int i = 0; i < form.TabSheet4->ListView2->topLevelItemCount(); ++i)
+        numbers << form.TabSheet4->ListView2->topLevelItem(i)->text(0);
+    return numbers;
+}
+
+void selectRows(TForm1 &form, std::initializer_list<int> rows)
+{
+    QTreeWidget *list = form.TabSheet4->ListView2;
+    list->clearSelection();
+    for (int row : rows)
+        list->topLevelItem(row)->setSelected(true);
+}
+
+const QByteArray kA("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|");
+const QByteArray kB("15|0|0|0|0|0|0|0|0|C:\\jobs\\poll.cmd -q|");
+const QByteArray kC("0|9|0|0|0|0|0|1|0|http://host/x.php|");
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstRunCreatesFileAndShowsNewEntryPage();
+    void rowsSkipEmptyLinesAndDeletionRewritesFile();
+    void headerRowCannotBeDeleted();
+    void twoSelectedRowsDeleteTheUpperOne();
+    void selectionShowsFieldsAndDays();
+    void reloadWhenSizeOrTimeChanged();
+    void focusEnteringViewPageReloads();
+    void exitQuestionNoHidesYesCloses();
+    void hideAndShowWithoutTray();
+    void startUpReductionAfterOneSecond();
+    void errorsReachTheHandler();
+    void historyClearAndErrorSignal();
+};
+
+void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
+{
+    TestProgramDir dir;
+    auto form = makeForm(dir);
+    form->FormCreate();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
+    QCOMPARE(form->ListBox1.items(), QStringList{QString()});
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItemCount(), 0);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet3);
+    QVERIFY(form->isVisible());
+    QVERIFY(form->showMainWindowSetting());
+    QCOMPARE(form->LastScheduleSize.size, qint64(2));
+    QVERIFY(!form->TabSheet4->Button8->isEnabled());
+    QVERIFY(!form->PageControl1->isTabVisible(3));
+}
+
+void TestMainWindow::rowsSkipEmptyLinesAndDeletionRewritesFile()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n\r\n" + kB + "\r\n" + kC + "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    QCOMPARE(form->PageControl1->currentIndex(), 0);
+    QCOMPARE(rowNumbers(*form), (QStringList{"001", "003", "004"}));
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(1)->text(1), QStringLiteral("00:15 *"));
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(1)->text(2), QStringLiteral("C:\\jobs\\poll.cmd"));
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(1)->text(3), QStringLiteral("-q"));
+
+    selectRows(*form, {0});
+    QVERIFY(form->TabSheet4->Button8->isEnabled());
+    form->TabSheet4->Button8->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
+             "\r\n\r\n" + kB + "\r\n" + kC + "\r\n");
+    QCOMPARE(rowNumbers(*form), (QStringList{"002", "003"}));
+    QCOMPARE(form->ListBox1.count(), 4);
+
+    // The reload emptied the selection: a second press deletes nothing.
+    form->TabSheet4->Button8->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
+             "\r\n\r\n" + kB + "\r\n" + kC + "\r\n");
+    QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 0);
+}
+
+void TestMainWindow::headerRowCannotBeDeleted()
+{
+    TestProgramDir dir;
+    const QByteArray content = "head|1|\r\n" + kA + "\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), content);
+    auto form = makeForm(dir);
+    form->FormCreate();
+    QCOMPARE(rowNumbers(*form), (QStringList{"000", "001"}));
+    selectRows(*form, {0});
+    QVERIFY(!form->TabSheet4->Button8->isEnabled());
+    form->Button8Click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), content);
+    QCOMPARE(rowNumbers(*form), (QStringList{"000", "001"}));
+}
+
+void TestMainWindow::twoSelectedRowsDeleteTheUpperOne()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n" + kC + "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    selectRows(*form, {2, 1}); // the lower row selected first
+    form->TabSheet4->Button8->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "\r\n" + kA + "\r\n" + kC + "\r\n");
+    QCOMPARE(rowNumbers(*form), (QStringList{"001", "002"}));
+}
+
+void TestMainWindow::selectionShowsFieldsAndDays()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kC + "\r\n" + kB + "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    ViewPage *page = form->TabSheet4;
+    const QList<QCheckBox *> days{page->CheckBox2, page->CheckBox3, page->CheckBox4,
+                                  page->CheckBox5, page->CheckBox6, page->CheckBox7,
+                                  page->CheckBox8};
+
+    selectRows(*form, {0});
+    QCOMPARE(page->Edit10->text(), QStringLiteral("1"));
+    QCOMPARE(page->Edit5->text(), QStringLiteral("0"));
+    QCOMPARE(page->Edit6->text(), QStringLiteral("9"));
+    QCOMPARE(page->Edit7->text(), QStringLiteral("http://host/x.php"));
+    for (int day = 0; day < 7; ++day)
+        QCOMPARE(days[day]->isChecked(), day == 5); // Saturday only
+
+    selectRows(*form, {1});
+    for (QCheckBox *box : days)
+        QVERIFY(!box->isChecked());
+    QCOMPARE(page->Label4->text(), QStringLiteral("C:\\jobs\\poll.cmd"));
+    QCOMPARE(page->Edit2->text(), QStringLiteral("-q"));
+
+    // Ticking a day box here stores nothing.
+    const QByteArray before = dir.read(QStringLiteral("cron-bat.dat"));
+    page->CheckBox2->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), before);
+    selectRows(*form, {1});
+    QVERIFY(!page->CheckBox2->isChecked());
+}
+
+void TestMainWindow::reloadWhenSizeOrTimeChanged()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    selectRows(*form, {0});
+    form->Button1Click(); // nothing changed: no reload, the selection stays
+    QVERIFY(form->TabSheet4->ListView2->topLevelItem(0)->isSelected());
+
+    // An outside edit of the same size, a little later.
+    const QString path = dir.file(QStringLiteral("cron-bat.dat"));
+    QByteArray edited = "\r\n" + kA + "\r\n";
+    edited[2] = '4'; // minute 30 becomes 40
+    dir.write(QStringLiteral("cron-bat.dat"), edited);
+    TestProgramDir::setModified(path, form->LastScheduleSize.modified.addSecs(2));
+    QCOMPARE(QFileInfo(path).size(), form->LastScheduleSize.size);
+    form->Button1Click();
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(0)->text(1), QStringLiteral("14:40"));
+    QCOMPARE(form->ListBox1.item(1), QString::fromLatin1(edited.mid(2, kA.size())));
+
+    // A change of size as well.
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n");
+    form->Button1Click();
+    QCOMPARE(rowNumbers(*form), (QStringList{"001", "002"}));
+}
+
+void TestMainWindow::focusEnteringViewPageReloads()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    form->Button5->setFocus();
+    QTRY_VERIFY(form->Button5->hasFocus());
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kC + "\r\n");
+    form->PageControl1->setCurrentWidget(form->TabSheet4);
+    form->TabSheet4->ListView2->setFocus();
+    QTRY_COMPARE(rowNumbers(*form), (QStringList{"001", "002"}));
+    QVERIFY(!form->TabSheet4->Button8->isEnabled());
+}
+
+void TestMainWindow::exitQuestionNoHidesYesCloses()
+{
+    TestProgramDir dir;
+    Asked asked;
+    auto form = makeForm(dir, &asked);
+    form->FormCreate();
+    form->show();
+    form->Button9->click();
+    QCOMPARE(asked.count, 1);
+    QCOMPARE(asked.title, QStringLiteral("Pendulix"));
+    QCOMPARE(asked.text,
+             QStringLiteral("Voulez-vous quitter  Pendulix\rSi vous quitter maintenant, les "
+                            "programmations des tâches répétitives ne pourront plus s''effectuées"));
+    // "Non": the program stays, reduced.
+    QVERIFY(form->isVisible());
+    QVERIFY(!form->showMainWindowSetting());
+
+    // The question follows the message captions, the window caption stays.
+    form->TabSheet2->ExitMsg->setText(QStringLiteral("Do you want to quit "));
+    form->TabSheet2->ExitMsg2->setText(QStringLiteral("Tasks will stop."));
+    asked.answer = ExitAnswer::Yes;
+    form->Affiche1Click();
+    QVERIFY(form->close());
+    QCOMPARE(asked.count, 2);
+    QCOMPARE(asked.text, QStringLiteral("Do you want to quit  Pendulix\rTasks will stop."));
+    QVERIFY(!form->isVisible());
+
+    // The session ending closes without a question.
+    auto other = makeForm(dir, &asked);
+    other->show();
+    other->endSession();
+    QVERIFY(other->close());
+    QCOMPARE(asked.count, 2);
+}
+
+void TestMainWindow::hideAndShowWithoutTray()
+{
+    // Offscreen there is no tray host: reducing must keep the window reachable.
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    form->show();
+    form->Button5->click();
+    QVERIFY(!form->showMainWindowSetting());
+    QVERIFY(form->isMinimized());
+    QVERIFY(form->isVisible());
+    form->Button5Click(); // again: nothing visible changes
+    QVERIFY(form->isMinimized());
+    form->Affiche1Click();
+    QVERIFY(form->showMainWindowSetting());
+    QVERIFY(!form->isMinimized());
+    QVERIFY(form->isVisible());
+}
+
+void TestMainWindow::startUpReductionAfterOneSecond()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    form->show();
+    form->Timer2->start();
+    QVERIFY(form->showMainWindowSetting());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->showMainWindowSetting(), 5000);
+    QVERIFY(!form->Timer2->isActive());
+}
+
+void TestMainWindow::errorsReachTheHandler()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    QTreeWidget *history = form->TabSheet1->ListView1;
+
+    // From a timer's slot.
+    bool ran = false;
+    QTimer::singleShot(0, form.get(), ErrorBoundary::guarded([&] {
+                           ran = true;
+                           throw EInOutError(5);
+                       }));
+    QTRY_VERIFY(ran);
+    QCOMPARE(history->topLevelItemCount(), 1);
+    QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("14:30:37"));
+    QCOMPARE(history->topLevelItem(0)->text(1), QStringLiteral("Accès au fichier refusé"));
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")),
+             QByteArray("14:30:37;Acc\xc3\xa8s au fichier refus\xc3\xa9\r\n"));
+
+    // From a failing schedule operation: the schedule file became a folder.
+    QFile::remove(dir.file(QStringLiteral("cron-bat.dat")));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("cron-bat.dat")));
+    form->TabSheet4->Button3->click();
+    QCOMPARE(history->topLevelItemCount(), 2);
+    QVERIFY(history->topLevelItem(1)->text(1).startsWith(QStringLiteral("Erreur E/S")));
+
+    // The handler's own journal line fails: one more row, no loop, no end.
+    QVERIFY(QFile::remove(dir.file(QStringLiteral("20261208.log"))));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("20261208.log")));
+    ErrorBoundary::run([] { throw EConvertError(QStringLiteral("'x' n'est pas un entier")); });
+    QCOMPARE(history->topLevelItemCount(), 4);
+    QCOMPARE(history->topLevelItem(2)->text(1), QStringLiteral("'x' n'est pas un entier"));
+    QVERIFY(history->topLevelItem(3)->text(1).startsWith(QStringLiteral("Erreur E/S")));
+}
+
+void TestMainWindow::historyClearAndErrorSignal()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    form->events().recordFailure(QStringLiteral("Fichier inexistant"), QStringLiteral("a.exe"));
+    QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 1);
+    QVERIFY(!form->isVisible()); // design: no pop-up on error
+
+    form->TabSheet1->CheckBox_12->setChecked(true);
+    form->events().recordFailure(QStringLiteral("Fichier inexistant"), QStringLiteral("a.exe"));
+    QVERIFY(form->isVisible());
+    QVERIFY(form->showMainWindowSetting());
+
+    form->TabSheet1->Button10->click();
+    QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")),
+             QByteArray("14:30:37 Fichier inexistant;a.exe\r\n14:30:37 Fichier inexistant;a.exe\r\n"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

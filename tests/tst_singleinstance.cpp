@@ -1,0 +1,92 @@
+#include "testprogramdir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+// The program in a directory of its own, with its own runtime directory, so
+// neither its files nor its lock meet another test's.
+struct Installed
+{
+    Installed()
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("run"));
+        QFile::setPermissions(dir.file(QStringLiteral("run")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                  QFileDevice::ExeOwner);
+        QFile::copy(QStringLiteral(PENDULIX_EXECUTABLE), executable());
+    }
+    QString executable() const { return dir.file(QStringLiteral("Pendulix")); }
+
+    void start(QProcess &process) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(executable(), {});
+    }
+
+    TestProgramDir dir;
+};
+
+} // namespace
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void secondInstanceEndsAtOnce();
+    void crashedInstanceDoesNotBlock();
+};
+
+void TestSingleInstance::secondInstanceEndsAtOnce()
+{
+    Installed program;
+    QProcess first;
+    program.start(first);
+    QVERIFY(first.waitForStarted());
+    // The first run creates the schedule file: it has passed the lock by then.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.dir.file(QStringLiteral("cron-bat.dat"))), 10000);
+    QCOMPARE(program.dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
+
+    QProcess second;
+    program.start(second);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // The session's end: no question, exit code 0.
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+}
+
+void TestSingleInstance::crashedInstanceDoesNotBlock()
+{
+    Installed program;
+    QProcess crashed;
+    program.start(crashed);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.dir.file(QStringLiteral("cron-bat.dat"))), 10000);
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished(10000));
+
+    QProcess next;
+    program.start(next);
+    // Still running after a while: it holds the lock the dead one left.
+    QVERIFY(!next.waitForFinished(1500));
+    next.terminate();
+    QVERIFY(next.waitForFinished(10000));
+    QCOMPARE(next.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
