@@ -1,5 +1,7 @@
 #include "eventspage.h"
 
+#include "app/reportview.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,10 +33,7 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     ListView1 = named(new QTreeWidget(this), "ListView1");
     ListView1->setColumnCount(2);
     ListView1->setHeaderLabels({QStringLiteral("Heures"), QStringLiteral("Fichier")});
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setSortingEnabled(false);
-    ListView1->setAlternatingRowColors(true);
+    makeReportView(ListView1);
     ListView1->setColumnWidth(0, 100);
     ListView1->setColumnWidth(1, 528);
 

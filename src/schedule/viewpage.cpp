@@ -1,5 +1,7 @@
 #include "viewpage.h"
 
+#include "app/reportview.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -37,12 +39,9 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     ListView2->setColumnCount(4);
     ListView2->setHeaderLabels(
         {QStringLiteral("N°"), QStringLiteral("H"), QStringLiteral("Source"), QStringLiteral("Cible")});
-    ListView2->setRootIsDecorated(false);
-    ListView2->setUniformRowHeights(true);
-    ListView2->setSortingEnabled(false);
+    makeReportView(ListView2);
     ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView2->setAlternatingRowColors(true);
     ListView2->setColumnWidth(1, 55);
     ListView2->header()->setStretchLastSection(false);
     ListView2->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
