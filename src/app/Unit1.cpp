@@ -8,6 +8,8 @@
 #include "platform/platform.h"
 #include "programicon.h"
 #include "programtitle.h"
+#include "runner/targetsplit.h"
+#include "runner/urltask.h"
 #include "schedule/newentrypage.h"
 #include "schedule/schedulerow.h"
 #include "schedule/viewpage.h"
@@ -35,7 +37,15 @@ TForm1::TForm1(Options options, QWidget *parent)
                     TabSheet1->appendHistoryRow(time, subject);
                 },
                 [this] { return TabSheet1->CheckBox_9->isChecked(); }, [this] { errorSignal(); },
-                m_options.clock, {}})
+                m_options.clock, {}}),
+      m_launcher(m_events, {[](const QString &path, const QString &parameters) {
+                                Platform::openTarget(path, parameters);
+                            },
+                            [] { QCoreApplication::processEvents(); },
+                            [this](const QString &url) { http(m_events, url); }}),
+      m_scheduler(ListBox1, {[this](const QString &target) { startTarget(target); },
+                             [this](const QString &message) { ApplicationEvents1Exception(message); },
+                             [this] { TrimWorkingSet(Platform::fixedExecutableName()); }})
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pendulix"));
@@ -96,12 +106,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     RxTrayIcon1 = new TrayIcon(PopupMenu1, this);
     connect(RxTrayIcon1, &TrayIcon::clicked, this, guarded([this] { RxTrayIcon1Click(); }));
 
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setSingleShot(true);
-    Timer2->setInterval(1000);
-    connect(Timer2, &QTimer::timeout, this, guarded([this] { Timer2Timer(); }));
-    Timer2->start();
+    buildTimers();
 
     ErrorBoundary::setHandler([this](const QString &message) {
         ApplicationEvents1Exception(message);
@@ -157,6 +162,32 @@ void TForm1::buildMenus()
     addItem(PopupMenu1, "N1", QStringLiteral("Quitter"), [this] { Button9Click(); });
 }
 
+void TForm1::buildTimers()
+{
+    // The first scheduler tick comes a second after the window is built and
+    // examines the current minute; later ones are armed for each minute's start.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, guarded([this] { Timer1Timer(); }));
+    Timer1->start(1000);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setSingleShot(true);
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, guarded([this] { Timer2Timer(); }));
+    Timer2->start();
+
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setTimerType(Qt::PreciseTimer);
+    Timer3->setInterval(60000);
+    connect(Timer3, &QTimer::timeout, this, guarded([this] { Timer3Timer(); }));
+    Timer3->start();
+}
+
 void TForm1::FormCreate()
 {
     lirefiche(true);
@@ -175,6 +206,7 @@ void TForm1::Button5Click()
     else
         showMinimized();
     m_showMainWindow = false;
+    TrimWorkingSet(Platform::fixedExecutableName());
 }
 
 void TForm1::Affiche1Click()
@@ -340,6 +372,45 @@ void TForm1::Button8Click()
 {
     ListBox1.DeleteAt(ListBox1.itemIndex());
     Button4Click();
+}
+
+// ---- Scheduler -------------------------------------------------------------
+
+void TForm1::armTimer1()
+{
+    // A few milliseconds past the boundary, so that the tick reads the new minute.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime next = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()))
+                               .addSecs(60);
+    Timer1->start(int(qBound(qint64(1), now.msecsTo(next) + 5, qint64(61000))));
+}
+
+void TForm1::Timer1Timer()
+{
+    // Armed first, so that an error in the pass cannot stop the scheduler.
+    armTimer1();
+    m_scheduler.tick(m_options.clock());
+}
+
+void TForm1::startTarget(const QString &target)
+{
+    const LaunchCall call = splitTargetForLaunch(target, Platform::targetSeparators());
+    if (call.withParameters)
+        m_launcher.Exe(call.program, call.parameters);
+    else
+        m_launcher.ExecuteWait(call.program);
+}
+
+void TForm1::Timer3Timer()
+{
+    Button1Click();
+    if (m_options.clock().toString(QStringLiteral("hh:mm")) == QLatin1String("00:00"))
+        Button10Click();
+}
+
+void TForm1::TrimWorkingSet(const QString &executableName)
+{
+    Platform::trimWorkingSet(executableName);
 }
 
 // ---- History and journal ---------------------------------------------------

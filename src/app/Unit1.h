@@ -2,6 +2,8 @@
 
 #include "exitquestion.h"
 #include "journal/eventrecorder.h"
+#include "runner/launcher.h"
+#include "runner/minutescheduler.h"
 #include "schedule/schedulefile.h"
 #include "schedule/schedulelines.h"
 
@@ -67,6 +69,15 @@ public:
     void ListBox1Click();
     void Button8Click();
 
+    // Scheduler.
+    void Timer1Timer();
+    void Timer3Timer();
+    void TrimWorkingSet(const QString &executableName);
+    // Starts a due entry's target, split as the scheduler splits it.
+    void startTarget(const QString &target);
+    Launcher &launcher() { return m_launcher; }
+    MinuteScheduler &scheduler() { return m_scheduler; }
+
     // History and journal.
     void Button10Click();
     void ApplicationEvents1Exception(const QString &message);
@@ -87,19 +98,25 @@ public:
     QPushButton *Button9;
     QPushButton *Button7;
     QMenu *PopupMenu1;
+    QTimer *Timer1;
     QTimer *Timer2;
+    QTimer *Timer3;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus();
+    void buildTimers();
+    void armTimer1();
     QAction *addItem(QMenu *menu, const char *name, const QString &caption,
                      std::function<void()> handler);
 
     Options m_options;
     ScheduleFile m_schedule;
     EventRecorder m_events;
+    Launcher m_launcher;
+    MinuteScheduler m_scheduler;
     TrayIcon *RxTrayIcon1 = nullptr;
     TForm3 *m_form3 = nullptr;
     bool m_showMainWindow = true;

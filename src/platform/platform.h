@@ -22,6 +22,21 @@ bool acquireSingleInstance(const QString &name);
 // and without reporting back.
 void openWithAssociatedApplication(const QString &path);
 
+// Starts a program with its parameters, or opens a document with the
+// desktop's associated application: detached, inheriting the current
+// directory, without waiting and without reporting back.
+void openTarget(const QString &path, const QString &parameters);
+
+// The path separators a schedule target is split at, the directory separator first.
+QString targetSeparators();
+
+// The executable name the scheduler trims: "Pendulix.exe" on Windows.
+QString fixedExecutableName();
+
+// Gives back the physical memory of the process running the executable of
+// that name, when there is one the platform lets us trim; reports nothing.
+void trimWorkingSet(const QString &executableName);
+
 // Sounds a tone on the default sound device, holding the calling thread for
 // its duration; does nothing where there is no sound device.
 void tone(int frequencyHz, int durationMs);

@@ -17,6 +17,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <malloc.h>
+#include <sys/mman.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -53,6 +55,58 @@ bool acquireSingleInstance(const QString &name)
 void openWithAssociatedApplication(const QString &path)
 {
     QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+}
+
+void openTarget(const QString &path, const QString &parameters)
+{
+    const QFileInfo info(path);
+    // Programs are started directly, never through a shell, so that ";", "|"
+    // or "$()" in a target stay plain text.
+    if (info.isFile() && info.isExecutable()) {
+        QProcess::startDetached(info.absoluteFilePath(), QProcess::splitCommand(parameters));
+        return;
+    }
+    QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+}
+
+QString targetSeparators()
+{
+    return QStringLiteral("/");
+}
+
+QString fixedExecutableName()
+{
+    return QStringLiteral("Pendulix");
+}
+
+void trimWorkingSet(const QString &executableName)
+{
+    // Only our own process: another user's program is none of our business,
+    // and Linux offers no way to trim another process's memory anyway.
+    if (QFileInfo(QCoreApplication::applicationFilePath()).fileName() != executableName)
+        return;
+    malloc_trim(0);
+#ifdef MADV_PAGEOUT
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return;
+    const QList<QByteArray> lines = maps.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 2 || !fields.at(1).startsWith("rw"))
+            continue;
+        // Vsyscall and the like refuse advice; the kernel says so and we go on.
+        if (fields.size() >= 6 && fields.at(5).startsWith('['))
+            if (fields.at(5) != "[heap]" && fields.at(5) != "[stack]")
+                continue;
+        const QList<QByteArray> range = fields.at(0).split('-');
+        bool okStart = false, okEnd = false;
+        const quintptr start = range.value(0).toULongLong(&okStart, 16);
+        const quintptr end = range.value(1).toULongLong(&okEnd, 16);
+        if (okStart && okEnd && end > start)
+            ::madvise(reinterpret_cast<void *>(start), end - start, MADV_PAGEOUT);
+    }
+#endif
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cerrno>
 #include <io.h>
@@ -28,6 +29,59 @@ void openWithAssociatedApplication(const QString &path)
 {
     ShellExecuteW(GetDesktopWindow(), L"open", reinterpret_cast<LPCWSTR>(path.utf16()), nullptr,
                   nullptr, SW_SHOWNORMAL);
+}
+
+void openTarget(const QString &path, const QString &parameters)
+{
+    if (parameters.isNull()) {
+        SHELLEXECUTEINFOW info{};
+        info.cbSize = sizeof info;
+        info.lpVerb = L"open";
+        info.lpFile = reinterpret_cast<LPCWSTR>(path.utf16());
+        info.nShow = SW_SHOWNORMAL;
+        ShellExecuteExW(&info);
+        return;
+    }
+    ShellExecuteW(GetDesktopWindow(), L"open", reinterpret_cast<LPCWSTR>(path.utf16()),
+                  reinterpret_cast<LPCWSTR>(parameters.utf16()), nullptr, SW_SHOWNORMAL);
+}
+
+QString targetSeparators()
+{
+    return QStringLiteral("\\:");
+}
+
+QString fixedExecutableName()
+{
+    return QStringLiteral("Pendulix.exe");
+}
+
+void trimWorkingSet(const QString &executableName)
+{
+    // Bound at run time: without the process-status library the trim does nothing.
+    using EmptyWorkingSetFn = BOOL(WINAPI *)(HANDLE);
+    static const auto emptyWorkingSet = [] {
+        HMODULE psapi = LoadLibraryW(L"PSAPI.dll");
+        return psapi ? reinterpret_cast<EmptyWorkingSetFn>(GetProcAddress(psapi, "EmptyWorkingSet"))
+                     : nullptr;
+    }();
+    if (!emptyWorkingSet)
+        return;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (QString::fromWCharArray(entry.szExeFile) != executableName)
+            continue;
+        if (HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID)) {
+            emptyWorkingSet(process);
+            CloseHandle(process);
+        }
+        break;
+    }
+    CloseHandle(snapshot);
 }
 
 void tone(int frequencyHz, int durationMs)

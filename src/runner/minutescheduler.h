@@ -1,0 +1,48 @@
+#pragma once
+
+#include "duerules.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <optional>
+
+class ScheduleLines;
+
+// The once-a-minute pass over the schedule lines. It keeps two wall-clock
+// minutes, as the Unix cron service does: the minute of the last tick and the
+// last minute whose weekday entries were examined, so that a late tick, a
+// short sleep or a daylight-saving change neither runs an entry twice nor
+// skips it.
+class MinuteScheduler
+{
+public:
+    struct Hooks
+    {
+        // Starts a due entry's target (split, then Exe or ExecuteWait).
+        std::function<void(const QString &target)> start;
+        // Hands an error of one entry to the application-wide handler.
+        std::function<void(const QString &message)> reportError;
+        // Called once at the end of every pass.
+        std::function<void()> trim;
+    };
+
+    MinuteScheduler(const ScheduleLines &lines, Hooks hooks);
+
+    // One tick at local time `now`.
+    void tick(const QDateTime &now);
+
+    // Minutes since an epoch, counted on the local wall clock: a daylight-saving
+    // change shows as a jump of the wall clock, not of this count's meaning.
+    static qint64 wallClockMinute(const QDateTime &localTime);
+    static QDateTime wallClockTime(qint64 minute);
+
+private:
+    enum Kinds { Interval = 1, Weekday = 2, Both = Interval | Weekday };
+    void examine(qint64 minute, int kinds);
+
+    const ScheduleLines &m_lines;
+    Hooks m_hooks;
+    std::optional<qint64> m_lastTick;
+    std::optional<qint64> m_lastExamined;
+};
