@@ -118,7 +118,10 @@ void readBody(Reader &reader, const HttpReplyHead &head)
         if (head.chunked) {
             for (;;) {
                 const std::optional<qint64> size = parseChunkSize(reader.readLine());
-                if (!size || *size == 0)
+                // A size we cannot read ends the body: the reply was a success.
+                if (!size)
+                    return;
+                if (*size == 0)
                     break;
                 reader.discard(*size);
                 reader.readLine();

@@ -3,7 +3,6 @@
 #include "journal/runtimeerror.h"
 #include "runner/duerules.h"
 
-#include <QUrl>
 
 HttpAddress parseHttpAddress(const QString &url)
 {
@@ -56,9 +55,16 @@ QByteArray buildHttpRequest(const HttpAddress &address)
     QByteArray host = address.host.toUtf8();
     if (address.port != 80)
         host += ':' + QByteArray::number(address.port);
-    // Non-ASCII characters go as UTF-8 percent escapes; everything else as written.
-    const QByteArray target =
-        QUrl::toPercentEncoding(address.target, "!$&'()*+,;=:@/?%[]~-._");
+    // Blanks, controls and non-ASCII characters go as UTF-8 percent escapes;
+    // everything else, escapes already written included, as written.
+    QByteArray target;
+    for (const char c : address.target.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7f || c == '"' || c == '<' || c == '>')
+            target += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            target += c;
+    }
     return "GET " + target + " HTTP/1.1\r\n"
            "Content-Type: text/html\r\n"
            "Host: " + host + "\r\n"

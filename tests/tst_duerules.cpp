@@ -1,0 +1,140 @@
+#include "journal/runtimeerror.h"
+#include "runner/duerules.h"
+
+#include <QTest>
+
+namespace {
+
+// Every minute of one day at which an interval entry of h hours m minutes is due.
+QStringList dueMinutesOfADay(const QString &line)
+{
+    QStringList due;
+    for (int t = 0; t < 1440; ++t) {
+        const QDateTime at(QDate(2026, 12, 8), QTime(t / 60, t % 60));
+        if (intervalEntryDue(line, MinuteValues::of(at)))
+            due << at.time().toString(QStringLiteral("hh:mm"));
+    }
+    return due;
+}
+
+QString convertError(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const EConvertError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestDueRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void minuteValues();
+    void intervalEntriesOverADay();
+    void weekdayEntry_data();
+    void weekdayEntry();
+    void entryKinds_data();
+    void entryKinds();
+    void conversionErrors();
+};
+
+void TestDueRules::minuteValues()
+{
+    const MinuteValues v = MinuteValues::of(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 59)));
+    QCOMPARE(v.minuteHour, QStringLiteral("5|9"));
+    QCOMPARE(v.weekdayDigit, QStringLiteral("2"));
+    QCOMPARE(v.hour, 9);
+    QCOMPARE(v.minute, 5);
+}
+
+void TestDueRules::intervalEntriesOverADay()
+{
+    QCOMPARE(dueMinutesOfADay(QStringLiteral("1|0|0|0|0|0|0|0|0|x|")).size(), 1440);
+    const QStringList ninety = dueMinutesOfADay(QStringLiteral("30|1|0|0|0|0|0|0|0|x|"));
+    QCOMPARE(ninety.size(), 16);
+    QCOMPARE(ninety.mid(0, 3), (QStringList{"00:00", "01:30", "03:00"}));
+    QCOMPARE(ninety.last(), QStringLiteral("22:30"));
+    const QStringList fortyFive = dueMinutesOfADay(QStringLiteral("45|0|0|0|0|0|0|0|0|x|"));
+    QCOMPARE(fortyFive.last(), QStringLiteral("23:15"));
+    QCOMPARE(dueMinutesOfADay(QStringLiteral("0|1|0|0|0|0|0|0|0|x|")).size(), 24);
+    QCOMPARE(dueMinutesOfADay(QStringLiteral("58|23|0|0|0|0|0|0|0|x|")),
+             (QStringList{"00:00", "23:58"}));
+    // A minute written with a leading zero still counts as a number here.
+    QCOMPARE(dueMinutesOfADay(QStringLiteral("05|0|0|0|0|0|0|0|0|x|")).size(), 288);
+    const QStringList seven = dueMinutesOfADay(QStringLiteral("7|0|0|0|0|0|0|0|0|x|"));
+    QCOMPARE(seven.last(), QStringLiteral("23:55"));
+}
+
+void TestDueRules::weekdayEntry_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<bool>("due");
+    const QDateTime tuesday1430(QDate(2026, 12, 8), QTime(14, 30, 37));
+    const QString entry = QStringLiteral("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|");
+    QTest::newRow("its minute on Tuesday") << entry << tuesday1430 << true;
+    QTest::newRow("Wednesday") << entry << tuesday1430.addDays(1) << false;
+    QTest::newRow("next minute") << entry << tuesday1430.addSecs(60) << false;
+    QTest::newRow("leading zero never matches")
+        << QStringLiteral("05|9|1|1|1|1|1|1|1|x|")
+        << QDateTime(QDate(2026, 12, 8), QTime(9, 5)) << false;
+    QTest::newRow("single digits") << QStringLiteral("5|9|0|1|0|0|0|0|0|x|")
+                                   << QDateTime(QDate(2026, 12, 8), QTime(9, 5)) << true;
+    QTest::newRow("Sunday is field 9") << QStringLiteral("0|0|0|0|0|0|0|0|1|x|")
+                                       << QDateTime(QDate(2026, 12, 13), QTime(0, 0)) << true;
+    QTest::newRow("flag 2 is not set") << QStringLiteral("30|14|0|2|0|0|0|0|0|x|") << tuesday1430
+                                       << false;
+    QTest::newRow("empty line") << QString() << tuesday1430 << false;
+}
+
+void TestDueRules::weekdayEntry()
+{
+    QFETCH(QString, line);
+    QFETCH(QDateTime, at);
+    QFETCH(bool, due);
+    QCOMPARE(weekdayEntryDue(line, MinuteValues::of(at)), due);
+}
+
+void TestDueRules::entryKinds_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("interval");
+    QTest::newRow("all zero") << "15|0|0|0|0|0|0|0|0|x|" << true;
+    QTest::newRow("one day") << "15|0|0|0|0|0|0|1|0|x|" << false;
+    QTest::newRow("neither") << "15|0|0|0|2|0|0|0|0|x|" << false;
+    QTest::newRow("empty line") << "" << false;
+    QTest::newRow("cut short") << "15|0|0|0|" << false;
+}
+
+void TestDueRules::entryKinds()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, interval);
+    QCOMPARE(isIntervalEntry(line), interval);
+}
+
+void TestDueRules::conversionErrors()
+{
+    const MinuteValues noon = MinuteValues::of(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
+    QCOMPARE(convertError([&] { intervalEntryDue(QStringLiteral("0|0|0|0|0|0|0|0|0|x|"), noon); }),
+             QStringLiteral("Division par zéro"));
+    // The minute is converted first.
+    QCOMPARE(convertError([&] { intervalEntryDue(QStringLiteral("a|b|0|0|0|0|0|0|0|x|"), noon); }),
+             QStringLiteral("'a' n'est pas une valeur entière correcte"));
+    QCOMPARE(convertError([&] { intervalEntryDue(QStringLiteral("5||0|0|0|0|0|0|0|x|"), noon); }),
+             QStringLiteral("'' n'est pas une valeur entière correcte"));
+    QCOMPARE(convertError([] { StrToInt(QStringLiteral("99999999999")); }),
+             QStringLiteral("'99999999999' n'est pas une valeur entière correcte"));
+    QCOMPARE(convertError([] { StrToInt(QStringLiteral("5 ")); }),
+             QStringLiteral("'5 ' n'est pas une valeur entière correcte"));
+    QCOMPARE(StrToInt(QStringLiteral("-15")), -15);
+    QCOMPARE(StrToInt(QStringLiteral("$1F")), 31);
+    QCOMPARE(StrToInt(QStringLiteral(" 7")), 7);
+}
+
+QTEST_GUILESS_MAIN(TestDueRules)
+#include "tst_duerules.moc"
