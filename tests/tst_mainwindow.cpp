@@ -31,12 +31,13 @@ struct Asked
     ExitAnswer answer = ExitAnswer::No;
 };
 
-std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir, Asked *asked = nullptr)
+std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir, Asked *asked = nullptr,
+                                 FakeClock *clock = nullptr)
 {
     TForm1::Options options;
     options.programDirectory = dir.path();
     options.executableFileName = QStringLiteral("Pendulix");
-    options.clock = [] { return kNow; };
+    options.clock = [clock] { return clock ? clock->now() : kNow; };
     options.exitAsker = [asked](const QString &title, const QString &text) {
         if (!asked)
             return ExitAnswer::No;
@@ -88,6 +89,8 @@ private slots:
     void startUpReductionAfterOneSecond();
     void errorsReachTheHandler();
     void historyClearAndErrorSignal();
+    void minuteCheckReloadsThenClearsAtMidnight();
+    void dueTargetsAreSplitAndStarted();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -361,6 +364,42 @@ void TestMainWindow::historyClearAndErrorSignal()
     QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 0);
     QCOMPARE(dir.read(QStringLiteral("20261208.log")),
              QByteArray("14:30:37 Fichier inexistant;a.exe\r\n14:30:37 Fichier inexistant;a.exe\r\n"));
+}
+
+void TestMainWindow::minuteCheckReloadsThenClearsAtMidnight()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
+    FakeClock clock(QDateTime(QDate(2026, 12, 8), QTime(23, 59, 40)));
+    auto form = makeForm(dir, nullptr, &clock);
+    form->FormCreate();
+    form->events().recordStart(QStringLiteral("a"));
+
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n");
+    form->Timer3Timer();
+    QCOMPARE(rowNumbers(*form), (QStringList{"001", "002"}));
+    QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 1);
+
+    clock.advance(30); // 00:00:10 the next day
+    form->Timer3Timer();
+    QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")), QByteArray("23:59:40;a\r\n"));
+}
+
+void TestMainWindow::dueTargetsAreSplitAndStarted()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    form->FormCreate();
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    form->startTarget(missing + QStringLiteral(" -q -v"));
+    form->startTarget(missing);
+    QTreeWidget *history = form->TabSheet1->ListView1;
+    QCOMPARE(history->topLevelItemCount(), 2);
+    QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("14:30:37 Fichier inexistant"));
+    QCOMPARE(history->topLevelItem(0)->text(1), missing + QStringLiteral(" -q -v"));
+    QCOMPARE(history->topLevelItem(1)->text(1), missing);
 }
 
 QTEST_MAIN(TestMainWindow)
