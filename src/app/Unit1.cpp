@@ -9,6 +9,11 @@
 #include "programicon.h"
 #include "programtitle.h"
 #include "runner/targetsplit.h"
+#include "schedule/entrysentence.h"
+#include "schedule/spinedit.h"
+#include "settings/SvgEditIni.h"
+#include "settings/captions.h"
+#include "settings/languages.h"
 #include "runner/urltask.h"
 #include "schedule/newentrypage.h"
 #include "schedule/schedulerow.h"
@@ -18,8 +23,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -107,9 +116,37 @@ TForm1::TForm1(Options options, QWidget *parent)
     connect(RxTrayIcon1, &TrayIcon::clicked, this, guarded([this] { RxTrayIcon1Click(); }));
 
     buildTimers();
+    connectNewEntryPage();
 
     ErrorBoundary::setHandler([this](const QString &message) {
         ApplicationEvents1Exception(message);
+    });
+
+    // The saved values go back into the controls once the window is built,
+    // before its start-up code runs.
+    SvgEditIni1 = new TSvgEditIni(this, m_options.programDirectory + QStringLiteral("serie.ini"));
+    ErrorBoundary::run([this] { SvgEditIni1->Restaure(); });
+}
+
+void TForm1::connectNewEntryPage()
+{
+    const auto compose = guarded([this] { Button6Click(); });
+    for (QCheckBox *box : TabSheet3->dayBoxes())
+        connect(box, &QCheckBox::toggled, this, compose);
+    for (QCheckBox *box : {TabSheet4->CheckBox2, TabSheet4->CheckBox3, TabSheet4->CheckBox4,
+                           TabSheet4->CheckBox5, TabSheet4->CheckBox6, TabSheet4->CheckBox7,
+                           TabSheet4->CheckBox8})
+        connect(box, &QCheckBox::toggled, this, compose);
+    connect(TabSheet3->SpinMinutes, &QSpinBox::valueChanged, this, compose);
+    connect(TabSheet3->Spinheures, &QSpinBox::valueChanged, this, compose);
+    connect(TabSheet3->Button6, &QPushButton::clicked, this, compose);
+    connect(TabSheet3->Button14, &QPushButton::clicked, this, guarded([this] { Button14Click(); }));
+    connect(TabSheet3->Button15, &QPushButton::clicked, this, guarded([this] { Button15Click(); }));
+    connect(TabSheet3->Button12, &QPushButton::clicked, this, guarded([this] { Button12Click(); }));
+    connect(TabSheet3->Button13, &QPushButton::clicked, this, guarded([this] { Button13Click(); }));
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (PageControl1->widget(index) == TabSheet3)
+            ErrorBoundary::run([this] { TabSheet3Show(); });
     });
 }
 
@@ -151,8 +188,8 @@ void TForm1::buildMenus()
 
     QMenu *language = menuBar()->addMenu(QStringLiteral("Langue"));
     language->setObjectName(QStringLiteral("Language1"));
-    addItem(language, "Francais1", QStringLiteral("Francais"), {});
-    addItem(language, "English1", QStringLiteral("English"), {});
+    addItem(language, "Francais1", QStringLiteral("Francais"), [this] { Francais1Click(); });
+    addItem(language, "English1", QStringLiteral("English"), [this] { English1Click(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -190,6 +227,7 @@ void TForm1::buildTimers()
 
 void TForm1::FormCreate()
 {
+    Button13Click();
     lirefiche(true);
     TabSheet4->Button8->setEnabled(false);
     LastScheduleSize = m_schedule.stamp();
@@ -206,6 +244,7 @@ void TForm1::Button5Click()
     else
         showMinimized();
     m_showMainWindow = false;
+    Sauvegarde();
     TrimWorkingSet(Platform::fixedExecutableName());
 }
 
@@ -258,6 +297,7 @@ void TForm1::propos1Click()
 
 bool TForm1::FormClose()
 {
+    Sauvegarde();
     const QString question = composeExitQuestion(
         TabSheet2->ExitMsg->text(), windowTitle(), TabSheet2->ExitMsg2->text());
     const ExitAnswer answer =
@@ -372,6 +412,149 @@ void TForm1::Button8Click()
 {
     ListBox1.DeleteAt(ListBox1.itemIndex());
     Button4Click();
+}
+
+// ---- New-entry page --------------------------------------------------------
+
+void TForm1::Button6Click()
+{
+    SentenceWords words;
+    words.opening = TabSheet2->Label42->text();
+    words.intervalJoin = TabSheet2->Label33->text();
+    words.weekdayJoin = TabSheet2->Label34->text();
+    words.minutes = TabSheet4->Label1->text();
+    words.hours = TabSheet4->Label2->text();
+    words.hoursAndMinutes = TabSheet2->Label32->text();
+    const QLabel *dayWords[] = {TabSheet2->Label35, TabSheet2->Label36, TabSheet2->Label37,
+                                TabSheet2->Label38, TabSheet2->Label39, TabSheet2->Label40,
+                                TabSheet2->Label41};
+    bool days[7];
+    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
+    for (int day = 0; day < 7; ++day) {
+        words.days[day] = dayWords[day]->text();
+        days[day] = boxes.at(day)->isChecked();
+    }
+    TabSheet3->Label6->setText(composeEntrySentence(words, TabSheet3->SpinMinutes->value(),
+                                                    TabSheet3->Spinheures->value(), days));
+}
+
+void TForm1::TabSheet3Show()
+{
+    for (QCheckBox *box : TabSheet3->dayBoxes())
+        box->setChecked(false);
+}
+
+void TForm1::Button14Click()
+{
+    const QStringList filters =
+        qtNameFilters(kTargetFileFilter, Platform::allFilesPattern());
+    const QString chosen = m_options.chooseFile
+                               ? m_options.chooseFile(this, filters)
+                               : QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                              filters.join(QStringLiteral(";;")),
+                                                              const_cast<QString *>(&filters.first()));
+    if (!chosen.isEmpty())
+        TabSheet3->Editsource->setText(QDir::toNativeSeparators(chosen));
+}
+
+void TForm1::Button15Click()
+{
+    auto flag = [](const QCheckBox *box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
+    const QString parameters = TabSheet3->Edit3->text();
+    const QString target = parameters.isEmpty()
+                               ? TabSheet3->Editsource->text()
+                               : TabSheet3->Editsource->text() + QLatin1Char(' ') + parameters;
+    m_schedule.AppendEntry(QString::number(TabSheet3->SpinMinutes->value()),
+                           QString::number(TabSheet3->Spinheures->value()), flag(TabSheet3->CheckLundi),
+                           flag(TabSheet3->CheckMardi), flag(TabSheet3->CheckMercredi),
+                           flag(TabSheet3->CheckJeudi), flag(TabSheet3->CheckVendredi),
+                           flag(TabSheet3->CheckSamedi), flag(TabSheet3->CheckDimanche), target);
+    PageControl1->setCurrentWidget(TabSheet4);
+    TabSheet4->ListView2->setFocus();
+    // Without the keyboard focus (a window not active) the page is entered all the same.
+    if (!TabSheet4->isAncestorOf(QApplication::focusWidget()))
+        TabSheet4Enter();
+}
+
+// ---- Settings and languages ------------------------------------------------
+
+void TForm1::Sauvegarde()
+{
+    SvgEditIni1->Sauvegarde();
+}
+
+QString TForm1::IniLang(const QString &key) const
+{
+    return ::IniLang(m_options.programDirectory, TabSheet3->Edit_4->text(), key);
+}
+
+QList<QObject *> TForm1::languageComponents() const
+{
+    QList<QObject *> components{TabSheet1};
+    const EventsPage *p1 = TabSheet1;
+    components << p1->Label5 << p1->Button10 << p1->GroupBox4 << p1->Label7 << p1->CheckBox_1
+               << p1->CheckBox_9 << p1->Button11 << p1->CheckBox_11 << p1->CheckBox_12;
+    const NewEntryPage *p3 = TabSheet3;
+    components << TabSheet3 << p3->Label6 << p3->GroupBox6 << p3->CheckMardi << p3->CheckLundi
+               << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi
+               << p3->CheckDimanche << p3->GroupBox7 << p3->GroupBox8 << p3->Button6
+               << p3->GroupBox1 << p3->GroupBox2 << p3->Button14 << p3->Button12 << p3->Button13
+               << p3->Button15;
+    const ViewPage *p4 = TabSheet4;
+    components << TabSheet4 << p4->Label1 << p4->Label2 << p4->Label3 << p4->Label4 << p4->Button3
+               << p4->Button4 << p4->GroupBox3 << p4->CheckBox3 << p4->CheckBox2 << p4->CheckBox4
+               << p4->CheckBox5 << p4->CheckBox6 << p4->CheckBox7 << p4->CheckBox8 << p4->Button8
+               << p4->Button1;
+    const MessagesPage *p2 = TabSheet2;
+    components << TabSheet2 << p2->ExitMsg << p2->ExitMsg2 << p2->Label32 << p2->Label33
+               << p2->Label34 << p2->Label35 << p2->Label36 << p2->Label37 << p2->Label38
+               << p2->Label39 << p2->Label40 << p2->Label41 << p2->Label42;
+    components << Button5 << Button9 << Button7;
+    for (const char *name : {"Affiche1", "Rduire1", "N2", "N1", "Fichier1",
+                             "Voirlesfichiersjuornaux1", "Viderlhistorique1", "N5",
+                             "Supprimerlesfichiersjournaux1", "N4", "Rduire2", "Quitter1", "N3",
+                             "Aide1", "propos1", "Language1", "Francais1", "English1"})
+        components << findChild<QObject *>(QLatin1String(name));
+    return components;
+}
+
+void TForm1::SetLangStrings()
+{
+    QTreeWidgetItem *header = TabSheet1->ListView1->headerItem();
+    for (int column = 0; column < TabSheet1->ListView1->columnCount(); ++column)
+        header->setText(column, IniLang(columnKey(column)));
+    for (QObject *component : languageComponents())
+        setCaptionOf(component, IniLang(component->objectName()));
+}
+
+void TForm1::Button13Click()
+{
+    const QString language = TabSheet3->Edit_4->text();
+    if (language != QLatin1String("French") && !language.isEmpty())
+        SetLangStrings();
+}
+
+void TForm1::Francais1Click()
+{
+    TabSheet3->Edit_4->setText(QStringLiteral("French"));
+    SetLangStrings();
+    Button6Click();
+}
+
+void TForm1::English1Click()
+{
+    TabSheet3->Edit_4->setText(QStringLiteral("English"));
+    SetLangStrings();
+    Button6Click();
+}
+
+void TForm1::Button12Click()
+{
+    QTreeWidgetItem *header = TabSheet1->ListView1->headerItem();
+    for (int column = 0; column < TabSheet1->ListView1->columnCount(); ++column)
+        ecrire(exportedColumnKey(column) + QLatin1Char('=') + header->text(column));
+    for (QObject *component : languageComponents())
+        ecrire(component->objectName() + QLatin1Char('=') + captionOf(component));
 }
 
 // ---- Scheduler -------------------------------------------------------------

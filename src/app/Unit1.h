@@ -20,6 +20,7 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 class TForm3;
+class TSvgEditIni;
 class TrayIcon;
 class ViewPage;
 
@@ -35,6 +36,9 @@ public:
         QString executableFileName;
         ExitAsker exitAsker = askExitQuestion;
         std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+        // Chooses the target of a new entry: the chosen file, or an empty
+        // text when the user cancels. Tests answer without a dialog.
+        std::function<QString(QWidget *parent, const QStringList &nameFilters)> chooseFile;
     };
 
     explicit TForm1(Options options, QWidget *parent = nullptr);
@@ -78,6 +82,24 @@ public:
     Launcher &launcher() { return m_launcher; }
     MinuteScheduler &scheduler() { return m_scheduler; }
 
+    // New-entry page.
+    void Button6Click();
+    void TabSheet3Show();
+    void Button14Click();
+    void Button15Click();
+
+    // Settings and languages.
+    void Sauvegarde();
+    QString IniLang(const QString &key) const;
+    void SetLangStrings();
+    void Button13Click();
+    void Francais1Click();
+    void English1Click();
+    void Button12Click();
+    // The components whose captions follow the language, in creation order.
+    QList<QObject *> languageComponents() const;
+    TSvgEditIni *SvgEditIni1 = nullptr;
+
     // History and journal.
     void Button10Click();
     void ApplicationEvents1Exception(const QString &message);
@@ -107,6 +129,7 @@ protected:
 
 private:
     void buildMenus();
+    void connectNewEntryPage();
     void buildTimers();
     void armTimer1();
     QAction *addItem(QMenu *menu, const char *name, const QString &caption,

@@ -4,6 +4,7 @@
 #include "errorboundary.h"
 #include "jpegimage.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -72,4 +73,17 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent)
 void TForm3::Button9Click()
 {
     hide();
+}
+
+void TForm3::FormActivate()
+{
+    if (m_iniLang)
+        Button9->setText(m_iniLang(Button9->objectName()));
+}
+
+bool TForm3::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        ErrorBoundary::run([this] { FormActivate(); });
+    return QDialog::event(event);
 }

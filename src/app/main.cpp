@@ -23,6 +23,7 @@ int main(int argc, char *argv[])
     TForm1 form1(options);
     TForm3 form3;
     form1.setAboutWindow(&form3);
+    form3.setLanguageLookup([&form1](const QString &key) { return form1.IniLang(key); });
 
     Platform::onSessionEnd([&form1] { form1.endSession(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,

@@ -53,13 +53,14 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     purgeRow->addWidget(Label7);
     purgeRow->addStretch();
 
-    CheckBox_12 = named(new QCheckBox(QStringLiteral("Fenêtre surgissante si erreur"), this),
-                        "CheckBox_12");
-    CheckBox_11 = named(new QCheckBox(QStringLiteral("Bip si erreur"), this), "CheckBox_11");
+    // Created in the order the settings file lists them.
     CheckBox_9 = named(
         new QCheckBox(QStringLiteral("Inscrire les événements dans un fichier journal"), this),
         "CheckBox_9");
     CheckBox_9->setChecked(true);
+    CheckBox_11 = named(new QCheckBox(QStringLiteral("Bip si erreur"), this), "CheckBox_11");
+    CheckBox_12 = named(new QCheckBox(QStringLiteral("Fenêtre surgissante si erreur"), this),
+                        "CheckBox_12");
 
     Button11 = named(new QPushButton(QStringLiteral("suppression"), this), "Button11");
     Button11->setVisible(false);

@@ -30,6 +30,9 @@ void openTarget(const QString &path, const QString &parameters);
 // The path separators a schedule target is split at, the directory separator first.
 QString targetSeparators();
 
+// The file dialog's pattern for every file: "*" where "*.*" would hide names without a dot.
+QString allFilesPattern();
+
 // The executable name the scheduler trims: "Pendulix.exe" on Windows.
 QString fixedExecutableName();
 

@@ -74,6 +74,11 @@ QString targetSeparators()
     return QStringLiteral("/");
 }
 
+QString allFilesPattern()
+{
+    return QStringLiteral("*");
+}
+
 QString fixedExecutableName()
 {
     return QStringLiteral("Pendulix");

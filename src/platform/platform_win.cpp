@@ -51,6 +51,11 @@ QString targetSeparators()
     return QStringLiteral("\\:");
 }
 
+QString allFilesPattern()
+{
+    return QStringLiteral("*.*");
+}
+
 QString fixedExecutableName()
 {
     return QStringLiteral("Pendulix.exe");

@@ -1,9 +1,98 @@
 #include "newentrypage.h"
 
+#include "spinedit.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+template <typename T>
+T *named(T *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
 
 NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabSheet3"));
-    new QVBoxLayout(this);
+
+    GroupBox2 = named(new QGroupBox(QStringLiteral("Sélectionner votre fichier"), this), "GroupBox2");
+    Editsource = named(new QLineEdit(GroupBox2), "Editsource");
+    Button14 = named(new QPushButton(QStringLiteral("Ouvrir"), GroupBox2), "Button14");
+    auto *sourceRow = new QHBoxLayout(GroupBox2);
+    sourceRow->addWidget(Editsource, 1);
+    sourceRow->addWidget(Button14);
+
+    GroupBox1 = named(new QGroupBox(QStringLiteral("Paramètres de la ligne de commande"), this),
+                      "GroupBox1");
+    Edit3 = named(new QLineEdit(GroupBox1), "Edit3");
+    (new QHBoxLayout(GroupBox1))->addWidget(Edit3);
+
+    GroupBox8 = named(new QGroupBox(QStringLiteral("Minutes"), this), "GroupBox8");
+    SpinMinutes = named(new TSpinEdit(GroupBox8), "SpinMinutes");
+    SpinMinutes->setRange(0, 58);
+    (new QHBoxLayout(GroupBox8))->addWidget(SpinMinutes);
+
+    GroupBox7 = named(new QGroupBox(QStringLiteral("Heures"), this), "GroupBox7");
+    Spinheures = named(new TSpinEdit(GroupBox7), "Spinheures");
+    Spinheures->setRange(0, 23);
+    (new QHBoxLayout(GroupBox7))->addWidget(Spinheures);
+
+    GroupBox6 = named(new QGroupBox(QStringLiteral("Jours"), this), "GroupBox6");
+    CheckLundi = named(new QCheckBox(QStringLiteral("Lundi"), GroupBox6), "CheckLundi");
+    CheckMardi = named(new QCheckBox(QStringLiteral("Mardi"), GroupBox6), "CheckMardi");
+    CheckMercredi = named(new QCheckBox(QStringLiteral("Mercredi"), GroupBox6), "CheckMercredi");
+    CheckJeudi = named(new QCheckBox(QStringLiteral("Jeudi"), GroupBox6), "CheckJeudi");
+    CheckVendredi = named(new QCheckBox(QStringLiteral("Vendredi"), GroupBox6), "CheckVendredi");
+    CheckSamedi = named(new QCheckBox(QStringLiteral("Samedi"), GroupBox6), "CheckSamedi");
+    CheckDimanche = named(new QCheckBox(QStringLiteral("Dimanche"), GroupBox6), "CheckDimanche");
+    auto *days = new QGridLayout(GroupBox6);
+    const QList<QCheckBox *> boxes = dayBoxes();
+    for (int day = 0; day < 7; ++day)
+        days->addWidget(boxes.at(day), day / 3, day % 3);
+
+    Label6 = named(new QLabel(QStringLiteral("Programmation toutes les minutes"), this), "Label6");
+    Label6->setWordWrap(true);
+    Button15 = named(new QPushButton(QStringLiteral("Enregistrer"), this), "Button15");
+
+    Button6 = named(new QPushButton(QStringLiteral("Button6"), this), "Button6");
+    Button12 = named(new QPushButton(QStringLiteral("export"), this), "Button12");
+    Edit_4 = named(new QLineEdit(QStringLiteral("French"), this), "Edit_4");
+    Button13 = named(new QPushButton(QStringLiteral("language"), this), "Button13");
+    for (QWidget *hidden : {static_cast<QWidget *>(Button6), static_cast<QWidget *>(Button12),
+                            static_cast<QWidget *>(Edit_4), static_cast<QWidget *>(Button13)})
+        hidden->setVisible(false);
+
+    auto *timeColumn = new QVBoxLayout;
+    timeColumn->addWidget(GroupBox8);
+    timeColumn->addWidget(GroupBox7);
+    auto *when = new QHBoxLayout;
+    when->addLayout(timeColumn);
+    when->addWidget(GroupBox6, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Label6, 1);
+    bottom->addWidget(Button15, 0, Qt::AlignBottom);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox2);
+    layout->addWidget(GroupBox1);
+    layout->addLayout(when);
+    layout->addLayout(bottom);
+    layout->addStretch();
+}
+
+QList<QCheckBox *> NewEntryPage::dayBoxes() const
+{
+    return {CheckLundi, CheckMardi, CheckMercredi, CheckJeudi, CheckVendredi, CheckSamedi,
+            CheckDimanche};
 }

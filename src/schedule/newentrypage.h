@@ -2,11 +2,41 @@
 
 #include <QWidget>
 
-// TabSheet3 "Programmation Répétitive": where the user composes a new entry.
-// The first run opens the program on this page.
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TSpinEdit;
+
+// TabSheet3 "Programmation Répétitive": the user composes a new entry, reads
+// it described in words, and saves it.
 class NewEntryPage : public QWidget
 {
     Q_OBJECT
 public:
     explicit NewEntryPage(QWidget *parent = nullptr);
+
+    // The seven day boxes, Monday first.
+    QList<QCheckBox *> dayBoxes() const;
+
+    QGroupBox *GroupBox2;
+    QLineEdit *Editsource;
+    QPushButton *Button14;
+    QGroupBox *GroupBox1;
+    QLineEdit *Edit3;
+    QGroupBox *GroupBox8;
+    TSpinEdit *SpinMinutes;
+    QGroupBox *GroupBox7;
+    TSpinEdit *Spinheures;
+    QGroupBox *GroupBox6;
+    QCheckBox *CheckLundi, *CheckMardi, *CheckMercredi, *CheckJeudi, *CheckVendredi,
+        *CheckSamedi, *CheckDimanche;
+    QLabel *Label6;
+    QPushButton *Button15;
+    // Hidden: the sentence's own button and the language controls.
+    QPushButton *Button6;
+    QPushButton *Button12;
+    QLineEdit *Edit_4;
+    QPushButton *Button13;
 };

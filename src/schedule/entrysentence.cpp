@@ -1,0 +1,47 @@
+#include "entrysentence.h"
+
+#include <QStringList>
+
+const QString kTargetFileFilter = QStringLiteral(
+    "Tous les fichiers  (*.*)|*.*|Fichiers Cmd (*.cmd)|*.cmd|Fichiers Bat (*.bat)|*.bat|"
+    "Fichiers Perl (*.pl)|*.pl|Fichiers PHP (*.php)|*.php|Fichiers Word (*.doc)|*.doc|"
+    "Fichiers Excel (*.xls)|*.xls|Fichiers Application (*.exe)|*.exe");
+
+QString composeEntrySentence(const SentenceWords &words, int minute, int hour,
+                             const bool days[7])
+{
+    const QChar blank = QLatin1Char(' ');
+    QString connector = words.intervalJoin;
+    QString minutesPart;
+    if (minute >= 0)
+        minutesPart = QString::number(minute) + blank + words.minutes + blank;
+    QString hoursPart;
+    if (hour > 0) {
+        hoursPart = QString::number(hour) + blank + words.hours + blank;
+        minutesPart = minute != 0 ? words.hoursAndMinutes + blank + QString::number(minute) +
+                                        blank + words.minutes
+                                  : QString();
+    }
+    QString dayParts;
+    for (int day = 0; day < 7; ++day) {
+        if (!days[day])
+            continue;
+        dayParts += QStringLiteral(", ") + words.days[day];
+        connector = words.weekdayJoin;
+    }
+    return words.opening + blank + connector + blank + hoursPart + minutesPart + dayParts;
+}
+
+QStringList qtNameFilters(const QString &pairs, const QString &allFiles)
+{
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        const QString pattern = parts.at(i + 1);
+        if (pattern == QLatin1String("*.*"))
+            description.replace(QLatin1String("(*.*)"), QLatin1Char('(') + allFiles + QLatin1Char(')'));
+        filters << description;
+    }
+    return filters;
+}
