@@ -83,7 +83,9 @@ void TForm3::FormActivate()
 
 bool TForm3::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    // Showing the window activates it; some platforms report no activation
+    // for a window shown again while it still held the focus.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         ErrorBoundary::run([this] { FormActivate(); });
     return QDialog::event(event);
 }

@@ -1,0 +1,202 @@
+#include "app/Unit1.h"
+#include "app/Unit3.h"
+#include "journal/eventspage.h"
+#include "schedule/newentrypage.h"
+#include "schedule/spinedit.h"
+#include "settings/captions.h"
+#include "settings/profile.h"
+#include "testprogramdir.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir)
+{
+    TForm1::Options options;
+    options.programDirectory = dir.path();
+    options.executableFileName = QStringLiteral("Pendulix");
+    auto form = std::make_unique<TForm1>(options);
+    form->Timer1->stop();
+    form->Timer2->stop();
+    form->FormCreate();
+    return form;
+}
+
+void installShippedFile(const TestProgramDir &dir)
+{
+    QVERIFY(QFile::copy(QStringLiteral(PENDULIX_LANGUAGE_FILE), dir.file(QStringLiteral("sourcelang.ini"))));
+}
+
+QAction *action(const TForm1 &form, const char *name)
+{
+    return form.findChild<QAction *>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestLanguages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void switchBothWaysWithTheShippedFile();
+    void everyKeyHasAnEnglishText();
+    void savedEnglishAppliesAtStartUp();
+    void missingFileOrSectionEmptiesCaptions();
+    void exportWritesTheCaptionsInOrder();
+    void aboutWindowReadsItsButtonEveryTime();
+};
+
+void TestLanguages::switchBothWaysWithTheShippedFile()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    QCOMPARE(form->PageControl1->tabText(0), QStringLiteral("Evénements"));
+
+    form->English1Click();
+    QCOMPARE(form->TabSheet3->Edit_4->text(), QStringLiteral("English"));
+    QCOMPARE(form->PageControl1->tabText(0), QStringLiteral("Events"));
+    QCOMPARE(form->TabSheet1->ListView1->headerItem()->text(0), QStringLiteral("Time"));
+    QCOMPARE(form->Button5->text(), QStringLiteral("Minimize"));
+    QCOMPARE(form->TabSheet1->GroupBox4->title(), QStringLiteral(" Deleting journal files "));
+    QVERIFY(action(*form, "N2")->isSeparator());
+    QCOMPARE(form->findChild<QMenu *>(QStringLiteral("Language1"))->title(), QStringLiteral("Language"));
+    QCOMPARE(form->TabSheet3->Label6->text(), QStringLiteral("Runs every 0 minutes "));
+    form->TabSheet3->SpinMinutes->setValue(30);
+    form->TabSheet3->Spinheures->setValue(14);
+    form->TabSheet3->CheckMardi->setChecked(true);
+    QCOMPARE(form->TabSheet3->Label6->text(),
+             QStringLiteral("Runs at 14 hours and 30 minutes, on Tuesday"));
+
+    form->Francais1Click();
+    QCOMPARE(form->PageControl1->tabText(0), QStringLiteral("Evénements"));
+    QCOMPARE(form->TabSheet1->Label5->text(), QStringLiteral("Historique "));
+    QCOMPARE(form->Button5->text(), QStringLiteral("Réduire"));
+    QCOMPARE(form->TabSheet3->Label6->text(),
+             QStringLiteral("Programmation  à  14 Heures et 30 Minutes,  le mardi"));
+    QVERIFY(action(*form, "N5")->isSeparator());
+}
+
+void TestLanguages::everyKeyHasAnEnglishText()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    const QList<QObject *> components = form->languageComponents();
+    QCOMPARE(components.size(), 81);
+    form->English1Click();
+    for (QObject *component : components) {
+        if (component->objectName() == QLatin1String("Label4"))
+            continue; // receives the program part of a selected entry
+        QVERIFY2(!captionOf(component).isEmpty(), qPrintable(component->objectName()));
+    }
+}
+
+void TestLanguages::savedEnglishAppliesAtStartUp()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    dir.write(QStringLiteral("serie.ini"), "[Form1]\r\nEdit_4=English\r\n");
+    auto form = makeForm(dir);
+    QCOMPARE(form->Button9->text(), QStringLiteral("Quit"));
+    // Hiding saves the language with the other settings.
+    form->Button5Click();
+    QCOMPARE(Profile::GetPrivateProfileString("Form1", "Edit_4", "", dir.file("serie.ini")),
+             QStringLiteral("English"));
+    QCOMPARE(Profile::GetPrivateProfileString("Form1", "SpinEdit_1", "", dir.file("serie.ini")),
+             QStringLiteral("1"));
+}
+
+void TestLanguages::missingFileOrSectionEmptiesCaptions()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    {
+        // French saved, no file: the design captions stay.
+        auto form = makeForm(dir);
+        QCOMPARE(form->Button9->text(), QStringLiteral("Quitter"));
+        form->English1Click();
+        QCOMPARE(form->Button9->text(), QString());
+        QCOMPARE(form->PageControl1->tabText(0), QString());
+        QVERIFY(!action(*form, "N2")->isSeparator());
+        QCOMPARE(action(*form, "N2")->text(), QString());
+    }
+    dir.write(QStringLiteral("sourcelang.ini"), "[French]\r\nButton9=Quitter\r\nN2=-\r\n");
+    auto form = makeForm(dir);
+    form->English1Click();
+    QCOMPARE(form->Button9->text(), QString());
+    form->Francais1Click();
+    QCOMPARE(form->Button9->text(), QStringLiteral("Quitter"));
+    QVERIFY(action(*form, "N2")->isSeparator());
+    QCOMPARE(form->Button5->text(), QString());
+}
+
+void TestLanguages::exportWritesTheCaptionsInOrder()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    dir.write(QStringLiteral("sourcelang.ini"), "[French]\r\n");
+    auto form = makeForm(dir);
+    form->TabSheet3->Button12->click();
+    const QStringList lines =
+        QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 1 + 83 + 1);
+    QCOMPARE(lines.at(0), QStringLiteral("[French]"));
+    QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
+    QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
+    QCOMPARE(lines.at(3), QStringLiteral("TabSheet1=Evénements"));
+    QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
+    QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
+    QVERIFY(lines.contains(QStringLiteral("N4=-")));
+    QCOMPARE(lines.at(83), QStringLiteral("English1=English"));
+    QCOMPARE(lines.last(), QString());
+
+    // The keys come in the order of the shipped file's French section.
+    QFile shipped(QStringLiteral(PENDULIX_LANGUAGE_FILE));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QStringList shippedLines = QString::fromUtf8(shipped.readAll()).split(QStringLiteral("\r\n"));
+    for (int i = 1; i <= 83; ++i) {
+        const QString exported = lines.at(i).section(QLatin1Char('='), 0, 0);
+        const QString expected = shippedLines.at(i).section(QLatin1Char('='), 0, 0);
+        QVERIFY2(exported.compare(expected, Qt::CaseInsensitive) == 0, qPrintable(exported));
+    }
+}
+
+void TestLanguages::aboutWindowReadsItsButtonEveryTime()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    TForm3 about;
+    about.setLanguageLookup([&form](const QString &key) { return form->IniLang(key); });
+    QCOMPARE(about.Button9->text(), QStringLiteral("Fermer"));
+    about.show();
+    // The key is shared with the main window's button, in French too.
+    QTRY_COMPARE(about.Button9->text(), QStringLiteral("Quitter"));
+    about.hide();
+    form->English1Click();
+    about.show();
+    about.activateWindow();
+    QTRY_COMPARE(about.Button9->text(), QStringLiteral("Quit"));
+}
+
+QTEST_MAIN(TestLanguages)
+#include "tst_languages.moc"

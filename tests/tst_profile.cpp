@@ -1,0 +1,120 @@
+#include "settings/profile.h"
+#include "testprogramdir.h"
+
+#include <QFile>
+#include <QTest>
+
+class TestProfile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void reading_data();
+    void reading();
+    void longValuesAreCut();
+    void writingInPlaceAndAtTheEnd();
+    void eraseSection();
+    void filesAndFailures();
+    void integers();
+};
+
+void TestProfile::reading_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    const QString dflt = QStringLiteral("<default>");
+    QTest::newRow("case of names") << "[English]\nButton5=Minimize" << "english" << "BUTTON5" << "Minimize";
+    QTest::newRow("blanks around names") << "  [ English ] \n  Button5  =x" << "English" << "Button5" << "x";
+    QTest::newRow("blanks and tabs around value") << "[s]\nk= \t v a l \t " << "s" << "k" << "v a l";
+    QTest::newRow("double quotes keep blanks") << "[s]\nk=\" le lundi\"" << "s" << "k" << " le lundi";
+    QTest::newRow("single quotes") << "[s]\nk='x '" << "s" << "k" << "x ";
+    QTest::newRow("unmatched quote stays") << "[s]\nk=\"abc" << "s" << "k" << "\"abc";
+    QTest::newRow("mixed quotes stay") << "[s]\nk=\"abc'" << "s" << "k" << "\"abc'";
+    QTest::newRow("only one pair dropped") << "[s]\nk=\"\"x\"\"" << "s" << "k" << "\"x\"";
+    QTest::newRow("no inline comment") << "[s]\nk=a ; b" << "s" << "k" << "a ; b";
+    QTest::newRow("empty value is not the default") << "[s]\nk=" << "s" << "k" << "";
+    QTest::newRow("missing key") << "[s]\nother=1" << "s" << "k" << dflt;
+    QTest::newRow("missing section") << "[t]\nk=1" << "s" << "k" << dflt;
+    QTest::newRow("line without = is no key") << "[s]\nk\nk=2" << "s" << "k" << "2";
+    QTest::newRow("first entry wins") << "[s]\nk=1\nK=2" << "s" << "k" << "1";
+    QTest::newRow("first section only") << "[s]\na=1\n[t]\n[S]\nk=2" << "s" << "k" << dflt;
+    QTest::newRow("value holds =") << "[s]\nk=a=b" << "s" << "k" << "a=b";
+    QTest::newRow("keys before any section") << "k=0\n[s]\nk=1" << "s" << "k" << "1";
+}
+
+void TestProfile::reading()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    const ProfileText profile(text.split(QLatin1Char('\n')));
+    QCOMPARE(profile.value(section, key, QStringLiteral("<default>")), expected);
+}
+
+void TestProfile::longValuesAreCut()
+{
+    const ProfileText profile({QStringLiteral("[s]"), QStringLiteral("k=") + QString(3000, 'x')});
+    QCOMPARE(profile.value(QStringLiteral("s"), QStringLiteral("k"), QString()).size(), 2047);
+}
+
+void TestProfile::writingInPlaceAndAtTheEnd()
+{
+    ProfileText profile({"[Form1]", "CheckBox_1 = 0", "Edit_4=French", "", "[Other]", "x=1"});
+    profile.setValue("Form1", "checkbox_1", "1");
+    profile.setValue("Form1", "SpinEdit_1", "5");
+    profile.setValue("New", "k", "v");
+    QCOMPARE(profile.lines(), (QStringList{"[Form1]", "CheckBox_1=1", "Edit_4=French",
+                                           "SpinEdit_1=5", "", "[Other]", "x=1", "[New]", "k=v"}));
+}
+
+void TestProfile::eraseSection()
+{
+    ProfileText profile({"[a]", "x=1", "[Form1ListBox_1]", "L0=one", "ItemIndex=0", "[b]", "y=2"});
+    profile.eraseSection("form1listbox_1");
+    QCOMPARE(profile.lines(), (QStringList{"[a]", "x=1", "[b]", "y=2"}));
+}
+
+void TestProfile::filesAndFailures()
+{
+    TestProgramDir dir;
+    const QString path = dir.file(QStringLiteral("serie.ini"));
+    QCOMPARE(Profile::GetPrivateProfileString("Form1", "k", "d", path), QStringLiteral("d"));
+    QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "1", path));
+    QVERIFY(Profile::WritePrivateProfileString("Form1", "Edit_4", "Français", path));
+    QCOMPARE(dir.read("serie.ini"), QByteArray("[Form1]\r\nCheckBox_1=1\r\nEdit_4=Fran\xc3\xa7\x61is\r\n"));
+    QCOMPARE(Profile::GetPrivateProfileString("form1", "edit_4", "d", path), QStringLiteral("Français"));
+
+    // A file written with LF alone reads the same.
+    dir.write("lf.ini", "[s]\nk=v\n");
+    QCOMPARE(Profile::GetPrivateProfileString("s", "k", "d", dir.file("lf.ini")), QStringLiteral("v"));
+
+    // A read-only file is left alone, silently.
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    QVERIFY(!Profile::WritePrivateProfileString("Form1", "CheckBox_1", "0", path));
+    QVERIFY(!Profile::EraseSection("Form1", path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(Profile::GetPrivateProfileString("Form1", "CheckBox_1", "d", path), QStringLiteral("1"));
+
+    // A directory that does not exist.
+    QVERIFY(!Profile::WritePrivateProfileString("s", "k", "v", dir.file("gone/serie.ini")));
+}
+
+void TestProfile::integers()
+{
+    bool ok = false;
+    QCOMPARE(Profile::toInteger("0x1F", &ok), 31);
+    QVERIFY(ok);
+    QCOMPARE(Profile::toInteger("0X1f", &ok), 31);
+    QVERIFY(ok);
+    QCOMPARE(Profile::toInteger("-12", &ok), -12);
+    QVERIFY(ok);
+    Profile::toInteger("1F", &ok);
+    QVERIFY(!ok);
+    Profile::toInteger("", &ok);
+    QVERIFY(!ok);
+}
+
+QTEST_GUILESS_MAIN(TestProfile)
+#include "tst_profile.moc"
