@@ -8,6 +8,9 @@ sh scripts/setup-debian.sh --screenshots
 BUILD=${1:-build}
 [ -x "$BUILD/Pendulix" ] || { cmake -S . -B "$BUILD" >/dev/null && cmake --build "$BUILD" --target Pendulix; }
 OUT=$(pwd)/docs/screenshots
+LANGUAGE_CHOICE=${LANGUAGE_CHOICE:-French}
+SUFFIX=""
+[ "$LANGUAGE_CHOICE" = French ] || SUFFIX="-$(echo "$LANGUAGE_CHOICE" | tr 'A-Z' 'a-z')"
 mkdir -p "$OUT"
 
 WORK=$(mktemp -d)
@@ -17,6 +20,7 @@ cp "$BUILD/Pendulix" "$WORK/"
 [ -f "$BUILD/sourcelang.ini" ] && cp "$BUILD/sourcelang.ini" "$WORK/"
 printf '\r\n30|14|0|1|0|0|0|0|0|/home/user/jobs/backup.sh|\r\n15|0|0|0|0|0|0|0|0|/home/user/jobs/poll.sh -q|\r\n\r\n0|9|1|1|1|1|1|0|0|http://intranet.example/report.php?day=1|\r\n5|1|0|0|0|0|0|0|0|/home/user/bin/sync.sh -a /data|\r\n' > "$WORK/cron-bat.dat"
 mkdir -p "$WORK/run" && chmod 700 "$WORK/run"
+printf '[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=7\r\nCheckBox_9=1\r\nCheckBox_11=0\r\nCheckBox_12=0\r\nEdit_4=%s\r\n' "$LANGUAGE_CHOICE" > "$WORK/serie.ini"
 
 export DISPLAY=:77
 Xvfb :77 -screen 0 1024x700x24 >/dev/null 2>&1 &
@@ -28,30 +32,45 @@ sleep 1
 XDG_RUNTIME_DIR="$WORK/run" "$WORK/Pendulix" >/dev/null 2>&1 &
 PIDS="$PIDS $!"
 sleep 0.5
-import -window root "$OUT/startup-shown.png"
+import -window root "$OUT/startup-shown$SUFFIX.png"
 sleep 2
-import -window root "$OUT/startup-hidden-in-tray.png"
+import -window root "$OUT/startup-hidden-in-tray$SUFFIX.png"
 
 # The tray icon: the last icon of the tray host at the bottom right.
 xdotool mousemove 1012 688 click 3
 sleep 1
-import -window root "$OUT/tray-menu.png"
+import -window root "$OUT/tray-menu$SUFFIX.png"
 xdotool key Escape
 xdotool mousemove 1012 688 click 1
 sleep 1
-import -window root "$OUT/page1-evenements.png"
+import -window root "$OUT/page1-evenements$SUFFIX.png"
 xdotool key ctrl+Tab
 sleep 0.5
-import -window root "$OUT/page2-programmation.png"
+xdotool mousemove 300 102 click 1
+xdotool type --delay 20 "/home/user/jobs/report.sh"
+xdotool key Tab Tab
+xdotool type --delay 20 "daily"
+xdotool key Tab ctrl+a
+xdotool type "30"
+xdotool key Tab ctrl+a
+xdotool type "14"
+xdotool key Tab Tab space
+sleep 0.5
+import -window root "$OUT/page2-programmation$SUFFIX.png"
 xdotool key ctrl+Tab
 sleep 0.5
-# Enter the list and select the first row, as a user clicking it would.
+# The first click into the list enters the page, which reloads it; the
+# second selects the row.
 xdotool mousemove 120 89 click 1
 sleep 0.5
-import -window root "$OUT/page3-visualisation.png"
-xdotool mousemove 67 8 click 1
+xdotool click 1
+sleep 0.5
+import -window root "$OUT/page3-visualisation$SUFFIX.png"
+QMARK_X=67
+[ "$LANGUAGE_CHOICE" = French ] || QMARK_X=47
+xdotool mousemove $QMARK_X 8 click 1
 sleep 0.5
 xdotool key Down Down Return
 sleep 1
-import -window root "$OUT/about.png"
+import -window root "$OUT/about$SUFFIX.png"
 echo "screenshots in $OUT"
