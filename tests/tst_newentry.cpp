@@ -43,7 +43,7 @@ struct Fixture
         TForm1::Options options;
         options.programDirectory = dir.path();
         options.executableFileName = QStringLiteral("Pendulix");
-        options.chooseFile = [this](QWidget *, const QStringList &filters) {
+        options.chooseFile = [this](QWidget *, const QStringList &filters, const QString &) {
             offeredFilters = filters;
             return chosen;
         };

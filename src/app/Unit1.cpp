@@ -2,7 +2,9 @@
 
 #include "Unit3.h"
 #include "errorboundary.h"
+#include "journal/Unit2.h"
 #include "journal/eventspage.h"
+#include "journal/purge.h"
 #include "journal/journal.h"
 #include "messagespage.h"
 #include "platform/platform.h"
@@ -23,6 +25,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -32,6 +35,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -118,6 +122,12 @@ TForm1::TForm1(Options options, QWidget *parent)
     buildTimers();
     connectNewEntryPage();
 
+    ScruteDossier1.OnFichier = [this](TScruteDossier &, const QString &Nom) {
+        ScruteDossier1Fichier(Nom);
+    };
+    ScruteDossier1.processMessages = [] { QCoreApplication::processEvents(); };
+    connect(TabSheet1->Button11, &QPushButton::clicked, this, guarded([this] { d(); }));
+
     ErrorBoundary::setHandler([this](const QString &message) {
         ApplicationEvents1Exception(message);
     });
@@ -170,13 +180,13 @@ void TForm1::buildMenus()
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
     QMenu *file = menuBar()->addMenu(QStringLiteral("Fichier"));
     file->setObjectName(QStringLiteral("Fichier1"));
-    // The journal viewer and the purge come with their own windows and walker.
-    addItem(file, "Voirlesfichiersjuornaux1", QStringLiteral("Voir les fichiers journaux"), {});
+    addItem(file, "Voirlesfichiersjuornaux1", QStringLiteral("Voir les fichiers journaux"),
+            [this] { Voirlesfichiersjuornaux1Click(); });
     addItem(file, "Viderlhistorique1", QStringLiteral("Vider l'historique"),
             [this] { Button10Click(); });
     file->addSeparator()->setObjectName(QStringLiteral("N5"));
     addItem(file, "Supprimerlesfichiersjournaux1", QStringLiteral("Supprimer les fichiers journaux"),
-            {});
+            [this] { d(); });
     file->addSeparator()->setObjectName(QStringLiteral("N4"));
     addItem(file, "Rduire2", QStringLiteral("Réduire"), [this] { Button5Click(); });
     addItem(file, "Quitter1", QStringLiteral("Quitter"), [this] { Button9Click(); });
@@ -229,6 +239,7 @@ void TForm1::FormCreate()
 {
     Button13Click();
     lirefiche(true);
+    d();
     TabSheet4->Button8->setEnabled(false);
     LastScheduleSize = m_schedule.stamp();
 }
@@ -449,7 +460,7 @@ void TForm1::Button14Click()
     const QStringList filters =
         qtNameFilters(kTargetFileFilter, Platform::allFilesPattern());
     const QString chosen = m_options.chooseFile
-                               ? m_options.chooseFile(this, filters)
+                               ? m_options.chooseFile(this, filters, QString())
                                : QFileDialog::getOpenFileName(this, QString(), QString(),
                                                               filters.join(QStringLiteral(";;")),
                                                               const_cast<QString *>(&filters.first()));
@@ -485,7 +496,12 @@ void TForm1::Sauvegarde()
 
 QString TForm1::IniLang(const QString &key) const
 {
-    return ::IniLang(m_options.programDirectory, TabSheet3->Edit_4->text(), key);
+    return ::IniLang(m_options.programDirectory, languageName(), key);
+}
+
+QString TForm1::languageName() const
+{
+    return TabSheet3->Edit_4->text();
 }
 
 QList<QObject *> TForm1::languageComponents() const
@@ -594,6 +610,42 @@ void TForm1::Timer3Timer()
 void TForm1::TrimWorkingSet(const QString &executableName)
 {
     Platform::trimWorkingSet(executableName);
+}
+
+// ---- Journal purge and viewer ----------------------------------------------
+
+void TForm1::d()
+{
+    if (!TabSheet1->CheckBox_1->isChecked() || !TabSheet1->CheckBox_9->isChecked())
+        return;
+    // Only this program's own journals, beside the executable: log files of
+    // the scripts it starts, often kept next to it, are none of its business.
+    ScruteDossier1.Dossier = m_options.programDirectory;
+    ScruteDossier1.Filtre = kJournalFilePattern;
+    ScruteDossier1.SousDossier = false;
+    ScruteDossier1.Execute();
+}
+
+void TForm1::ScruteDossier1Fichier(const QString &Nom)
+{
+    const QFileInfo file(Nom);
+    // A file gone since the listing has nothing left to delete.
+    if (!isJournalFileName(file.fileName()) || !file.exists())
+        return;
+    if (journalFileExpired(file.lastModified(), m_options.clock(), TabSheet1->SpinEdit_1->value()))
+        QFile::remove(Nom);
+}
+
+void TForm1::Voirlesfichiersjuornaux1Click()
+{
+    if (!m_form2)
+        return;
+    const QString path = m_form2->chooseJournalFile(this);
+    if (path.isEmpty())
+        return;
+    m_form2->loadFile(path);
+    m_form2->show();
+    m_form2->raise();
 }
 
 // ---- History and journal ---------------------------------------------------

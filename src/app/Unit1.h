@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exitquestion.h"
+#include "journal/Scrute.h"
 #include "journal/eventrecorder.h"
 #include "runner/launcher.h"
 #include "runner/minutescheduler.h"
@@ -19,6 +20,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class TForm2;
 class TForm3;
 class TSvgEditIni;
 class TrayIcon;
@@ -38,13 +40,16 @@ public:
         std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
         // Chooses the target of a new entry: the chosen file, or an empty
         // text when the user cancels. Tests answer without a dialog.
-        std::function<QString(QWidget *parent, const QStringList &nameFilters)> chooseFile;
+        std::function<QString(QWidget *parent, const QStringList &nameFilters,
+                              const QString &initialDirectory)>
+            chooseFile;
     };
 
     explicit TForm1(Options options, QWidget *parent = nullptr);
     ~TForm1() override;
 
     void setAboutWindow(TForm3 *form3) { m_form3 = form3; }
+    void setJournalViewer(TForm2 *form2) { m_form2 = form2; }
     bool showMainWindowSetting() const { return m_showMainWindow; }
 
     void FormCreate();
@@ -91,6 +96,8 @@ public:
     // Settings and languages.
     void Sauvegarde();
     QString IniLang(const QString &key) const;
+    // The current language name, Edit_4.
+    QString languageName() const;
     void SetLangStrings();
     void Button13Click();
     void Francais1Click();
@@ -99,6 +106,12 @@ public:
     // The components whose captions follow the language, in creation order.
     QList<QObject *> languageComponents() const;
     TSvgEditIni *SvgEditIni1 = nullptr;
+
+    // Journal purge and viewer.
+    void d();
+    void ScruteDossier1Fichier(const QString &Nom);
+    void Voirlesfichiersjuornaux1Click();
+    TScruteDossier ScruteDossier1;
 
     // History and journal.
     void Button10Click();
@@ -141,6 +154,7 @@ private:
     Launcher m_launcher;
     MinuteScheduler m_scheduler;
     TrayIcon *RxTrayIcon1 = nullptr;
+    TForm2 *m_form2 = nullptr;
     TForm3 *m_form3 = nullptr;
     bool m_showMainWindow = true;
     bool m_sessionEnding = false;

@@ -1,5 +1,6 @@
 #include "Unit1.h"
 #include "Unit3.h"
+#include "journal/Unit2.h"
 #include "application.h"
 #include "errorboundary.h"
 #include "platform/platform.h"
@@ -21,7 +22,13 @@ int main(int argc, char *argv[])
     options.programDirectory = Platform::programDirectory();
     options.executableFileName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     TForm1 form1(options);
+    TForm2::Hooks viewerHooks;
+    viewerHooks.programDirectory = options.programDirectory;
+    viewerHooks.languageName = [&form1] { return form1.languageName(); };
+    viewerHooks.iniLang = [&form1](const QString &key) { return form1.IniLang(key); };
+    TForm2 form2(viewerHooks);
     TForm3 form3;
+    form1.setJournalViewer(&form2);
     form1.setAboutWindow(&form3);
     form3.setLanguageLookup([&form1](const QString &key) { return form1.IniLang(key); });
 

@@ -74,6 +74,11 @@ void replaceAll(const QString &path, const QStringList &lines)
 
 QStringList readLines(const QString &path)
 {
+    return splitLines(readAll(path));
+}
+
+QByteArray readAll(const QString &path)
+{
     std::FILE *file = Platform::openFile(path, "rb");
     if (!file)
         EInOutError::raiseLast();
@@ -86,7 +91,7 @@ QStringList readLines(const QString &path)
     std::fclose(file);
     if (code)
         throw EInOutError(code);
-    return splitLines(bytes);
+    return bytes;
 }
 
 QStringList splitLines(const QByteArray &bytes)

@@ -23,6 +23,9 @@ void replaceAll(const QString &path, const QStringList &lines);
 // end counts, an empty file has no lines.
 QStringList readLines(const QString &path);
 
+// The file's bytes, whole.
+QByteArray readAll(const QString &path);
+
 // The lines of a text held in memory, by the same rules.
 QStringList splitLines(const QByteArray &bytes);
 

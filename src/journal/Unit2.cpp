@@ -1,0 +1,134 @@
+#include "Unit2.h"
+
+#include "app/errorboundary.h"
+#include "app/programicon.h"
+#include "journalmodel.h"
+#include "settings/captions.h"
+#include "settings/languages.h"
+#include "textfile.h"
+
+#include <QEvent>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+using ErrorBoundary::guarded;
+
+TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std::move(hooks))
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Pendulix"));
+    setWindowIcon(programIcon());
+    resize(772, 592);
+
+    m_model = new JournalModel(this);
+    auto *central = new QWidget(this);
+    ListView1 = new QTreeView(central);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(m_model);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setItemsExpandable(false);
+    ListView1->setColumnWidth(0, 60);
+    ListView1->setColumnWidth(1, 500);
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(30);
+    Panel1->installEventFilter(this);
+    Button1 = new QPushButton(QStringLiteral("Fermer"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    auto *strip = new QHBoxLayout(Panel1);
+    strip->setContentsMargins(4, 0, 4, 0);
+    strip->addStretch();
+    strip->addWidget(Button1);
+
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ListView1, 1);
+    layout->addWidget(Panel1);
+    setCentralWidget(central);
+
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    Fichier1 = menuBar()->addMenu(QStringLiteral("Fichier"));
+    Fichier1->setObjectName(QStringLiteral("Fichier1"));
+    Voirlesfichiersjuornaux1 = Fichier1->addAction(QStringLiteral("Ouvrir les fichiers journaux"));
+    Voirlesfichiersjuornaux1->setObjectName(QStringLiteral("Voirlesfichiersjuornaux1"));
+    N5 = Fichier1->addSeparator();
+    N5->setObjectName(QStringLiteral("N5"));
+    Quitter1 = Fichier1->addAction(QStringLiteral("Quitter"));
+    Quitter1->setObjectName(QStringLiteral("Quitter1"));
+
+    connect(Voirlesfichiersjuornaux1, &QAction::triggered, this,
+            guarded([this] { Voirlesfichiersjuornaux1Click(); }));
+    connect(Quitter1, &QAction::triggered, this, guarded([this] { Quitter1Click(); }));
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
+}
+
+QString TForm2::chooseJournalFile(QWidget *parent)
+{
+    const QStringList filters{QStringLiteral("Fichier journal (*.log)")};
+    if (m_hooks.chooseFile)
+        return m_hooks.chooseFile(parent, filters, m_hooks.programDirectory);
+    return QFileDialog::getOpenFileName(parent, QString(), m_hooks.programDirectory,
+                                        filters.first());
+}
+
+void TForm2::loadFile(const QString &path)
+{
+    m_model->clear();
+    m_model->setJournalText(TextFile::readAll(path));
+}
+
+void TForm2::Voirlesfichiersjuornaux1Click()
+{
+    const QString path = chooseJournalFile(this);
+    if (!path.isEmpty())
+        loadFile(path);
+}
+
+void TForm2::Button1Click()
+{
+    hide();
+}
+
+void TForm2::Quitter1Click()
+{
+    hide();
+}
+
+void TForm2::FormActivate()
+{
+    if (!m_hooks.languageName || !m_hooks.iniLang ||
+        m_hooks.languageName() == QLatin1String("French"))
+        return;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_model->setHeaderData(column, Qt::Horizontal, m_hooks.iniLang(columnKey(column)),
+                               Qt::DisplayRole);
+    for (QObject *component : {static_cast<QObject *>(Fichier1), static_cast<QObject *>(Voirlesfichiersjuornaux1),
+                               static_cast<QObject *>(N5), static_cast<QObject *>(Quitter1),
+                               static_cast<QObject *>(Button1)})
+        setCaptionOf(component, m_hooks.iniLang(component->objectName()));
+}
+
+bool TForm2::event(QEvent *event)
+{
+    // Showing the window activates it; some platforms report no activation
+    // for a window shown again while it still held the focus.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+        ErrorBoundary::run([this] { FormActivate(); });
+    return QMainWindow::event(event);
+}
+
+bool TForm2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Panel1 && event->type() == QEvent::MouseButtonRelease)
+        ErrorBoundary::run([this] { Button1Click(); });
+    return QMainWindow::eventFilter(watched, event);
+}
