@@ -1,0 +1,204 @@
+#include "app/Unit1.h"
+#include "journal/Unit2.h"
+#include "journal/eventspage.h"
+#include "journal/journalmodel.h"
+#include "schedule/newentrypage.h"
+#include "testprogramdir.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+QStringList rowsOf(const JournalModel &model)
+{
+    QStringList rows;
+    for (int r = 0; r < model.rowCount(); ++r)
+        rows << model.data(model.index(r, 0), Qt::DisplayRole).toString() + "|" +
+                    model.data(model.index(r, 1), Qt::DisplayRole).toString();
+    return rows;
+}
+
+struct Viewer
+{
+    explicit Viewer(const TestProgramDir &dir)
+    {
+        TForm2::Hooks hooks;
+        hooks.programDirectory = dir.path();
+        hooks.chooseFile = [this](QWidget *, const QStringList &filters, const QString &folder) {
+            offeredFilters = filters;
+            offeredFolder = folder;
+            return chosen;
+        };
+        hooks.languageName = [this] { return language; };
+        hooks.iniLang = [](const QString &key) { return "en:" + key; };
+        form = std::make_unique<TForm2>(hooks);
+    }
+    std::unique_ptr<TForm2> form;
+    QString chosen;
+    QString language = QStringLiteral("French");
+    QStringList offeredFilters;
+    QString offeredFolder;
+};
+
+} // namespace
+
+class TestJournalViewer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rows_data();
+    void rows();
+    void loadingReplacesAndCancelKeeps();
+    void mainMenuShowsTheViewer();
+    void unreadableFileIsRecordedAndNotShown();
+    void closingOnlyHides();
+    void captionsFollowTheLanguage();
+};
+
+void TestJournalViewer::rows_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("journal lines")
+        << QByteArray("14:30:00;C:\\outils\\sauve.bat\r\n14:31:00 Fichier inexistant;/x.sh -q\r\n"
+                      "14:32:00;Erreur E/S 21\r\n")
+        << QStringList{"14:30:00|C:\\outils\\sauve.bat", "14:31:00 Fichier inexistant|/x.sh -q",
+                       "14:32:00|Erreur E/S 21"};
+    QTest::newRow("two-line network error")
+        << QByteArray("03:00:01 Erreur de socket # 10061\r\nConnexion refus\xc3\xa9\x65.;http://h/\r\n")
+        << QStringList{"03:00:01 Erreur de socket # 10061|", "Connexion refusée.|http://h/"};
+    QTest::newRow("no semicolon, empty line, more fields")
+        << QByteArray("whole line\r\n\r\na;b;c;d\r\n")
+        << QStringList{"whole line|", "|", "a|b"};
+    QTest::newRow("LF alone and no final line end") << QByteArray("a;1\nb;2")
+                                                    << QStringList{"a|1", "b|2"};
+    QTest::newRow("lone CR dropped, does not end the line")
+        << QByteArray("a\rb;c\rd\r\n") << QStringList{"ab|cd"};
+    QTest::newRow("character 26 ends the file") << QByteArray("a;1\r\nb;2\x1a\r\nc;3\r\n")
+                                                << QStringList{"a|1", "b|2"};
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("long line") << QByteArray(100000, 'x') + ";y" << QStringList{QString(100000, 'x') + "|y"};
+}
+
+void TestJournalViewer::rows()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    JournalModel model;
+    model.setJournalText(bytes);
+    QCOMPARE(rowsOf(model), rows);
+}
+
+void TestJournalViewer::loadingReplacesAndCancelKeeps()
+{
+    TestProgramDir dir;
+    dir.write("20261207.log", "a;1\r\nb;2\r\nc;3\r\n");
+    dir.write("20261208.log", "z;9\r\n");
+    Viewer v(dir);
+    v.chosen = dir.file("20261207.log");
+    v.form->Voirlesfichiersjuornaux1->trigger();
+    QCOMPARE(v.form->model()->rowCount(), 3);
+    QCOMPARE(v.offeredFilters, QStringList{"Fichier journal (*.log)"});
+    QCOMPARE(v.offeredFolder, dir.path());
+    v.chosen = dir.file("20261208.log");
+    v.form->Voirlesfichiersjuornaux1->trigger();
+    QCOMPARE(rowsOf(*v.form->model()), QStringList{"z|9"});
+    v.chosen.clear();
+    v.form->Voirlesfichiersjuornaux1->trigger();
+    QCOMPARE(rowsOf(*v.form->model()), QStringList{"z|9"});
+}
+
+void TestJournalViewer::mainMenuShowsTheViewer()
+{
+    TestProgramDir dir;
+    dir.write("cron-bat.dat", "\r\n");
+    dir.write("20261208.log", "14:30:37;a\r\n");
+    Viewer v(dir);
+    TForm1::Options options;
+    options.programDirectory = dir.path();
+    TForm1 form(options);
+    form.Timer1->stop();
+    form.Timer2->stop();
+    form.setJournalViewer(v.form.get());
+    form.Voirlesfichiersjuornaux1Click(); // cancelled: nothing shown
+    QVERIFY(!v.form->isVisible());
+    v.chosen = dir.file("20261208.log");
+    form.findChild<QAction *>("Voirlesfichiersjuornaux1")->trigger();
+    QVERIFY(v.form->isVisible());
+    QCOMPARE(rowsOf(*v.form->model()), QStringList{"14:30:37|a"});
+}
+
+void TestJournalViewer::unreadableFileIsRecordedAndNotShown()
+{
+    TestProgramDir dir;
+    dir.write("cron-bat.dat", "\r\n");
+    dir.write("20261207.log", "a;1\r\n");
+    Viewer v(dir);
+    TForm1::Options options;
+    options.programDirectory = dir.path();
+    TForm1 form(options);
+    form.Timer1->stop();
+    form.Timer2->stop();
+    form.setJournalViewer(v.form.get());
+    v.chosen = dir.file("20261207.log");
+    v.form->Voirlesfichiersjuornaux1Click();
+    v.chosen = dir.file("typed-name.log");
+    form.findChild<QAction *>("Voirlesfichiersjuornaux1")->trigger();
+    QVERIFY(!v.form->isVisible());
+    QCOMPARE(v.form->model()->rowCount(), 0);
+    QTreeWidget *history = form.TabSheet1->ListView1;
+    QCOMPARE(history->topLevelItemCount(), 1);
+    QCOMPARE(history->topLevelItem(0)->text(1), QStringLiteral("Fichier introuvable"));
+}
+
+void TestJournalViewer::closingOnlyHides()
+{
+    TestProgramDir dir;
+    dir.write("20261207.log", "a;1\r\n");
+    Viewer v(dir);
+    v.chosen = dir.file("20261207.log");
+    v.form->Voirlesfichiersjuornaux1Click();
+    v.form->show();
+    v.form->Button1->click();
+    QVERIFY(!v.form->isVisible());
+    v.form->show();
+    v.form->Quitter1->trigger();
+    QVERIFY(!v.form->isVisible());
+    v.form->show();
+    QTest::mouseClick(v.form->Panel1, Qt::LeftButton);
+    QVERIFY(!v.form->isVisible());
+    QCOMPARE(v.form->model()->rowCount(), 1);
+}
+
+void TestJournalViewer::captionsFollowTheLanguage()
+{
+    TestProgramDir dir;
+    Viewer v(dir);
+    v.form->show();
+    QCOMPARE(v.form->Button1->text(), QStringLiteral("Fermer"));
+    v.form->hide();
+    v.language = QStringLiteral("English");
+    v.form->show();
+    QTRY_COMPARE(v.form->Button1->text(), QStringLiteral("en:Button1"));
+    QCOMPARE(v.form->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("en:listview1.Columns[0]"));
+    QCOMPARE(v.form->Quitter1->text(), QStringLiteral("en:Quitter1"));
+    QVERIFY(!v.form->N5->isSeparator());
+    // Back to French: the viewer keeps what it last received.
+    v.form->hide();
+    v.language = QStringLiteral("French");
+    v.form->show();
+    QCOMPARE(v.form->Button1->text(), QStringLiteral("en:Button1"));
+}
+
+QTEST_MAIN(TestJournalViewer)
+#include "tst_journalviewer.moc"
