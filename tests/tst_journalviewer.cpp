@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 #include <QTreeWidget>
 
 #include <memory>

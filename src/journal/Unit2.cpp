@@ -14,7 +14,7 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 using ErrorBoundary::guarded;
@@ -28,12 +28,18 @@ TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std:
 
     m_model = new JournalModel(this);
     auto *central = new QWidget(this);
-    ListView1 = new QTreeView(central);
+    ListView1 = new QTableView(central);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(m_model);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setItemsExpandable(false);
+    // A table view rather than a tree view: the tree keeps an item for every
+    // row, which a journal of a million lines would pay for in memory.
+    ListView1->setShowGrid(false);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setWordWrap(false);
+    ListView1->verticalHeader()->hide();
+    ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+    ListView1->horizontalHeader()->setHighlightSections(false);
     ListView1->setColumnWidth(0, 60);
     ListView1->setColumnWidth(1, 500);
 

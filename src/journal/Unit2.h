@@ -9,7 +9,7 @@ class QAction;
 class QFrame;
 class QMenu;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 // Form2, the journal viewer: one journal file as a two-column list. Closing
 // only hides it; its rows stay until the next load.
@@ -43,7 +43,7 @@ public:
 
     JournalModel *model() const { return m_model; }
 
-    QTreeView *ListView1;
+    QTableView *ListView1;
     QFrame *Panel1;
     QPushButton *Button1;
     QMenu *Fichier1;

@@ -10,6 +10,7 @@ void JournalModel::setJournalText(QByteArray text)
         text.truncate(endOfFile);
     m_text = std::move(text);
     m_lineStarts.clear();
+    m_lineStarts.shrink_to_fit();
     const char *data = m_text.constData();
     const qsizetype size = m_text.size();
     qsizetype start = 0;

@@ -82,11 +82,24 @@ QByteArray readAll(const QString &path)
     std::FILE *file = Platform::openFile(path, "rb");
     if (!file)
         EInOutError::raiseLast();
+    // One allocation of the file's size, not a doubling buffer: a large
+    // journal would otherwise need twice its size while being read.
     QByteArray bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, qsizetype(n));
+    qsizetype expected = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        expected = qMax<qsizetype>(0, std::ftell(file));
+        std::rewind(file);
+    }
+    // Read straight into place; a file that grows meanwhile is read on in chunks.
+    bytes.resize(expected);
+    qsizetype filled = qsizetype(std::fread(bytes.data(), 1, size_t(expected), file));
+    bytes.truncate(filled);
+    if (filled == expected) {
+        char buffer[65536];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            bytes.append(buffer, qsizetype(n));
+    }
     const int code = std::ferror(file) ? Platform::lastFileErrorCode() : 0;
     std::fclose(file);
     if (code)
