@@ -15,11 +15,13 @@ mkdir -p "$OUT"
 
 WORK=$(mktemp -d)
 PIDS=""
-trap 'kill $PIDS 2>/dev/null || true; rm -rf "$WORK"' EXIT
+trap 'kill $PIDS 2>/dev/null || true; sleep 0.5; rm -rf "$WORK"' EXIT
 cp "$BUILD/Pendulix" "$WORK/"
 [ -f "$BUILD/sourcelang.ini" ] && cp "$BUILD/sourcelang.ini" "$WORK/"
 printf '\r\n30|14|0|1|0|0|0|0|0|/home/user/jobs/backup.sh|\r\n15|0|0|0|0|0|0|0|0|/home/user/jobs/poll.sh -q|\r\n\r\n0|9|1|1|1|1|1|0|0|http://intranet.example/report.php?day=1|\r\n5|1|0|0|0|0|0|0|0|/home/user/bin/sync.sh -a /data|\r\n' > "$WORK/cron-bat.dat"
 mkdir -p "$WORK/run" && chmod 700 "$WORK/run"
+printf '09:00:00;http://intranet.example/report.php?day=1\r\n09:15:00;/home/user/jobs/poll.sh -q\r\n09:30:00 Fichier inexistant;/home/user/jobs/missing.sh\r\n09:45:02 Erreur de socket # 10061\r\nConnexion refus\303\251e.;http://127.0.0.1:9/\r\n14:30:00;/home/user/jobs/backup.sh\r\n' > "$WORK/20261207.log"
+touch "$WORK/20261207.log"
 printf '[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=7\r\nCheckBox_9=1\r\nCheckBox_11=0\r\nCheckBox_12=0\r\nEdit_4=%s\r\n' "$LANGUAGE_CHOICE" > "$WORK/serie.ini"
 
 export DISPLAY=:77
@@ -73,4 +75,15 @@ sleep 0.5
 xdotool key Down Down Return
 sleep 1
 import -window root "$OUT/about$SUFFIX.png"
+xdotool key Escape
+sleep 0.3
+# The journal viewer, through the main menu and the file dialog.
+xdotool mousemove 20 8 click 1
+sleep 0.5
+xdotool key Down Return
+sleep 1.5
+xdotool type --delay 20 "20261207.log"
+xdotool key Return
+sleep 1.5
+import -window root "$OUT/viewer$SUFFIX.png"
 echo "screenshots in $OUT"

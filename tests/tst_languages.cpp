@@ -29,6 +29,7 @@ std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir)
     TForm1::Options options;
     options.programDirectory = dir.path();
     options.executableFileName = QStringLiteral("Pendulix");
+    options.exitAsker = [](const QString &, const QString &) { return ExitAnswer::No; };
     auto form = std::make_unique<TForm1>(options);
     form->Timer1->stop();
     form->Timer2->stop();
@@ -57,6 +58,7 @@ private slots:
     void savedEnglishAppliesAtStartUp();
     void missingFileOrSectionEmptiesCaptions();
     void exportWritesTheCaptionsInOrder();
+    void settingsFileHoldsExactlySixEntries();
     void aboutWindowReadsItsButtonEveryTime();
 };
 
@@ -177,6 +179,24 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
         const QString expected = shippedLines.at(i).section(QLatin1Char('='), 0, 0);
         QVERIFY2(exported.compare(expected, Qt::CaseInsensitive) == 0, qPrintable(exported));
     }
+}
+
+void TestLanguages::settingsFileHoldsExactlySixEntries()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    // First start: the design values, saved at the first hide.
+    form->Button5Click();
+    QCOMPARE(dir.read(QStringLiteral("serie.ini")),
+             QByteArray("[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n"
+                        "CheckBox_11=0\r\nCheckBox_12=0\r\nEdit_4=French\r\n"));
+    form->TabSheet1->CheckBox_11->setChecked(true);
+    form->English1Click();
+    form->close(); // the exit question's default test answer is "Non": saved all the same
+    QCOMPARE(dir.read(QStringLiteral("serie.ini")),
+             QByteArray("[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n"
+                        "CheckBox_11=1\r\nCheckBox_12=0\r\nEdit_4=English\r\n"));
 }
 
 void TestLanguages::aboutWindowReadsItsButtonEveryTime()

@@ -40,7 +40,8 @@ TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std:
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
     ListView1->horizontalHeader()->setHighlightSections(false);
-    ListView1->setColumnWidth(0, 60);
+    // Wider than the time alone: failures carry their status in this column.
+    ListView1->setColumnWidth(0, 200);
     ListView1->setColumnWidth(1, 500);
 
     Panel1 = new QFrame(central);

@@ -4,6 +4,7 @@
 #include "runtimeerror.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -85,11 +86,10 @@ QByteArray readAll(const QString &path)
     // One allocation of the file's size, not a doubling buffer: a large
     // journal would otherwise need twice its size while being read.
     QByteArray bytes;
-    qsizetype expected = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        expected = qMax<qsizetype>(0, std::ftell(file));
-        std::rewind(file);
-    }
+    // Only a regular file has a size to trust: a folder opened as a file
+    // reports nonsense, and reading it must fail like any other read.
+    const QFileInfo info(path);
+    const qsizetype expected = info.isFile() ? qsizetype(info.size()) : 0;
     // Read straight into place; a file that grows meanwhile is read on in chunks.
     bytes.resize(expected);
     qsizetype filled = qsizetype(std::fread(bytes.data(), 1, size_t(expected), file));

@@ -2,6 +2,8 @@
 
 #include "profile.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QTextEdit>
 
@@ -96,6 +99,36 @@ QStringList itemsOf(const QListWidget *list)
     return items;
 }
 
+// The owner's controls in creation order, depth first. A stacked widget
+// raises its current page to the end of its children, so its pages are taken
+// in page order instead, which is the order they were created in.
+void collectControls(const QObject *parent, QList<QWidget *> &controls)
+{
+    QObjectList children = parent->children();
+    if (auto *stack = qobject_cast<const QStackedWidget *>(parent)) {
+        std::stable_sort(children.begin(), children.end(), [stack](QObject *a, QObject *b) {
+            auto rank = [stack](QObject *o) {
+                const int index = stack->indexOf(qobject_cast<QWidget *>(o));
+                return index < 0 ? stack->count() : index;
+            };
+            return rank(a) < rank(b);
+        });
+    }
+    for (QObject *child : children) {
+        if (auto *widget = qobject_cast<QWidget *>(child)) {
+            controls << widget;
+            collectControls(widget, controls);
+        }
+    }
+}
+
+QList<QWidget *> controlsOf(const QWidget *owner)
+{
+    QList<QWidget *> controls;
+    collectControls(owner, controls);
+    return controls;
+}
+
 } // namespace
 
 TSvgEditIni::TSvgEditIni(QWidget *owner, QString iniPath)
@@ -120,7 +153,7 @@ bool TSvgEditIni::eventFilter(QObject *watched, QEvent *event)
 
 void TSvgEditIni::Sauvegarde()
 {
-    for (QWidget *control : m_owner->findChildren<QWidget *>()) {
+    for (QWidget *control : controlsOf(m_owner)) {
         if (control->objectName().contains(QLatin1Char('_')))
             save(control);
     }
@@ -128,7 +161,7 @@ void TSvgEditIni::Sauvegarde()
 
 void TSvgEditIni::Restaure()
 {
-    for (QWidget *control : m_owner->findChildren<QWidget *>())
+    for (QWidget *control : controlsOf(m_owner))
         restore(control);
 }
 
