@@ -3,7 +3,7 @@
 #include "journal/eventspage.h"
 #include "journal/journalmodel.h"
 #include "schedule/newentrypage.h"
-#include "testprogramdir.h"
+#include "testform.h"
 
 #include <QAction>
 #include <QFile>
@@ -123,11 +123,8 @@ void TestJournalViewer::mainMenuShowsTheViewer()
     dir.write("cron-bat.dat", "\r\n");
     dir.write("20261208.log", "14:30:37;a\r\n");
     Viewer v(dir);
-    TForm1::Options options;
-    options.programDirectory = dir.path();
-    TForm1 form(options);
-    form.Timer1->stop();
-    form.Timer2->stop();
+    auto created = makeTestForm(dir);
+    TForm1 &form = *created;
     form.setJournalViewer(v.form.get());
     form.Voirlesfichiersjuornaux1Click(); // cancelled: nothing shown
     QVERIFY(!v.form->isVisible());
@@ -143,11 +140,8 @@ void TestJournalViewer::unreadableFileIsRecordedAndNotShown()
     dir.write("cron-bat.dat", "\r\n");
     dir.write("20261207.log", "a;1\r\n");
     Viewer v(dir);
-    TForm1::Options options;
-    options.programDirectory = dir.path();
-    TForm1 form(options);
-    form.Timer1->stop();
-    form.Timer2->stop();
+    auto created = makeTestForm(dir);
+    TForm1 &form = *created;
     form.setJournalViewer(v.form.get());
     v.chosen = dir.file("20261207.log");
     v.form->Voirlesfichiersjuornaux1Click();

@@ -5,7 +5,7 @@
 #include "schedule/spinedit.h"
 #include "settings/captions.h"
 #include "settings/profile.h"
-#include "testprogramdir.h"
+#include "testform.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,15 +26,7 @@ namespace {
 
 std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir)
 {
-    TForm1::Options options;
-    options.programDirectory = dir.path();
-    options.executableFileName = QStringLiteral("Pendulix");
-    options.exitAsker = [](const QString &, const QString &) { return ExitAnswer::No; };
-    auto form = std::make_unique<TForm1>(options);
-    form->Timer1->stop();
-    form->Timer2->stop();
-    form->FormCreate();
-    return form;
+    return makeTestForm(dir);
 }
 
 void installShippedFile(const TestProgramDir &dir)

@@ -1,7 +1,7 @@
 #include "app/Unit1.h"
 #include "journal/eventspage.h"
 #include "journal/purge.h"
-#include "testprogramdir.h"
+#include "testform.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -88,13 +88,8 @@ void TestPurge::purgeDeletesOnlyOldJournals()
     writeDated(dir, "scripts/deep/job.log", now.addDays(-30));
     dir.write("serie.ini", "[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=0\r\nCheckBox_9=1\r\n");
 
-    TForm1::Options options;
-    options.programDirectory = dir.path();
-    options.executableFileName = QStringLiteral("Pendulix");
-    TForm1 form(options);
-    form.Timer1->stop();
-    form.Timer2->stop();
-    form.FormCreate(); // the start-up purge, with 0 days
+    auto created = makeTestForm(dir); // the start-up purge, with 0 days
+    TForm1 &form = *created;
 
     QVERIFY(!QFile::exists(dir.file("20200101.log")));
     QVERIFY(QFile::exists(dir.file("20991231.log")));
@@ -117,12 +112,10 @@ void TestPurge::purgeNeedsBothSwitches()
     TestProgramDir dir;
     dir.write("cron-bat.dat", "\r\n");
     writeDated(dir, "20200101.log", QDateTime::currentDateTime().addDays(-30));
-    TForm1::Options options;
-    options.programDirectory = dir.path();
-    TForm1 form(options);
-    form.Timer1->stop();
-    form.Timer2->stop();
-    form.TabSheet1->CheckBox_1->setChecked(false);
+    dir.write("serie.ini", "[Form1]\r\nCheckBox_1=0\r\n");
+    auto created = makeTestForm(dir);
+    TForm1 &form = *created;
+    QVERIFY(QFile::exists(dir.file("20200101.log")));
     form.d();
     QVERIFY(QFile::exists(dir.file("20200101.log")));
     form.TabSheet1->CheckBox_1->setChecked(true);

@@ -1,6 +1,7 @@
 #include "eventspage.h"
 
 #include "app/reportview.h"
+#include "app/named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -12,17 +13,6 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 {

@@ -1,6 +1,7 @@
 #include "newentrypage.h"
 
 #include "spinedit.h"
+#include "app/named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -10,17 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
 {

@@ -1,6 +1,7 @@
 #include "viewpage.h"
 
 #include "app/reportview.h"
+#include "app/named.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,13 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 template <typename T>
 T *hidden(T *widget, const char *name)
