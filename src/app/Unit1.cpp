@@ -2,40 +2,26 @@
 
 #include "Unit3.h"
 #include "errorboundary.h"
-#include "journal/Unit2.h"
 #include "journal/eventspage.h"
-#include "journal/purge.h"
-#include "journal/journal.h"
 #include "messagespage.h"
 #include "platform/platform.h"
 #include "programicon.h"
 #include "programtitle.h"
 #include "runner/targetsplit.h"
-#include "schedule/entrysentence.h"
-#include "schedule/spinedit.h"
-#include "settings/SvgEditIni.h"
-#include "settings/captions.h"
-#include "settings/languages.h"
 #include "runner/urltask.h"
 #include "schedule/newentrypage.h"
-#include "schedule/schedulerow.h"
+#include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
+#include "settings/SvgEditIni.h"
 #include "trayicon.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGroupBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -345,234 +331,6 @@ void TForm1::closeEvent(QCloseEvent *event)
     QCoreApplication::quit();
 }
 
-// ---- Schedule --------------------------------------------------------------
-
-void TForm1::lirefiche(bool load)
-{
-    ListBox1.clear();
-    TabSheet4->clearRows();
-    if (!load)
-        return;
-    if (!m_schedule.exists()) {
-        m_schedule.CreateScheduleFile();
-        Affiche1Click();
-        PageControl1->setCurrentIndex(1);
-    }
-    const QStringList lines = m_schedule.readLines();
-    const auto fileExists = [](const QString &path) { return QFileInfo(path).isFile(); };
-    for (int index = 0; index < lines.size(); ++index) {
-        if (!lines.at(index).isEmpty())
-            TabSheet4->addRow(makeScheduleRow(index, lines.at(index), fileExists));
-        ListBox1.add(lines.at(index));
-    }
-}
-
-void TForm1::Button4Click()
-{
-    m_schedule.writeBack(ListBox1.items());
-    Button1Click();
-}
-
-void TForm1::Button1Click()
-{
-    const ScheduleFile::Stamp current = m_schedule.stamp();
-    if (current == LastScheduleSize)
-        return;
-    LastScheduleSize = current;
-    lirefiche(true);
-}
-
-void TForm1::Button3Click()
-{
-    lirefiche(true);
-}
-
-void TForm1::TabSheet4Enter()
-{
-    lirefiche(true);
-    TabSheet4->Button8->setEnabled(false);
-}
-
-void TForm1::ListView2Click()
-{
-    if (TabSheet4->firstSelectedNumber() < 0) {
-        TabSheet4->Button8->setEnabled(false);
-        return;
-    }
-    ListBox1Click();
-}
-
-void TForm1::ListBox1Click()
-{
-    const int index = TabSheet4->firstSelectedNumber();
-    if (index < 0) {
-        TabSheet4->Button8->setEnabled(false);
-        return;
-    }
-    ListBox1.setItemIndex(index);
-    if (ListBox1.itemIndex() < 0 || index == 0) {
-        TabSheet4->Button8->setEnabled(false);
-    } else {
-        TabSheet4->Button8->setEnabled(true);
-        TabSheet4->showEntry(index, readSelectedEntry(ListBox1.item(index)));
-    }
-    TabSheet4->splitEdit7();
-}
-
-void TForm1::Button8Click()
-{
-    ListBox1.DeleteAt(ListBox1.itemIndex());
-    Button4Click();
-}
-
-// ---- New-entry page --------------------------------------------------------
-
-void TForm1::Button6Click()
-{
-    SentenceWords words;
-    words.opening = TabSheet2->Label42->text();
-    words.intervalJoin = TabSheet2->Label33->text();
-    words.weekdayJoin = TabSheet2->Label34->text();
-    words.minutes = TabSheet4->Label1->text();
-    words.hours = TabSheet4->Label2->text();
-    words.hoursAndMinutes = TabSheet2->Label32->text();
-    const QLabel *dayWords[] = {TabSheet2->Label35, TabSheet2->Label36, TabSheet2->Label37,
-                                TabSheet2->Label38, TabSheet2->Label39, TabSheet2->Label40,
-                                TabSheet2->Label41};
-    bool days[7];
-    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
-    for (int day = 0; day < 7; ++day) {
-        words.days[day] = dayWords[day]->text();
-        days[day] = boxes.at(day)->isChecked();
-    }
-    TabSheet3->Label6->setText(composeEntrySentence(words, TabSheet3->SpinMinutes->value(),
-                                                    TabSheet3->Spinheures->value(), days));
-}
-
-void TForm1::TabSheet3Show()
-{
-    for (QCheckBox *box : TabSheet3->dayBoxes())
-        box->setChecked(false);
-}
-
-void TForm1::Button14Click()
-{
-    const QStringList filters =
-        qtNameFilters(kTargetFileFilter, Platform::allFilesPattern());
-    const QString chosen = m_options.chooseFile
-                               ? m_options.chooseFile(this, filters, QString())
-                               : QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                              filters.join(QStringLiteral(";;")),
-                                                              const_cast<QString *>(&filters.first()));
-    if (!chosen.isEmpty())
-        TabSheet3->Editsource->setText(QDir::toNativeSeparators(chosen));
-}
-
-void TForm1::Button15Click()
-{
-    auto flag = [](const QCheckBox *box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
-    const QString parameters = TabSheet3->Edit3->text();
-    const QString target = parameters.isEmpty()
-                               ? TabSheet3->Editsource->text()
-                               : TabSheet3->Editsource->text() + QLatin1Char(' ') + parameters;
-    m_schedule.AppendEntry(QString::number(TabSheet3->SpinMinutes->value()),
-                           QString::number(TabSheet3->Spinheures->value()), flag(TabSheet3->CheckLundi),
-                           flag(TabSheet3->CheckMardi), flag(TabSheet3->CheckMercredi),
-                           flag(TabSheet3->CheckJeudi), flag(TabSheet3->CheckVendredi),
-                           flag(TabSheet3->CheckSamedi), flag(TabSheet3->CheckDimanche), target);
-    PageControl1->setCurrentWidget(TabSheet4);
-    TabSheet4->ListView2->setFocus();
-    // Without the keyboard focus (a window not active) the page is entered all the same.
-    if (!TabSheet4->isAncestorOf(QApplication::focusWidget()))
-        TabSheet4Enter();
-}
-
-// ---- Settings and languages ------------------------------------------------
-
-void TForm1::Sauvegarde()
-{
-    SvgEditIni1->Sauvegarde();
-}
-
-QString TForm1::IniLang(const QString &key) const
-{
-    return ::IniLang(m_options.programDirectory, languageName(), key);
-}
-
-QString TForm1::languageName() const
-{
-    return TabSheet3->Edit_4->text();
-}
-
-QList<QObject *> TForm1::languageComponents() const
-{
-    QList<QObject *> components{TabSheet1};
-    const EventsPage *p1 = TabSheet1;
-    components << p1->Label5 << p1->Button10 << p1->GroupBox4 << p1->Label7 << p1->CheckBox_1
-               << p1->CheckBox_9 << p1->Button11 << p1->CheckBox_11 << p1->CheckBox_12;
-    const NewEntryPage *p3 = TabSheet3;
-    components << TabSheet3 << p3->Label6 << p3->GroupBox6 << p3->CheckMardi << p3->CheckLundi
-               << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi
-               << p3->CheckDimanche << p3->GroupBox7 << p3->GroupBox8 << p3->Button6
-               << p3->GroupBox1 << p3->GroupBox2 << p3->Button14 << p3->Button12 << p3->Button13
-               << p3->Button15;
-    const ViewPage *p4 = TabSheet4;
-    components << TabSheet4 << p4->Label1 << p4->Label2 << p4->Label3 << p4->Label4 << p4->Button3
-               << p4->Button4 << p4->GroupBox3 << p4->CheckBox3 << p4->CheckBox2 << p4->CheckBox4
-               << p4->CheckBox5 << p4->CheckBox6 << p4->CheckBox7 << p4->CheckBox8 << p4->Button8
-               << p4->Button1;
-    const MessagesPage *p2 = TabSheet2;
-    components << TabSheet2 << p2->ExitMsg << p2->ExitMsg2 << p2->Label32 << p2->Label33
-               << p2->Label34 << p2->Label35 << p2->Label36 << p2->Label37 << p2->Label38
-               << p2->Label39 << p2->Label40 << p2->Label41 << p2->Label42;
-    components << Button5 << Button9 << Button7;
-    for (const char *name : {"Affiche1", "Rduire1", "N2", "N1", "Fichier1",
-                             "Voirlesfichiersjuornaux1", "Viderlhistorique1", "N5",
-                             "Supprimerlesfichiersjournaux1", "N4", "Rduire2", "Quitter1", "N3",
-                             "Aide1", "propos1", "Language1", "Francais1", "English1"})
-        components << findChild<QObject *>(QLatin1String(name));
-    return components;
-}
-
-void TForm1::SetLangStrings()
-{
-    QTreeWidgetItem *header = TabSheet1->ListView1->headerItem();
-    for (int column = 0; column < TabSheet1->ListView1->columnCount(); ++column)
-        header->setText(column, IniLang(columnKey(column)));
-    for (QObject *component : languageComponents())
-        setCaptionOf(component, IniLang(component->objectName()));
-}
-
-void TForm1::Button13Click()
-{
-    const QString language = TabSheet3->Edit_4->text();
-    if (language != QLatin1String("French") && !language.isEmpty())
-        SetLangStrings();
-}
-
-void TForm1::Francais1Click()
-{
-    TabSheet3->Edit_4->setText(QStringLiteral("French"));
-    SetLangStrings();
-    Button6Click();
-}
-
-void TForm1::English1Click()
-{
-    TabSheet3->Edit_4->setText(QStringLiteral("English"));
-    SetLangStrings();
-    Button6Click();
-}
-
-void TForm1::Button12Click()
-{
-    QTreeWidgetItem *header = TabSheet1->ListView1->headerItem();
-    for (int column = 0; column < TabSheet1->ListView1->columnCount(); ++column)
-        ecrire(exportedColumnKey(column) + QLatin1Char('=') + header->text(column));
-    for (QObject *component : languageComponents())
-        ecrire(component->objectName() + QLatin1Char('=') + captionOf(component));
-}
-
 // ---- Scheduler -------------------------------------------------------------
 
 void TForm1::armTimer1()
@@ -610,72 +368,4 @@ void TForm1::Timer3Timer()
 void TForm1::TrimWorkingSet(const QString &executableName)
 {
     Platform::trimWorkingSet(executableName);
-}
-
-// ---- Journal purge and viewer ----------------------------------------------
-
-void TForm1::d()
-{
-    if (!TabSheet1->CheckBox_1->isChecked() || !TabSheet1->CheckBox_9->isChecked())
-        return;
-    // Only this program's own journals, beside the executable: log files of
-    // the scripts it starts, often kept next to it, are none of its business.
-    ScruteDossier1.Dossier = m_options.programDirectory;
-    ScruteDossier1.Filtre = kJournalFilePattern;
-    ScruteDossier1.SousDossier = false;
-    ScruteDossier1.Execute();
-}
-
-void TForm1::ScruteDossier1Fichier(const QString &Nom)
-{
-    const QFileInfo file(Nom);
-    // A file gone since the listing has nothing left to delete.
-    if (!isJournalFileName(file.fileName()) || !file.exists())
-        return;
-    if (journalFileExpired(file.lastModified(), m_options.clock(), TabSheet1->SpinEdit_1->value()))
-        QFile::remove(Nom);
-}
-
-void TForm1::Voirlesfichiersjuornaux1Click()
-{
-    if (!m_form2)
-        return;
-    const QString path = m_form2->chooseJournalFile(this);
-    if (path.isEmpty())
-        return;
-    m_form2->loadFile(path);
-    m_form2->show();
-    m_form2->raise();
-}
-
-// ---- History and journal ---------------------------------------------------
-
-void TForm1::Button10Click()
-{
-    TabSheet1->ListView1->clear();
-}
-
-void TForm1::ApplicationEvents1Exception(const QString &message)
-{
-    m_events.recordError(message);
-}
-
-void TForm1::errorSignal()
-{
-    if (TabSheet1->CheckBox_12->isChecked())
-        Affiche1Click();
-    if (TabSheet1->CheckBox_11->isChecked()) {
-        QApplication::beep();
-        Platform::tone(100, 500);
-    }
-}
-
-void TForm1::ecrirejournal(const QString &line)
-{
-    m_events.ecrirejournal(line);
-}
-
-void TForm1::ecrire(const QString &line)
-{
-    Journal::appendToLanguageFile(m_options.programDirectory, line);
 }

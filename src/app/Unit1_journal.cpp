@@ -1,0 +1,84 @@
+#include "Unit1.h"
+
+#include "journal/Unit2.h"
+#include "journal/eventspage.h"
+#include "journal/journal.h"
+#include "journal/purge.h"
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QSpinBox>
+#include <QTreeWidget>
+
+// TForm1: history, journal, purge and journal viewer.
+
+// ---- History and journal ---------------------------------------------------
+
+void TForm1::Button10Click()
+{
+    TabSheet1->ListView1->clear();
+}
+
+void TForm1::ApplicationEvents1Exception(const QString &message)
+{
+    m_events.recordError(message);
+}
+
+void TForm1::errorSignal()
+{
+    if (TabSheet1->CheckBox_12->isChecked())
+        Affiche1Click();
+    if (TabSheet1->CheckBox_11->isChecked()) {
+        QApplication::beep();
+        Platform::tone(100, 500);
+    }
+}
+
+void TForm1::ecrirejournal(const QString &line)
+{
+    m_events.ecrirejournal(line);
+}
+
+void TForm1::ecrire(const QString &line)
+{
+    Journal::appendToLanguageFile(m_options.programDirectory, line);
+}
+
+// ---- Journal purge and viewer ----------------------------------------------
+
+void TForm1::d()
+{
+    if (!TabSheet1->CheckBox_1->isChecked() || !TabSheet1->CheckBox_9->isChecked())
+        return;
+    // Only this program's own journals, beside the executable: log files of
+    // the scripts it starts, often kept next to it, are none of its business.
+    ScruteDossier1.Dossier = m_options.programDirectory;
+    ScruteDossier1.Filtre = kJournalFilePattern;
+    ScruteDossier1.SousDossier = false;
+    ScruteDossier1.Execute();
+}
+
+void TForm1::ScruteDossier1Fichier(const QString &Nom)
+{
+    const QFileInfo file(Nom);
+    // A file gone since the listing has nothing left to delete.
+    if (!isJournalFileName(file.fileName()) || !file.exists())
+        return;
+    if (journalFileExpired(file.lastModified(), m_options.clock(), TabSheet1->SpinEdit_1->value()))
+        QFile::remove(Nom);
+}
+
+void TForm1::Voirlesfichiersjuornaux1Click()
+{
+    if (!m_form2)
+        return;
+    const QString path = m_form2->chooseJournalFile(this);
+    if (path.isEmpty())
+        return;
+    m_form2->loadFile(path);
+    m_form2->show();
+    m_form2->raise();
+}

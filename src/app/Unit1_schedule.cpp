@@ -1,0 +1,164 @@
+#include "Unit1.h"
+
+#include "messagespage.h"
+#include "platform/platform.h"
+#include "schedule/entrysentence.h"
+#include "schedule/newentrypage.h"
+#include "schedule/schedulerow.h"
+#include "schedule/spinedit.h"
+#include "schedule/viewpage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+// TForm1: the schedule file, its view page and the new-entry page.
+
+// ---- Schedule --------------------------------------------------------------
+
+void TForm1::lirefiche(bool load)
+{
+    ListBox1.clear();
+    TabSheet4->clearRows();
+    if (!load)
+        return;
+    if (!m_schedule.exists()) {
+        m_schedule.CreateScheduleFile();
+        Affiche1Click();
+        PageControl1->setCurrentIndex(1);
+    }
+    const QStringList lines = m_schedule.readLines();
+    const auto fileExists = [](const QString &path) { return QFileInfo(path).isFile(); };
+    for (int index = 0; index < lines.size(); ++index) {
+        if (!lines.at(index).isEmpty())
+            TabSheet4->addRow(makeScheduleRow(index, lines.at(index), fileExists));
+        ListBox1.add(lines.at(index));
+    }
+}
+
+void TForm1::Button4Click()
+{
+    m_schedule.writeBack(ListBox1.items());
+    Button1Click();
+}
+
+void TForm1::Button1Click()
+{
+    const ScheduleFile::Stamp current = m_schedule.stamp();
+    if (current == LastScheduleSize)
+        return;
+    LastScheduleSize = current;
+    lirefiche(true);
+}
+
+void TForm1::Button3Click()
+{
+    lirefiche(true);
+}
+
+void TForm1::TabSheet4Enter()
+{
+    lirefiche(true);
+    TabSheet4->Button8->setEnabled(false);
+}
+
+void TForm1::ListView2Click()
+{
+    if (TabSheet4->firstSelectedNumber() < 0) {
+        TabSheet4->Button8->setEnabled(false);
+        return;
+    }
+    ListBox1Click();
+}
+
+void TForm1::ListBox1Click()
+{
+    const int index = TabSheet4->firstSelectedNumber();
+    if (index < 0) {
+        TabSheet4->Button8->setEnabled(false);
+        return;
+    }
+    ListBox1.setItemIndex(index);
+    if (ListBox1.itemIndex() < 0 || index == 0) {
+        TabSheet4->Button8->setEnabled(false);
+    } else {
+        TabSheet4->Button8->setEnabled(true);
+        TabSheet4->showEntry(index, readSelectedEntry(ListBox1.item(index)));
+    }
+    TabSheet4->splitEdit7();
+}
+
+void TForm1::Button8Click()
+{
+    ListBox1.DeleteAt(ListBox1.itemIndex());
+    Button4Click();
+}
+
+// ---- New-entry page --------------------------------------------------------
+
+void TForm1::Button6Click()
+{
+    SentenceWords words;
+    words.opening = TabSheet2->Label42->text();
+    words.intervalJoin = TabSheet2->Label33->text();
+    words.weekdayJoin = TabSheet2->Label34->text();
+    words.minutes = TabSheet4->Label1->text();
+    words.hours = TabSheet4->Label2->text();
+    words.hoursAndMinutes = TabSheet2->Label32->text();
+    const QLabel *dayWords[] = {TabSheet2->Label35, TabSheet2->Label36, TabSheet2->Label37,
+                                TabSheet2->Label38, TabSheet2->Label39, TabSheet2->Label40,
+                                TabSheet2->Label41};
+    bool days[7];
+    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
+    for (int day = 0; day < 7; ++day) {
+        words.days[day] = dayWords[day]->text();
+        days[day] = boxes.at(day)->isChecked();
+    }
+    TabSheet3->Label6->setText(composeEntrySentence(words, TabSheet3->SpinMinutes->value(),
+                                                    TabSheet3->Spinheures->value(), days));
+}
+
+void TForm1::TabSheet3Show()
+{
+    for (QCheckBox *box : TabSheet3->dayBoxes())
+        box->setChecked(false);
+}
+
+void TForm1::Button14Click()
+{
+    const QStringList filters =
+        qtNameFilters(kTargetFileFilter, Platform::allFilesPattern());
+    const QString chosen = m_options.chooseFile
+                               ? m_options.chooseFile(this, filters, QString())
+                               : QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                              filters.join(QStringLiteral(";;")),
+                                                              const_cast<QString *>(&filters.first()));
+    if (!chosen.isEmpty())
+        TabSheet3->Editsource->setText(QDir::toNativeSeparators(chosen));
+}
+
+void TForm1::Button15Click()
+{
+    auto flag = [](const QCheckBox *box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
+    const QString parameters = TabSheet3->Edit3->text();
+    const QString target = parameters.isEmpty()
+                               ? TabSheet3->Editsource->text()
+                               : TabSheet3->Editsource->text() + QLatin1Char(' ') + parameters;
+    m_schedule.AppendEntry(QString::number(TabSheet3->SpinMinutes->value()),
+                           QString::number(TabSheet3->Spinheures->value()), flag(TabSheet3->CheckLundi),
+                           flag(TabSheet3->CheckMardi), flag(TabSheet3->CheckMercredi),
+                           flag(TabSheet3->CheckJeudi), flag(TabSheet3->CheckVendredi),
+                           flag(TabSheet3->CheckSamedi), flag(TabSheet3->CheckDimanche), target);
+    PageControl1->setCurrentWidget(TabSheet4);
+    TabSheet4->ListView2->setFocus();
+    // Without the keyboard focus (a window not active) the page is entered all the same.
+    if (!TabSheet4->isAncestorOf(QApplication::focusWidget()))
+        TabSheet4Enter();
+}
