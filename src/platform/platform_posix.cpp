@@ -42,7 +42,7 @@ bool acquireSingleInstance(const QString &name)
         fileName = name + QStringLiteral("-%1.lock").arg(getuid());
     }
     const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + fileName);
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return true; // no place for a marker: better two instances than none
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#define NOMINMAX
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
