@@ -25,7 +25,7 @@ int StrToInt(const QString &text)
     // it; leading blanks pass, trailing ones do not.
     bool ok = false;
     qlonglong value = 0;
-    const QString digits = QStringView(text).trimmed().isEmpty() ? QString() : text.trimmed();
+    const QString digits = text.trimmed();
     if (!text.isEmpty() && !text.back().isSpace()) {
         if (digits.startsWith(QLatin1Char('$')))
             value = digits.mid(1).toLongLong(&ok, 16);
