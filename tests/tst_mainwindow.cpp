@@ -5,7 +5,7 @@
 #include "app/messagespage.h"
 #include "schedule/newentrypage.h"
 #include "schedule/viewpage.h"
-#include "testprogramdir.h"
+#include "testform.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -34,21 +34,17 @@ struct Asked
 std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir, Asked *asked = nullptr,
                                  FakeClock *clock = nullptr)
 {
-    TForm1::Options options;
-    options.programDirectory = dir.path();
-    options.executableFileName = QStringLiteral("Pendulix");
-    options.clock = [clock] { return clock ? clock->now() : kNow; };
-    options.exitAsker = [asked](const QString &title, const QString &text) {
-        if (!asked)
-            return ExitAnswer::No;
-        ++asked->count;
-        asked->title = title;
-        asked->text = text;
-        return asked->answer;
-    };
-    auto form = std::make_unique<TForm1>(options);
-    form->Timer2->stop(); // tests that want the start-up reduction start it again
-    return form;
+    return makeTestForm(dir, [asked, clock](TForm1::Options &options) {
+        options.clock = [clock] { return clock ? clock->now() : kNow; };
+        options.exitAsker = [asked](const QString &title, const QString &text) {
+            if (!asked)
+                return ExitAnswer::No;
+            ++asked->count;
+            asked->title = title;
+            asked->text = text;
+            return asked->answer;
+        };
+    });
 }
 
 QStringList rowNumbers(const TForm1 &form)
@@ -97,7 +93,6 @@ void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
 {
     TestProgramDir dir;
     auto form = makeForm(dir);
-    form->FormCreate();
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
     QCOMPARE(form->ListBox1.items(), QStringList{QString()});
     QCOMPARE(form->TabSheet4->ListView2->topLevelItemCount(), 0);
@@ -114,7 +109,6 @@ void TestMainWindow::rowsSkipEmptyLinesAndDeletionRewritesFile()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n\r\n" + kB + "\r\n" + kC + "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     QCOMPARE(form->PageControl1->currentIndex(), 0);
     QCOMPARE(rowNumbers(*form), (QStringList{"001", "003", "004"}));
     QCOMPARE(form->TabSheet4->ListView2->topLevelItem(1)->text(1), QStringLiteral("00:15 *"));
@@ -142,7 +136,6 @@ void TestMainWindow::headerRowCannotBeDeleted()
     const QByteArray content = "head|1|\r\n" + kA + "\r\n";
     dir.write(QStringLiteral("cron-bat.dat"), content);
     auto form = makeForm(dir);
-    form->FormCreate();
     QCOMPARE(rowNumbers(*form), (QStringList{"000", "001"}));
     selectRows(*form, {0});
     QVERIFY(!form->TabSheet4->Button8->isEnabled());
@@ -156,7 +149,6 @@ void TestMainWindow::twoSelectedRowsDeleteTheUpperOne()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n" + kC + "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     selectRows(*form, {2, 1}); // the lower row selected first
     form->TabSheet4->Button8->click();
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "\r\n" + kA + "\r\n" + kC + "\r\n");
@@ -168,7 +160,6 @@ void TestMainWindow::selectionShowsFieldsAndDays()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kC + "\r\n" + kB + "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     ViewPage *page = form->TabSheet4;
     const QList<QCheckBox *> days{page->CheckBox2, page->CheckBox3, page->CheckBox4,
                                   page->CheckBox5, page->CheckBox6, page->CheckBox7,
@@ -201,7 +192,6 @@ void TestMainWindow::reloadWhenSizeOrTimeChanged()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     selectRows(*form, {0});
     form->Button1Click(); // nothing changed: no reload, the selection stays
     QVERIFY(form->TabSheet4->ListView2->topLevelItem(0)->isSelected());
@@ -228,7 +218,6 @@ void TestMainWindow::focusEnteringViewPageReloads()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     form->Button5->setFocus();
@@ -245,7 +234,6 @@ void TestMainWindow::exitQuestionNoHidesYesCloses()
     TestProgramDir dir;
     Asked asked;
     auto form = makeForm(dir, &asked);
-    form->FormCreate();
     form->show();
     form->Button9->click();
     QCOMPARE(asked.count, 1);
@@ -281,7 +269,6 @@ void TestMainWindow::hideAndShowWithoutTray()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     form->show();
     form->Button5->click();
     QVERIFY(!form->showMainWindowSetting());
@@ -300,7 +287,6 @@ void TestMainWindow::startUpReductionAfterOneSecond()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     form->show();
     form->Timer2->start();
     QVERIFY(form->showMainWindowSetting());
@@ -313,7 +299,6 @@ void TestMainWindow::errorsReachTheHandler()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     QTreeWidget *history = form->TabSheet1->ListView1;
 
     // From a timer's slot.
@@ -350,7 +335,6 @@ void TestMainWindow::historyClearAndErrorSignal()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     form->events().recordFailure(QStringLiteral("Fichier inexistant"), QStringLiteral("a.exe"));
     QCOMPARE(form->TabSheet1->ListView1->topLevelItemCount(), 1);
     QVERIFY(!form->isVisible()); // design: no pop-up on error
@@ -372,7 +356,6 @@ void TestMainWindow::minuteCheckReloadsThenClearsAtMidnight()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
     FakeClock clock(QDateTime(QDate(2026, 12, 8), QTime(23, 59, 40)));
     auto form = makeForm(dir, nullptr, &clock);
-    form->FormCreate();
     form->events().recordStart(QStringLiteral("a"));
 
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n");
@@ -391,7 +374,6 @@ void TestMainWindow::dueTargetsAreSplitAndStarted()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
-    form->FormCreate();
     const QString missing = dir.file(QStringLiteral("absent.sh"));
     form->startTarget(missing + QStringLiteral(" -q -v"));
     form->startTarget(missing);

@@ -4,7 +4,7 @@
 #include "schedule/newentrypage.h"
 #include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
-#include "testprogramdir.h"
+#include "testform.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -40,17 +40,12 @@ struct Fixture
     Fixture()
     {
         dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
-        TForm1::Options options;
-        options.programDirectory = dir.path();
-        options.executableFileName = QStringLiteral("Pendulix");
-        options.chooseFile = [this](QWidget *, const QStringList &filters, const QString &) {
-            offeredFilters = filters;
-            return chosen;
-        };
-        form = std::make_unique<TForm1>(options);
-        form->Timer1->stop();
-        form->Timer2->stop();
-        form->FormCreate();
+        form = makeTestForm(dir, [this](TForm1::Options &options) {
+            options.chooseFile = [this](QWidget *, const QStringList &filters, const QString &) {
+                offeredFilters = filters;
+                return chosen;
+            };
+        });
     }
     TestProgramDir dir;
     std::unique_ptr<TForm1> form;

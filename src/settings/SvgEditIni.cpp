@@ -83,6 +83,14 @@ QStringList readLines(const Section &section)
     }
 }
 
+// "ItemIndex", 0 when it is missing or no integer.
+int savedItemIndex(const Section &section)
+{
+    bool converted = false;
+    const int index = section.integer(QStringLiteral("ItemIndex"), &converted).value_or(0);
+    return converted ? index : 0;
+}
+
 QStringList itemsOf(const QComboBox *box)
 {
     QStringList items;
@@ -247,15 +255,13 @@ void TSvgEditIni::restore(QWidget *control)
     } else if (auto *combo = qobject_cast<QComboBox *>(control); combo && SauveComboBox) {
         combo->clear();
         combo->addItems(readLines(own));
-        const int index = own.integer(QStringLiteral("ItemIndex"), &converted).value_or(0);
-        if (index <= combo->count() - 1)
-            combo->setCurrentIndex(converted ? index : 0);
+        if (const int index = savedItemIndex(own); index <= combo->count() - 1)
+            combo->setCurrentIndex(index);
     } else if (auto *list = qobject_cast<QListWidget *>(control); list && SauveListBox) {
         list->clear();
         list->addItems(readLines(own));
-        const int index = own.integer(QStringLiteral("ItemIndex"), &converted).value_or(0);
-        if (index <= list->count() - 1)
-            list->setCurrentRow(converted ? index : 0);
+        if (const int index = savedItemIndex(own); index <= list->count() - 1)
+            list->setCurrentRow(index);
     } else if (auto *grid = qobject_cast<QTableWidget *>(control); grid && SauveStringGrid) {
         if (!own.has(QStringLiteral("COLCOUNT")))
             return;
