@@ -7,10 +7,15 @@
 #include "scriptedserver.h"
 #include "testprogramdir.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
+
+#include <optional>
 
 using Step = ScriptedServer::Step;
 Q_DECLARE_METATYPE(QList<ScriptedServer::Step>)
@@ -37,6 +42,26 @@ QByteArray expectedRequest(const QByteArray &target, const QByteArray &host)
            "\r\n";
 }
 
+// Runs one request to its end on the event loop, as the program does.
+HttpClient::Outcome fetch(const QString &url, const HttpClient::Limits &limits = quickLimits(),
+                          const HttpClient::Resolver &resolver = {})
+{
+    HttpClient client(url, limits);
+    if (resolver)
+        client.setResolver(resolver);
+    std::optional<HttpClient::Outcome> outcome;
+    QEventLoop loop;
+    QObject::connect(&client, &HttpClient::finished, &loop, [&](const HttpClient::Outcome &o) {
+        outcome = o;
+        loop.quit();
+    });
+    client.start();
+    // The client bounds itself; this only keeps a broken one from hanging the suite.
+    QTimer::singleShot(limits.wholeRequestMs + 5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return outcome.value_or(HttpClient::Outcome{false, QStringLiteral("no outcome")});
+}
+
 QList<Step> trickle(const QByteArray &bytes, int everyMs)
 {
     QList<Step> steps;
@@ -61,6 +86,9 @@ private slots:
     void badPortIsAConversionError();
     void outcomeIsRecorded();
     void realServer();
+    void malformedHostsSendNothing();
+    void nameLookUpIsBounded();
+    void manyRequestsInFlight();
 };
 
 void TestHttpClient::requestBytes_data()
@@ -82,7 +110,7 @@ void TestHttpClient::requestBytes()
     QFETCH(QString, address);
     QFETCH(QByteArray, target);
     ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
-    const HttpClient::Outcome outcome = HttpClient::get(address.arg(server.port()), quickLimits());
+    const HttpClient::Outcome outcome = fetch(address.arg(server.port()), quickLimits());
     QVERIFY2(outcome.success, qPrintable(outcome.message));
     QCOMPARE(server.received(),
              expectedRequest(target, "127.0.0.1:" + QByteArray::number(server.port())));
@@ -167,6 +195,13 @@ void TestHttpClient::replies_data()
         << true << "";
     QTest::newRow("garbage status line")
         << QList<Step>{S::send("SSH-2.0-OpenSSH\r\n\r\n"), S::close()} << false << "SSH-2.0-OpenSSH";
+    // A server's text is data: a character 26 would end the journal for its viewer.
+    QTest::newRow("control characters in the status line")
+        << QList<Step>{S::send("HTTP/1.1 500 Bad\x1a\x01news\tnow\x7f!\r\nContent-Length: 0\r\n\r\n")}
+        << false << "HTTP/1.1 500 Bad  news now !";
+    QTest::newRow("status line cut at 256 characters")
+        << QList<Step>{S::send("HTTP/1.1 503 " + QByteArray(1000, 'w') + "\r\nContent-Length: 0\r\n\r\n")}
+        << false << "HTTP/1.1 503 " + QString(256 - 13, QLatin1Char('w'));
 }
 
 void TestHttpClient::replies()
@@ -176,7 +211,7 @@ void TestHttpClient::replies()
     QFETCH(QString, message);
     ScriptedServer server(script);
     const HttpClient::Outcome outcome =
-        HttpClient::get(QStringLiteral("http://127.0.0.1:%1/job.php").arg(server.port()), quickLimits());
+        fetch(QStringLiteral("http://127.0.0.1:%1/job.php").arg(server.port()), quickLimits());
     QCOMPARE(outcome.message, message);
     QCOMPARE(outcome.success, success);
 }
@@ -191,11 +226,11 @@ void TestHttpClient::refusedConnectionAndOtherSchemes()
         port = probe.serverPort();
     }
     HttpClient::Outcome outcome =
-        HttpClient::get(QStringLiteral("http://127.0.0.1:%1/").arg(port), quickLimits());
+        fetch(QStringLiteral("http://127.0.0.1:%1/").arg(port), quickLimits());
     QVERIFY(!outcome.success);
     QCOMPARE(outcome.message, QStringLiteral("Erreur de socket # 10061\r\nConnexion refusée."));
 
-    outcome = HttpClient::get(QStringLiteral("https://127.0.0.1/?next=http://x/"), quickLimits());
+    outcome = fetch(QStringLiteral("https://127.0.0.1/?next=http://x/"), quickLimits());
     QCOMPARE(outcome.message, QStringLiteral("Valeur IOHandler incorrecte"));
     QCOMPARE(socketErrorText(QAbstractSocket::HostNotFoundError, QString()),
              QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."));
@@ -205,7 +240,7 @@ void TestHttpClient::refusedConnectionAndOtherSchemes()
 void TestHttpClient::badPortIsAConversionError()
 {
     try {
-        HttpClient::get(QStringLiteral("http://127.0.0.1:8o/x"), quickLimits());
+        fetch(QStringLiteral("http://127.0.0.1:8o/x"), quickLimits());
         QFAIL("a port that is not a number must raise");
     } catch (const EConvertError &e) {
         QCOMPARE(e.message(), QStringLiteral("'8o' n'est pas une valeur entière correcte"));
@@ -222,12 +257,15 @@ void TestHttpClient::outcomeIsRecorded()
                           [] { return true; }, [&] { ++signals_; },
                           [] { return QDateTime(QDate(2026, 12, 8), QTime(3, 0, 1)); },
                           [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }});
-    const QString ok = [&] {
+    QString ok;
+    {
         ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
-        const QString url = QStringLiteral("http://127.0.0.1:%1/ok").arg(server.port());
-        http(events, url, quickLimits());
-        return url;
-    }();
+        ok = QStringLiteral("http://127.0.0.1:%1/ok").arg(server.port());
+        http(events, ok, nullptr, quickLimits());
+        // Nothing is recorded within the call: the request runs on the event loop.
+        QVERIFY(rows.isEmpty());
+        QTRY_COMPARE(rows.size(), 1);
+    }
     quint16 closedPort = 0;
     {
         QTcpServer probe;
@@ -235,7 +273,8 @@ void TestHttpClient::outcomeIsRecorded()
         closedPort = probe.serverPort();
     }
     const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort);
-    http(events, refused, quickLimits());
+    http(events, refused, nullptr, quickLimits());
+    QTRY_COMPARE(rows.size(), 2);
     QCOMPARE(rows, (QStringList{"03:00:01|" + ok,
                                 "03:00:01 Erreur de socket # 10061\r\nConnexion refusée.|" + refused}));
     QCOMPARE(signals_, 1);
@@ -268,13 +307,87 @@ void TestHttpClient::realServer()
     QVERIFY2(match.hasMatch(), banner.constData());
     const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(match.captured(1));
 
-    HttpClient::Outcome outcome = HttpClient::get(base + QStringLiteral("index.html"));
+    HttpClient::Outcome outcome = fetch(base + QStringLiteral("index.html"));
     QVERIFY2(outcome.success, qPrintable(outcome.message));
-    outcome = HttpClient::get(base + QStringLiteral("missing.html"));
+    outcome = fetch(base + QStringLiteral("missing.html"));
     QVERIFY(!outcome.success);
     QCOMPARE(outcome.message, QStringLiteral("HTTP/1.0 404 File not found"));
     python.kill();
     python.waitForFinished(5000);
+}
+
+void TestHttpClient::malformedHostsSendNothing()
+{
+    ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
+    int lookUps = 0;
+    const HttpClient::Resolver counting = [&](const QString &, QObject *,
+                                              std::function<void(const QList<QHostAddress> &)>) {
+        ++lookUps;
+    };
+    const QString hostNotFound = QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé.");
+    for (const QString &host : {QStringLiteral("127.0.0.1 "), QStringLiteral("exa mple.org"),
+                                QStringLiteral("127.0.0.1\r\nX-Injected"), QString()}) {
+        const HttpClient::Outcome outcome =
+            fetch(QStringLiteral("http://%1:%2/x").arg(host).arg(server.port()), quickLimits(), counting);
+        QVERIFY(!outcome.success);
+        QCOMPARE(outcome.message, hostNotFound);
+    }
+    QCOMPARE(lookUps, 0);
+    QVERIFY(server.received().isEmpty());
+}
+
+void TestHttpClient::nameLookUpIsBounded()
+{
+    HttpClient::Limits limits = quickLimits();
+    limits.connectMs = 300;
+    // A name server that never answers, and one that answers after the bound.
+    const HttpClient::Resolver silent = [](const QString &, QObject *,
+                                           std::function<void(const QList<QHostAddress> &)>) {};
+    QCOMPARE(fetch(QStringLiteral("http://slow.example/"), limits, silent).message,
+             QStringLiteral("Délai de connexion."));
+    const HttpClient::Resolver late = [](const QString &, QObject *context,
+                                         std::function<void(const QList<QHostAddress> &)> done) {
+        QTimer::singleShot(800, context, [done] { done({QHostAddress::LocalHost}); });
+    };
+    QCOMPARE(fetch(QStringLiteral("http://late.example/"), limits, late).message,
+             QStringLiteral("Délai de connexion."));
+    // An unknown name is a failure of its own, within the same bound.
+    const HttpClient::Resolver unknown = [](const QString &, QObject *,
+                                            std::function<void(const QList<QHostAddress> &)> done) {
+        done({});
+    };
+    QCOMPARE(fetch(QStringLiteral("http://nowhere.example/"), limits, unknown).message,
+             QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."));
+}
+
+void TestHttpClient::manyRequestsInFlight()
+{
+    // Silent servers: each request waits for its read bound, all at once.
+    QList<ScriptedServer *> servers;
+    for (int i = 0; i < 25; ++i)
+        servers << new ScriptedServer({});
+    HttpClient::Limits limits = quickLimits();
+    limits.readMs = 1500;
+    QList<HttpClient *> clients;
+    int finished = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (ScriptedServer *server : servers) {
+        auto *client = new HttpClient(QStringLiteral("http://127.0.0.1:%1/").arg(server->port()), limits);
+        connect(client, &HttpClient::finished, client, [&](const HttpClient::Outcome &outcome) {
+            QCOMPARE(outcome.message, QStringLiteral("Délai de lecture"));
+            ++finished;
+        });
+        client->start();
+        clients << client;
+    }
+    // Starting them all holds nothing: none has ended yet.
+    QCOMPARE(finished, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(finished, 25, 20000);
+    // One after another they would take 25 read bounds.
+    QVERIFY2(clock.elapsed() < 25 * limits.readMs / 2, qPrintable(QString::number(clock.elapsed())));
+    qDeleteAll(clients);
+    qDeleteAll(servers);
 }
 
 QTEST_GUILESS_MAIN(TestHttpClient)

@@ -1,11 +1,20 @@
 #include "journal/eventrecorder.h"
 #include "platform/platform.h"
 #include "runner/launcher.h"
+#include "runner/urltask.h"
+#include "scriptedserver.h"
 #include "testprogramdir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,17 +28,25 @@ struct Harness
                   [] { return true; }, [this] { log << QStringLiteral("signal"); },
                   [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); },
                   [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }}),
-          launcher(events, {[](const QString &path, const QString &parameters) {
-                                Platform::openTarget(path, parameters);
+          launcher(events, {[this](const QString &path, const QString &parameters,
+                                   Launcher::Report report) {
+                                Platform::startTarget(QFile::encodeName(path),
+                                                      parameters.toLocal8Bit(), &context,
+                                                      std::move(report));
                             },
-                            [this] { ++pumps; },
-                            [this](const QString &url) { log << "http " + url; }})
+                            [this](const QString &url) {
+                                if (httpLimits)
+                                    http(events, url, &context, *httpLimits);
+                                else
+                                    log << "http " + url;
+                            }})
     {
     }
+    QObject context;
     EventRecorder events;
     Launcher launcher;
     QStringList log;
-    int pumps = 0;
+    std::optional<HttpClient::Limits> httpLimits;
 };
 
 void writeExecutable(const QString &path, const QByteArray &script)
@@ -41,6 +58,30 @@ void writeExecutable(const QString &path, const QByteArray &script)
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// A script that writes its lines into `marker` beside it, in one step.
+QByteArray markerScript(const QByteArray &body)
+{
+    return "#!/bin/sh\nout=\"$(dirname \"$0\")/marker\"\n{\n" + body + "\n} > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n";
+}
+
+// The desktop's opener, replaced by one first on the PATH for one test.
+class FakeOpener
+{
+public:
+    explicit FakeOpener(const QByteArray &script) : m_path(qgetenv("PATH"))
+    {
+        writeExecutable(m_bin.file(QStringLiteral("xdg-open")), script);
+        qputenv("PATH", QFile::encodeName(QDir::toNativeSeparators(m_bin.path())) + ":" + m_path);
+    }
+    ~FakeOpener() { qputenv("PATH", m_path); }
+    QString file(const QString &name) const { return m_bin.file(name); }
+    QByteArray read(const QString &name) const { return m_bin.read(name); }
+
+private:
+    TestProgramDir m_bin;
+    QByteArray m_path;
+};
+
 } // namespace
 
 class TestLauncher : public QObject
@@ -48,53 +89,196 @@ class TestLauncher : public QObject
     Q_OBJECT
 private slots:
     void programGetsPlainArguments();
-    void documentGoesToTheAssociatedApplication();
+    void startedProgramIsOnItsOwn();
+    void endOfAProgram();
+    void refusedStarts();
+    void forkRefusedUnderAProcessLimit();
+    void documentGoesToTheOpener();
+    void documentNobodyOpens();
     void missingTargetsAndFolders();
     void webAddressesGoToTheUrlTask();
+    void silentWebAddressesHoldNoProgram();
 };
 
 void TestLauncher::programGetsPlainArguments()
 {
     TestProgramDir dir;
     const QString script = dir.file(QStringLiteral("job.sh"));
-    writeExecutable(script, "#!/bin/sh\n"
-                            "out=\"$(dirname \"$0\")/marker\"\n"
-                            "pwd > \"$out.tmp\"\n"
-                            "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$out.tmp\"; done\n"
-                            "mv \"$out.tmp\" \"$out\"\n");
+    writeExecutable(script, markerScript("pwd\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done"));
     Harness h(dir.path());
     const QString parameters = QStringLiteral("a;b \"$(touch pwned)\" | `touch pwned2` c");
     h.launcher.Exe(script, parameters);
+    // The start is recorded within the call: nothing waits for the program.
+    QCOMPARE(h.log, QStringList{"row 14:30:37|" + script + " " + parameters});
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.file(QStringLiteral("marker"))), 10000);
     QCOMPARE(dir.read(QStringLiteral("marker")),
              QDir::currentPath().toUtf8() + "\na;b\n$(touch pwned)\n|\n`touch\npwned2`\nc\n");
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("pwned"))));
     QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("pwned2"))));
-    QCOMPARE(h.log, QStringList{"row 14:30:37|" + script + " " + parameters});
-    QCOMPARE(h.pumps, 1);
     QCOMPARE(dir.read(QStringLiteral("20261208.log")),
              ("14:30:37;" + script + " " + parameters + "\r\n").toUtf8());
 }
 
-void TestLauncher::documentGoesToTheAssociatedApplication()
+void TestLauncher::startedProgramIsOnItsOwn()
 {
-    // A stand-in for the desktop's opener, first on the PATH.
-    TestProgramDir bin;
-    writeExecutable(bin.file(QStringLiteral("xdg-open")),
-                    "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/opened.tmp\"\n"
-                    "mv \"$(dirname \"$0\")/opened.tmp\" \"$(dirname \"$0\")/opened\"\n");
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QDir::toNativeSeparators(bin.path()).toUtf8() + ":" + path);
-
     TestProgramDir dir;
+    // A descriptor of ours without close-on-exec, as a lock or a socket might be.
+    const QByteArray canary = QFile::encodeName(dir.file(QStringLiteral("canary")));
+    const int leaked = ::open(canary.constData(), O_CREAT | O_RDWR, 0600);
+    QVERIFY(leaked > 2);
+    ::signal(SIGPIPE, SIG_IGN);
+    const QString script = dir.file(QStringLiteral("job.sh"));
+    writeExecutable(script, markerScript("echo \"$$\"\ncut -d' ' -f6 /proc/$$/stat\n"
+                                         "grep '^SigIgn' /proc/$$/status\nls -l /proc/$$/fd"));
+    Harness h(dir.path());
+    h.launcher.ExecuteWait(script);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.file(QStringLiteral("marker"))), 10000);
+    ::signal(SIGPIPE, SIG_DFL);
+    ::close(leaked);
+    const QByteArray marker = dir.read(QStringLiteral("marker"));
+    const QList<QByteArray> lines = marker.split('\n');
+    QVERIFY(lines.size() >= 4);
+    const QByteArray pid = lines.at(0);
+    // A session of its own: it outlives us and our terminal.
+    QCOMPARE(lines.at(1), pid);
+    // Nothing we ignore (SIGPIPE here, SIGXFSZ in the program) is ignored by
+    // what we start; the C library's own real-time signals are its business.
+    QVERIFY(lines.at(2).startsWith("SigIgn:\t"));
+    QCOMPARE(lines.at(2).mid(8).toULongLong(nullptr, 16) & 0x7fffffffu, 0u);
+    // None of our descriptors.
+    QVERIFY2(!marker.contains("canary"), marker.constData());
+    // Reaped once it ends: no zombie is left behind.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)), 10000);
+}
+
+void TestLauncher::endOfAProgram()
+{
+    TestProgramDir dir;
+    const QString failing = dir.file(QStringLiteral("failing.sh"));
+    const QString killed = dir.file(QStringLiteral("killed.sh"));
+    const QString fine = dir.file(QStringLiteral("fine.sh"));
+    writeExecutable(failing, "#!/bin/sh\nexit 3\n");
+    writeExecutable(killed, "#!/bin/sh\nkill -TERM $$\n");
+    writeExecutable(fine, "#!/bin/sh\ntouch \"$0.done\"\nexit 0\n");
+    Harness h(dir.path());
+    h.launcher.Exe(failing, QStringLiteral("-x"));
+    h.launcher.ExecuteWait(killed);
+    h.launcher.ExecuteWait(fine);
+    QTRY_COMPARE_WITH_TIMEOUT(h.log.size(), 7, 10000);
+    QTRY_VERIFY(QFile::exists(fine + ".done"));
+    QTest::qWait(300);
+    // The starts first, each within its call; the ends as they come.
+    QCOMPARE(h.log.mid(0, 3), (QStringList{"row 14:30:37|" + failing + " -x", "row 14:30:37|" + killed,
+                                           "row 14:30:37|" + fine}));
+    QStringList ends = h.log.mid(3);
+    QVERIFY(ends.contains("row 14:30:37 Terminé (code 3)|" + failing + " -x"));
+    QVERIFY(ends.contains("row 14:30:37 Terminé (signal 15)|" + killed));
+    QCOMPARE(ends.count(QStringLiteral("signal")), 2);
+    const QByteArray journal = dir.read(QStringLiteral("20261208.log"));
+    QVERIFY(journal.contains(("14:30:37 Terminé (code 3);" + failing + " -x\r\n").toUtf8()));
+    QVERIFY(journal.contains(("14:30:37 Terminé (signal 15);" + killed + "\r\n").toUtf8()));
+    // A healthy end writes nothing.
+    QCOMPARE(journal.count(fine.toUtf8()), 1);
+}
+
+void TestLauncher::refusedStarts()
+{
+    TestProgramDir dir;
+    const QString noInterpreter = dir.file(QStringLiteral("no-interpreter.sh"));
+    const QString noShebang = dir.file(QStringLiteral("no-shebang.sh"));
+    writeExecutable(noInterpreter, "#!/nonexistent/bin/sh\ntouch \"$0.ran\"\n");
+    writeExecutable(noShebang, "touch \"$0.ran\"\n");
+    Harness h(dir.path());
+    h.launcher.Exe(noInterpreter, QStringLiteral("now"));
+    h.launcher.ExecuteWait(noShebang);
+    const QStringList expected{"row 14:30:37 Lancement impossible|" + noInterpreter + " now", "signal",
+                               "row 14:30:37 Lancement impossible|" + noShebang, "signal"};
+    QCOMPARE(h.log, expected);
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")),
+             ("14:30:37 Lancement impossible;" + noInterpreter + " now\r\n14:30:37 Lancement impossible;" +
+              noShebang + "\r\n")
+                 .toUtf8());
+    QTest::qWait(200);
+    QCOMPARE(h.log, expected);
+    QVERIFY(!QFile::exists(noInterpreter + ".ran"));
+    QVERIFY(!QFile::exists(noShebang + ".ran"));
+}
+
+void TestLauncher::forkRefusedUnderAProcessLimit()
+{
+    TestProgramDir dir;
+    const QString job = dir.file(QStringLiteral("job.sh"));
+    writeExecutable(job, "#!/bin/sh\ntouch \"$0.ran\"\n");
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther);
+    QFile::setPermissions(job, QFile::permissions(job) | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    // In a child of our own, as a user the limit binds (root's forks pass it).
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::getuid() == 0) {
+            const passwd *nobody = ::getpwnam("nobody");
+            if (!nobody || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+                ::_exit(2);
+        }
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_NPROC, &none);
+        int kind = -1;
+        Platform::startTarget(QFile::encodeName(job), QByteArray(), nullptr,
+                              [&](const Platform::TargetEvent &event) { kind = event.kind; });
+        ::_exit(kind == Platform::TargetEvent::Refused ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QTest::qWait(200);
+    QVERIFY(!QFile::exists(job + ".ran"));
+}
+
+void TestLauncher::documentGoesToTheOpener()
+{
+    FakeOpener opener("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/opened\"\n");
+    TestProgramDir dir;
+    const QString report = dir.file(QStringLiteral("report.txt"));
     dir.write(QStringLiteral("report.txt"), "not a program");
     Harness h(dir.path());
-    h.launcher.ExecuteWait(dir.file(QStringLiteral("report.txt")));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin.file(QStringLiteral("opened"))), 10000);
-    qputenv("PATH", path);
-    QCOMPARE(bin.read(QStringLiteral("opened")), (dir.file(QStringLiteral("report.txt")) + "\n").toUtf8());
-    QCOMPARE(h.log, QStringList{"row 14:30:37|" + dir.file(QStringLiteral("report.txt"))});
-    QCOMPARE(h.pumps, 1);
+    h.launcher.ExecuteWait(report);
+    // Recorded once the opener has said it took the file.
+    QTRY_COMPARE_WITH_TIMEOUT(h.log, QStringList{"row 14:30:37|" + report}, 10000);
+    QCOMPARE(opener.read(QStringLiteral("opened")), (report + "\n").toUtf8());
+}
+
+void TestLauncher::documentNobodyOpens()
+{
+    TestProgramDir dir;
+    const QString report = dir.file(QStringLiteral("report.odd"));
+    dir.write(QStringLiteral("report.odd"), "data");
+    {
+        // xdg-open's own code when no program handles the type.
+        FakeOpener opener("#!/bin/sh\nexit 3\n");
+        Harness h(dir.path());
+        h.launcher.ExecuteWait(report);
+        QTRY_COMPARE_WITH_TIMEOUT(h.log.size(), 2, 10000);
+        QCOMPARE(h.log, (QStringList{"row 14:30:37 Lancement impossible|" + report, "signal"}));
+    }
+    {
+        // No opener at all.
+        const QByteArray path = qgetenv("PATH");
+        TestProgramDir empty;
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        Harness h(dir.path());
+        h.launcher.ExecuteWait(report);
+        qputenv("PATH", path);
+        QCOMPARE(h.log, (QStringList{"row 14:30:37 Lancement impossible|" + report, "signal"}));
+    }
+    {
+        // An opener that stays with what it started has opened it.
+        FakeOpener opener("#!/bin/sh\nsleep 4\nexit 4\n");
+        Harness h(dir.path());
+        h.launcher.ExecuteWait(report);
+        QTRY_COMPARE_WITH_TIMEOUT(h.log, QStringList{"row 14:30:37|" + report}, 10000);
+    }
 }
 
 void TestLauncher::missingTargetsAndFolders()
@@ -108,7 +292,6 @@ void TestLauncher::missingTargetsAndFolders()
     QCOMPARE(h.log, (QStringList{"row 14:30:37 Fichier inexistant|" + missing + " ", "signal",
                                  "row 14:30:37 Fichier inexistant|" + dir.path(), "signal",
                                  "row 14:30:37 Fichier inexistant|HTTP://host/x.php", "signal"}));
-    QCOMPARE(h.pumps, 0);
     QCOMPARE(dir.read(QStringLiteral("20261208.log")),
              ("14:30:37 Fichier inexistant;" + missing + " \r\n" +
               "14:30:37 Fichier inexistant;" + dir.path() + "\r\n" +
@@ -123,6 +306,30 @@ void TestLauncher::webAddressesGoToTheUrlTask()
     h.launcher.ExecuteWait(QStringLiteral("see http://host/a.php"));
     QCOMPARE(h.log, QStringList{"http see http://host/a.php"});
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("20261208.log"))));
+}
+
+void TestLauncher::silentWebAddressesHoldNoProgram()
+{
+    QList<ScriptedServer *> servers;
+    for (int i = 0; i < 25; ++i)
+        servers << new ScriptedServer({});
+    TestProgramDir dir;
+    const QString script = dir.file(QStringLiteral("job.sh"));
+    writeExecutable(script, markerScript("echo ran"));
+    Harness h(dir.path());
+    HttpClient::Limits limits;
+    limits.readMs = 2000;
+    h.httpLimits = limits;
+    for (ScriptedServer *server : servers)
+        h.launcher.ExecuteWait(QStringLiteral("http://127.0.0.1:%1/silent").arg(server->port()));
+    h.launcher.ExecuteWait(script);
+    // The program started within the same pass, before any request ended.
+    QCOMPARE(h.log, QStringList{"row 14:30:37|" + script});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.file(QStringLiteral("marker"))), 10000);
+    QCOMPARE(h.log.filter(QStringLiteral("silent")).size(), 0);
+    // Then each request ends on its own, with its own row.
+    QTRY_COMPARE_WITH_TIMEOUT(h.log.filter(QStringLiteral("Délai de lecture|")).size(), 25, 20000);
+    qDeleteAll(servers);
 }
 
 QTEST_GUILESS_MAIN(TestLauncher)

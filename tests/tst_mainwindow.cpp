@@ -1,5 +1,5 @@
 #include "app/Unit1.h"
-#include "app/errorboundary.h"
+#include "journal/errorboundary.h"
 #include "journal/eventspage.h"
 #include "journal/runtimeerror.h"
 #include "app/messagespage.h"

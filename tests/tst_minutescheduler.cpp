@@ -56,8 +56,11 @@ private slots:
     void shortSleepCatchesUpWeekdayEntriesOnly();
     void clockBackRunsWeekdayEntriesOnce();
     void clockCorrectionCatchesNothingUp();
-    void springForwardNightInParis();
-    void fallBackNightInParis();
+    void springForwardNight_data();
+    void springForwardNight();
+    void fallBackNight_data();
+    void fallBackNight();
+    void aTickDuringAPassIsHeld();
     void badEntriesDoNotStopTheOthers();
     void reloadDuringAPassGoesOnAtTheNextIndex();
 };
@@ -137,33 +140,96 @@ void TestMinuteScheduler::clockCorrectionCatchesNothingUp()
     QCOMPARE(h.log, QStringList{"12:00 noon"});
 }
 
-void TestMinuteScheduler::springForwardNightInParis()
+void TestMinuteScheduler::springForwardNight_data()
 {
-    const QTimeZone paris("Europe/Paris");
-    QVERIFY(paris.isValid());
-    Harness h({QStringLiteral("30|2|0|0|0|0|0|0|1|half-past-two|"),
-               QStringLiteral("15|0|0|0|0|0|0|0|0|quarter|")});
-    // Sunday 29 March 2026: 02:00 does not exist, the clock goes to 03:00.
-    QDateTime utc(QDate(2026, 3, 29), QTime(0, 0), Qt::UTC);
-    for (int m = 0; m < 180; ++m)
-        h.tick(utc.addSecs(60 * m + 2).toTimeZone(paris));
-    QCOMPARE(h.log.filter(QStringLiteral("half-past-two")), QStringList{"03:00 half-past-two"});
-    // Local 01:00 .. 05:59: every real quarter hour once, 03:00 included.
-    QCOMPARE(h.log.filter(QStringLiteral("quarter")).size(), 12);
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDateTime>("utcStart"); // local 01:00 of the night
+    // Sunday 29 March 2026 in Paris, Sunday 8 March 2026 in New York: 02:00
+    // does not exist, the clock goes to 03:00.
+    QTest::newRow("Paris") << QByteArray("Europe/Paris")
+                           << QDateTime(QDate(2026, 3, 29), QTime(0, 0), Qt::UTC);
+    QTest::newRow("New York") << QByteArray("America/New_York")
+                              << QDateTime(QDate(2026, 3, 8), QTime(6, 0), Qt::UTC);
 }
 
-void TestMinuteScheduler::fallBackNightInParis()
+void TestMinuteScheduler::springForwardNight()
 {
-    const QTimeZone paris("Europe/Paris");
+    QFETCH(QByteArray, zone);
+    QFETCH(QDateTime, utcStart);
+    const QTimeZone local(zone);
+    QVERIFY(local.isValid());
     Harness h({QStringLiteral("30|2|0|0|0|0|0|0|1|half-past-two|"),
+               QStringLiteral("15|0|0|0|0|0|0|0|0|quarter|")});
+    for (int m = 0; m < 180; ++m)
+        h.tick(utcStart.addSecs(60 * m + 2).toTimeZone(local));
+    QCOMPARE(h.log.filter(QStringLiteral("half-past-two")), QStringList{"03:00 half-past-two"});
+    // Local 01:00 .. 04:59 without the missing hour: every real quarter hour
+    // once, 03:00 included.
+    QCOMPARE(h.log.filter(QStringLiteral("quarter")).size(), 12);
+    QCOMPARE(h.log.count(QStringLiteral("03:00 quarter")), 1);
+}
+
+void TestMinuteScheduler::fallBackNight_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDateTime>("utcStart"); // local 00:00 of the night
+    // Sunday 25 October 2026 in Paris: 03:00 comes back to 02:00. Sunday
+    // 1 November 2026 in New York: 02:00 comes back to 01:00.
+    QTest::addColumn<QString>("repeated"); // the hour that comes twice
+    QTest::newRow("Paris") << QByteArray("Europe/Paris")
+                           << QDateTime(QDate(2026, 10, 24), QTime(22, 0), Qt::UTC) << "2";
+    QTest::newRow("New York") << QByteArray("America/New_York")
+                              << QDateTime(QDate(2026, 11, 1), QTime(4, 0), Qt::UTC) << "1";
+}
+
+void TestMinuteScheduler::fallBackNight()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDateTime, utcStart);
+    QFETCH(QString, repeated);
+    const QTimeZone local(zone);
+    QVERIFY(local.isValid());
+    Harness h({QStringLiteral("30|%1|0|0|0|0|0|0|1|weekly|").arg(repeated),
                QStringLiteral("30|0|0|0|0|0|0|0|0|half-hour|")});
-    // Sunday 25 October 2026: 03:00 comes back to 02:00.
-    QDateTime utc(QDate(2026, 10, 24), QTime(23, 0), Qt::UTC);
-    for (int m = 0; m < 240; ++m)
-        h.tick(utc.addSecs(60 * m + 2).toTimeZone(paris));
-    QCOMPARE(h.log.filter(QStringLiteral("half-past-two")), QStringList{"02:30 half-past-two"});
-    // Interval entries keep the wall clock: 02:00 and 02:30 come twice.
-    QCOMPARE(h.log.filter(QStringLiteral("half-hour")).count(QStringLiteral("02:30 half-hour")), 2);
+    for (int m = 0; m < 300; ++m)
+        h.tick(utcStart.addSecs(60 * m + 2).toTimeZone(local));
+    const QString halfPast = QStringLiteral("0%1:30 ").arg(repeated);
+    QCOMPARE(h.log.filter(QStringLiteral("weekly")), QStringList{halfPast + "weekly"});
+    // Interval entries keep the wall clock: the repeated hour's minutes come twice.
+    QCOMPARE(h.log.count(halfPast + "half-hour"), 2);
+    QCOMPARE(h.log.count(QStringLiteral("00:30 half-hour")), 1);
+}
+
+void TestMinuteScheduler::aTickDuringAPassIsHeld()
+{
+    Harness h({QStringLiteral("0|10|1|1|1|1|1|1|1|at-10:00|"),
+               QStringLiteral("1|10|1|1|1|1|1|1|1|at-10:01|"),
+               QStringLiteral("2|10|1|1|1|1|1|1|1|at-10:02|"),
+               QStringLiteral("1|0|0|0|0|0|0|0|0|every|")});
+    h.tick(at(9, 59, 30));
+    h.log.clear();
+    int depth = 0, deepest = 0;
+    h.onStart = [&](const QString &target) {
+        deepest = std::max(deepest, ++depth);
+        // A start that outlives its minute: the next ticks come meanwhile.
+        if (target == QLatin1String("at-10:00")) {
+            h.scheduler.tick(at(10, 1, 0));
+            h.scheduler.tick(at(10, 2, 0));
+        }
+        --depth;
+    };
+    h.tick(at(10, 0, 0));
+    QCOMPARE(deepest, 1);
+    QStringList targets;
+    for (const QString &line : std::as_const(h.log))
+        targets << line.mid(6);
+    // Each minute once, in order: 10:01 caught up, 10:02 examined after it.
+    QCOMPARE(targets, (QStringList{"at-10:00", "every", "at-10:01", "every", "at-10:02", "every"}));
+    h.log.clear();
+    h.tick(at(10, 2, 40));
+    QVERIFY(h.log.isEmpty());
+    h.tick(at(10, 3, 0));
+    QCOMPARE(h.log, QStringList{"10:03 every"});
 }
 
 void TestMinuteScheduler::badEntriesDoNotStopTheOthers()

@@ -8,6 +8,8 @@ class TestTargetSplit : public QObject
 private slots:
     void split_data();
     void split();
+    void pathsInParameters_data();
+    void pathsInParameters();
 };
 
 void TestTargetSplit::split_data()
@@ -63,6 +65,67 @@ void TestTargetSplit::split()
     QFETCH(QString, program);
     QFETCH(QString, parameters);
     const LaunchCall call = splitTargetForLaunch(target, separators);
+    QCOMPARE(call.withParameters, exe);
+    QCOMPARE(call.program, program);
+    QCOMPARE(call.parameters, parameters);
+}
+
+void TestTargetSplit::pathsInParameters_data()
+{
+    QTest::addColumn<QString>("separators");
+    QTest::addColumn<QStringList>("files"); // what exists as a file
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("exe");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("parameters");
+
+    const QString posix = QStringLiteral("/");
+    const QStringList bin{"/usr/bin/rsync", "/home/me/backup.sh", "/home/me/My Jobs/run.sh"};
+    QTest::newRow("rsync with paths") << posix << bin << "/usr/bin/rsync -a /data /backup" << true
+                                      << "/usr/bin/rsync" << "-a /data /backup";
+    QTest::newRow("one path parameter") << posix << bin << "/home/me/backup.sh /home/me" << true
+                                        << "/home/me/backup.sh" << "/home/me";
+    QTest::newRow("blank in the directory, path parameter")
+        << posix << bin << "/home/me/My Jobs/run.sh /tmp/x y" << true << "/home/me/My Jobs/run.sh"
+        << "/tmp/x y";
+    // The longest prefix wins: a program whose name holds a blank.
+    QTest::newRow("longest prefix")
+        << posix << QStringList{"/opt/a", "/opt/a b"} << "/opt/a b /in /out" << true << "/opt/a b"
+        << "/in /out";
+    // What the first rule starts keeps its result.
+    QTest::newRow("first rule kept") << posix << QStringList{"/home/u/poll.sh", "/home/u/poll.sh -q"}
+                                     << "/home/u/poll.sh -q -v" << true << "/home/u/poll.sh" << "-q -v";
+    QTest::newRow("whole target is a file")
+        << posix << QStringList{"/srv/a /b", "/srv/a"} << "/srv/a /b" << false << "/srv/a /b" << "";
+    QTest::newRow("nothing exists: missing as before")
+        << posix << QStringList{} << "/usr/bin/rsync -a /data /backup" << false
+        << "/usr/bin/rsync -a /data /backup" << "";
+    QTest::newRow("folders do not count")
+        << posix << QStringList{} << "/usr/bin /x" << false << "/usr/bin /x" << "";
+    QTest::newRow("web address left alone")
+        << posix << QStringList{"http://host/run.php"} << "http://host/run.php /x" << false
+        << "http://host/run.php /x" << "";
+
+    const QString win = QStringLiteral("\\:");
+    QTest::newRow("win copy to a drive")
+        << win << QStringList{"C:\\tools\\copy.exe"} << "C:\\tools\\copy.exe D:\\save" << true
+        << "C:\\tools\\copy.exe" << "D:\\save";
+    QTest::newRow("win blank in directory")
+        << win << QStringList{"C:\\Program Files\\App\\app.exe"}
+        << "C:\\Program Files\\App\\app.exe /s C:\\x" << true << "C:\\Program Files\\App\\app.exe"
+        << "/s C:\\x";
+}
+
+void TestTargetSplit::pathsInParameters()
+{
+    QFETCH(QString, separators);
+    QFETCH(QStringList, files);
+    QFETCH(QString, target);
+    QFETCH(bool, exe);
+    QFETCH(QString, program);
+    QFETCH(QString, parameters);
+    const LaunchCall call = resolveTargetForLaunch(
+        target, separators, [&](const QString &path) { return files.contains(path); });
     QCOMPARE(call.withParameters, exe);
     QCOMPARE(call.program, program);
     QCOMPARE(call.parameters, parameters);

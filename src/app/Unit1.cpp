@@ -1,7 +1,7 @@
 #include "Unit1.h"
 
 #include "Unit3.h"
-#include "errorboundary.h"
+#include "journal/errorboundary.h"
 #include "journal/eventspage.h"
 #include "messagespage.h"
 #include "platform/platform.h"
@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -37,11 +38,13 @@ TForm1::TForm1(Options options, QWidget *parent)
                 },
                 [this] { return TabSheet1->CheckBox_9->isChecked(); }, [this] { errorSignal(); },
                 m_options.clock, {}}),
-      m_launcher(m_events, {[](const QString &path, const QString &parameters) {
-                                Platform::openTarget(path, parameters);
+      m_launcher(m_events, {[this](const QString &path, const QString &parameters,
+                                   Launcher::Report report) {
+                                Platform::startTarget(QFile::encodeName(path),
+                                                      parameters.toLocal8Bit(), this,
+                                                      std::move(report));
                             },
-                            [] { QCoreApplication::processEvents(); },
-                            [this](const QString &url) { http(m_events, url); }}),
+                            [this](const QString &url) { http(m_events, url, this); }}),
       m_scheduler(ListBox1, {[this](const QString &target) { startTarget(target); },
                              [this](const QString &message) { ApplicationEvents1Exception(message); },
                              [this] { TrimWorkingSet(Platform::fixedExecutableName()); }})
@@ -111,7 +114,8 @@ TForm1::TForm1(Options options, QWidget *parent)
     ScruteDossier1.OnFichier = [this](TScruteDossier &, const QString &Nom) {
         ScruteDossier1Fichier(Nom);
     };
-    ScruteDossier1.processMessages = [] { QCoreApplication::processEvents(); };
+    // No message pump during a walk: a scheduler tick delivered inside it would
+    // run a pass in the middle of a purge. A walk over our own folder is short.
     connect(TabSheet1->Button11, &QPushButton::clicked, this, guarded([this] { d(); }));
 
     ErrorBoundary::setHandler([this](const QString &message) {
@@ -351,7 +355,8 @@ void TForm1::Timer1Timer()
 
 void TForm1::startTarget(const QString &target)
 {
-    const LaunchCall call = splitTargetForLaunch(target, Platform::targetSeparators());
+    const LaunchCall call = resolveTargetForLaunch(target, Platform::targetSeparators(),
+                                                   &Launcher::targetExists);
     if (call.withParameters)
         m_launcher.Exe(call.program, call.parameters);
     else

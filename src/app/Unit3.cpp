@@ -1,7 +1,7 @@
 #include "Unit3.h"
 
 #include "aboutpicture.h"
-#include "errorboundary.h"
+#include "journal/errorboundary.h"
 #include "jpegimage.h"
 
 #include <QEvent>

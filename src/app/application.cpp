@@ -1,6 +1,6 @@
 #include "application.h"
 
-#include "errorboundary.h"
+#include "journal/errorboundary.h"
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 

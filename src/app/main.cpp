@@ -2,7 +2,7 @@
 #include "Unit3.h"
 #include "journal/Unit2.h"
 #include "application.h"
-#include "errorboundary.h"
+#include "journal/errorboundary.h"
 #include "platform/platform.h"
 
 #include <QFileInfo>
@@ -13,6 +13,7 @@ int main(int argc, char *argv[])
     // a window, a message or a word to the one that runs.
     if (!Platform::acquireSingleInstance(QStringLiteral("Pendulix")))
         return 0;
+    Platform::prepareProcess();
 
     Application app(argc, argv);
     // Hiding into the tray or closing the about window must not end the program.

@@ -1,6 +1,6 @@
 #include "Unit2.h"
 
-#include "app/errorboundary.h"
+#include "journal/errorboundary.h"
 #include "app/programicon.h"
 #include "journalmodel.h"
 #include "settings/captions.h"

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTime>
 
 #include <cstdio>
 #include <functional>
+
+class QObject;
 
 // The OS layer. Everything the program needs from the operating system that
 // Qt does not already give the same way everywhere lives behind these calls;
@@ -22,10 +25,28 @@ bool acquireSingleInstance(const QString &name);
 // and without reporting back.
 void openWithAssociatedApplication(const QString &path);
 
-// Starts a program with its parameters, or opens a document with the
-// desktop's associated application: detached, inheriting the current
-// directory, without waiting and without reporting back.
-void openTarget(const QString &path, const QString &parameters);
+// What became of a target handed to startTarget.
+struct TargetEvent
+{
+    enum Kind {
+        Started, // the program runs, or the opener took the document
+        Refused, // the system would not start it: nothing runs
+        Exited,  // a program started directly ended with `number` as its code
+        Killed,  // a program started directly was ended by signal `number`
+    };
+    Kind kind = Started;
+    int number = 0;
+};
+
+// Starts an executable file with its parameters, or opens any other file
+// with the desktop's opener, as a double click would. What starts outlives
+// us, inherits the current directory and none of our handles. `report` gets
+// Started or Refused once, possibly before this returns; for a program started
+// directly, Exited or Killed follows when it ends. Both come on the event
+// loop of the calling thread, never once `context` is gone. Paths and
+// parameters are the bytes of the schedule file.
+void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
+                 std::function<void(const TargetEvent &)> report);
 
 // The path separators a schedule target is split at, the directory separator first.
 QString targetSeparators();
@@ -61,6 +82,10 @@ bool replaceFile(const QString &from, const QString &to);
 // thread: 2 not found, 3 bad name, 4 too many open files, 5 access denied,
 // 101 disk full, otherwise the system's own error number.
 int lastFileErrorCode();
+
+// Process-wide settings every start-up makes before anything else: a write
+// past a file-size limit must fail with its error, not end the program.
+void prepareProcess();
 
 // Calls the handler on the main thread's event loop when the session asks the
 // program to end (SIGTERM, SIGHUP on POSIX; Qt itself reports the Windows

@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 #include <alsa/asoundlib.h>
@@ -18,10 +20,16 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <malloc.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <sys/mman.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace Platform {
@@ -57,16 +65,192 @@ void openWithAssociatedApplication(const QString &path)
     QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
-void openTarget(const QString &path, const QString &parameters)
+namespace {
+
+// The parameters cut into arguments by the rules QProcess::splitCommand
+// follows (blanks apart, double quotes group, a tripled quote is one quote),
+// on bytes, so that a name in another code page reaches the program as it is.
+QList<QByteArray> splitParameters(const QByteArray &text)
 {
-    const QFileInfo info(path);
-    // Programs are started directly, never through a shell, so that ";", "|"
-    // or "$()" in a target stay plain text.
-    if (info.isFile() && info.isExecutable()) {
-        QProcess::startDetached(info.absoluteFilePath(), QProcess::splitCommand(parameters));
+    QList<QByteArray> arguments;
+    QByteArray current;
+    int quotes = 0;
+    bool inQuote = false;
+    for (const char c : text) {
+        if (c == '"') {
+            if (++quotes == 3) {
+                quotes = 0;
+                current += c;
+            }
+            continue;
+        }
+        if (quotes) {
+            if (quotes == 1)
+                inQuote = !inQuote;
+            quotes = 0;
+        }
+        if (!inQuote && (c == ' ' || (c >= '\t' && c <= '\r'))) {
+            if (!current.isEmpty()) {
+                arguments << current;
+                current.clear();
+            }
+        } else {
+            current += c;
+        }
+    }
+    if (quotes == 1)
+        inQuote = !inQuote;
+    if (!current.isEmpty())
+        arguments << current;
+    return arguments;
+}
+
+// posix_spawn rather than fork: it reports a refused exec (missing
+// interpreter, no "#!", no permission) and a refused fork as its result,
+// and it does not copy our address space. The child gets a session of its
+// own, so that it outlives us and our terminal, default signal handling
+// (ignored signals would otherwise be inherited), and none of our descriptors.
+pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath)
+{
+    std::vector<char *> argv;
+    for (const QByteArray &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.constData()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int error = searchPath ? posix_spawnp(&pid, program.constData(), &actions, &attributes,
+                                                argv.data(), environ)
+                                 : posix_spawn(&pid, program.constData(), &actions, &attributes,
+                                               argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? pid : -1;
+}
+
+// Reaps one child when it ends, and hands over its wait status. A pidfd wakes
+// us exactly once; without one (an old kernel, no descriptor left) we ask
+// once a second while the child runs.
+class ChildReaper : public QObject
+{
+public:
+    ChildReaper(pid_t pid, QObject *context, std::function<void(int status)> ended)
+        : QObject(context), m_pid(pid), m_ended(std::move(ended))
+    {
+        m_pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
+        if (m_pidfd >= 0) {
+            m_notifier = new QSocketNotifier(m_pidfd, QSocketNotifier::Read, this);
+            connect(m_notifier, &QSocketNotifier::activated, this, &ChildReaper::poll);
+        } else {
+            m_timer = new QTimer(this);
+            connect(m_timer, &QTimer::timeout, this, &ChildReaper::poll);
+            m_timer->start(1000);
+        }
+    }
+    ~ChildReaper() override
+    {
+        if (m_pidfd >= 0)
+            ::close(m_pidfd);
+    }
+
+private:
+    void poll()
+    {
+        int status = 0;
+        const pid_t result = ::waitpid(m_pid, &status, WNOHANG);
+        if (result == 0)
+            return;
+        if (m_notifier)
+            m_notifier->setEnabled(false);
+        if (m_timer)
+            m_timer->stop();
+        deleteLater();
+        // Gone without a status to read (reaped elsewhere): nothing to report.
+        std::function<void(int)> ended = std::move(m_ended);
+        if (result == m_pid && ended)
+            ended(status);
+    }
+
+    pid_t m_pid;
+    int m_pidfd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer *m_timer = nullptr;
+    std::function<void(int)> m_ended;
+};
+
+bool isExecutableFile(const QByteArray &path)
+{
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.constData(), X_OK) == 0;
+}
+
+// How long the desktop's opener may take to say that nothing opens a file.
+// An opener still running by then has started something that keeps it busy.
+constexpr int kOpenerVerdictMs = 2000;
+
+void openDocument(const QByteArray &path, QObject *context,
+                  std::function<void(const TargetEvent &)> report)
+{
+    const pid_t pid = spawn("xdg-open", {"xdg-open", path}, true);
+    if (pid < 0) {
+        report({TargetEvent::Refused, 0});
         return;
     }
-    QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+    // Shared by the reaper and the timer: whichever comes first decides.
+    auto decided = std::make_shared<bool>(false);
+    auto *verdict = new QTimer(context);
+    verdict->setSingleShot(true);
+    QObject::connect(verdict, &QTimer::timeout, verdict, [verdict, decided, report] {
+        verdict->deleteLater();
+        if (!std::exchange(*decided, true))
+            report({TargetEvent::Started, 0});
+    });
+    verdict->start(kOpenerVerdictMs);
+    new ChildReaper(pid, context, [decided, report, verdict = QPointer<QTimer>(verdict)](int status) {
+        if (verdict)
+            verdict->deleteLater();
+        if (std::exchange(*decided, true))
+            return;
+        const bool opened = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        report({opened ? TargetEvent::Started : TargetEvent::Refused, 0});
+    });
+}
+
+} // namespace
+
+void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
+                 std::function<void(const TargetEvent &)> report)
+{
+    if (!isExecutableFile(path)) {
+        openDocument(path, context, std::move(report));
+        return;
+    }
+    // Programs are started directly, never through a shell, so that ";", "|"
+    // or "$()" in a target stay plain text.
+    const pid_t pid = spawn(path, QList<QByteArray>{path} + splitParameters(parameters), false);
+    if (pid < 0) {
+        report({TargetEvent::Refused, 0});
+        return;
+    }
+    report({TargetEvent::Started, 0});
+    new ChildReaper(pid, context, [report](int status) {
+        if (WIFSIGNALED(status))
+            report({TargetEvent::Killed, WTERMSIG(status)});
+        else
+            report({TargetEvent::Exited, WEXITSTATUS(status)});
+    });
 }
 
 QString targetSeparators()
@@ -229,6 +413,11 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 } // namespace
+
+void prepareProcess()
+{
+    signal(SIGXFSZ, SIG_IGN);
+}
 
 void onSessionEnd(std::function<void()> handler)
 {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QWinEventNotifier>
 
 #define NOMINMAX
 #include <windows.h>
@@ -32,19 +33,42 @@ void openWithAssociatedApplication(const QString &path)
                   nullptr, SW_SHOWNORMAL);
 }
 
-void openTarget(const QString &path, const QString &parameters)
+void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
+                 std::function<void(const TargetEvent &)> report)
 {
-    if (parameters.isNull()) {
-        SHELLEXECUTEINFOW info{};
-        info.cbSize = sizeof info;
-        info.lpVerb = L"open";
-        info.lpFile = reinterpret_cast<LPCWSTR>(path.utf16());
-        info.nShow = SW_SHOWNORMAL;
-        ShellExecuteExW(&info);
+    // The ANSI call: the bytes of the schedule file are in the ANSI code page.
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = "open";
+    info.lpFile = path.constData();
+    info.lpParameters = parameters.isEmpty() ? nullptr : parameters.constData();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info)) {
+        report({TargetEvent::Refused, 0});
         return;
     }
-    ShellExecuteW(GetDesktopWindow(), L"open", reinterpret_cast<LPCWSTR>(path.utf16()),
-                  reinterpret_cast<LPCWSTR>(parameters.utf16()), nullptr, SW_SHOWNORMAL);
+    report({TargetEvent::Started, 0});
+    if (!info.hProcess)
+        return;
+    // Only what was started directly reports its end; a document's viewer is
+    // none of the schedule's business.
+    const QByteArray lower = path.toLower();
+    const bool program = lower.endsWith(".exe") || lower.endsWith(".com") ||
+                         lower.endsWith(".bat") || lower.endsWith(".cmd");
+    if (!program) {
+        CloseHandle(info.hProcess);
+        return;
+    }
+    auto *notifier = new QWinEventNotifier(info.hProcess, context);
+    QObject::connect(notifier, &QWinEventNotifier::activated, notifier, [notifier, report](HANDLE process) {
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        notifier->setEnabled(false);
+        CloseHandle(process);
+        notifier->deleteLater();
+        report({TargetEvent::Exited, int(code)});
+    });
 }
 
 QString targetSeparators()
@@ -143,6 +167,10 @@ int lastFileErrorCode()
     default:
         return int(code);
     }
+}
+
+void prepareProcess()
+{
 }
 
 void onSessionEnd(std::function<void()>)

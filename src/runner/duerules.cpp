@@ -11,10 +11,16 @@ const QChar kBar = QLatin1Char('|');
 
 MinuteValues MinuteValues::of(const QDateTime &time)
 {
+    return of(time.date(), time.time());
+}
+
+MinuteValues MinuteValues::of(const QDate &date, const QTime &time)
+{
     MinuteValues values;
-    values.weekdayDigit = WeekdayDigit(time.date());
-    values.minute = time.time().minute();
-    values.hour = time.time().hour();
+    values.weekdayDigit = WeekdayDigit(date);
+    values.weekday = date.dayOfWeek();
+    values.minute = time.minute();
+    values.hour = time.hour();
     values.minuteHour = QString::number(values.minute) + kBar + QString::number(values.hour);
     return values;
 }
@@ -65,4 +71,36 @@ bool intervalEntryDue(const QString &line, const MinuteValues &now)
     const int minute = StrToInt(fieldOf(line, kBar, 1));
     const int hour = StrToInt(fieldOf(line, kBar, 2));
     return IntervalDue(now.hour, now.minute, hour, minute);
+}
+
+DueEntry::DueEntry(const QString &line)
+    : m_interval(isIntervalEntry(line)), m_target(fieldOf(line, kBar, 10))
+{
+    if (!m_interval) {
+        m_minuteHour = fieldOf(line, kBar, 1) + kBar + fieldOf(line, kBar, 2);
+        for (int day = 1; day <= 7; ++day) {
+            if (fieldOf(line, kBar, day + 2) == QLatin1String("1"))
+                m_days |= quint8(1u << (day - 1));
+        }
+        return;
+    }
+    try {
+        const int minute = StrToInt(fieldOf(line, kBar, 1));
+        const int hour = StrToInt(fieldOf(line, kBar, 2));
+        m_period = qint64(hour) * 60 + minute;
+        if (m_period == 0)
+            throw EConvertError(QStringLiteral("Division par zéro"));
+    } catch (const EConvertError &error) {
+        m_error = error.message();
+    }
+}
+
+bool DueEntry::isDue(const MinuteValues &now) const
+{
+    if (!m_interval) {
+        return (m_days & (1u << (now.weekday - 1))) && m_minuteHour == now.minuteHour;
+    }
+    if (!m_error.isEmpty())
+        throw EConvertError(m_error);
+    return (qint64(now.hour) * 60 + now.minute) % m_period == 0;
 }

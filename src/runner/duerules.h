@@ -10,8 +10,12 @@ struct MinuteValues
     QString minuteHour;   // minute "|" hour, no leading zeros: "5|9" at 09:05
     int minute = 0;
     int hour = 0;
+    int weekday = 1; // 1 Monday ... 7 Sunday
 
     static MinuteValues of(const QDateTime &time);
+    // From the wall clock's date and time as such: no time zone is asked to
+    // normalise a minute that a daylight-saving night skips.
+    static MinuteValues of(const QDate &date, const QTime &time);
 };
 
 // (currentHour × 60 + currentMinute) is a multiple of (hour × 60 + minute).
@@ -32,3 +36,25 @@ bool weekdayEntryDue(const QString &line, const MinuteValues &now);
 // An interval entry due in the minute; raises EConvertError for fields that
 // are not integers (minute first) and for a period of 0.
 bool intervalEntryDue(const QString &line, const MinuteValues &now);
+
+// One schedule entry read once, for all the passes until the list changes:
+// the same rules as the line-based functions above, without the field
+// splitting at every tick.
+class DueEntry
+{
+public:
+    explicit DueEntry(const QString &line);
+
+    bool isInterval() const { return m_interval; }
+    // Raises EConvertError where intervalEntryDue does.
+    bool isDue(const MinuteValues &now) const;
+    const QString &target() const { return m_target; }
+
+private:
+    bool m_interval = false;
+    QString m_minuteHour;   // weekday entry: field 1 "|" field 2
+    quint8 m_days = 0;      // weekday entry: bit d-1 when day d's flag is exactly "1"
+    qint64 m_period = 0;    // interval entry, in minutes
+    QString m_error;        // interval entry whose fields cannot be used
+    QString m_target;
+};

@@ -1,190 +1,197 @@
 #include "httpclient.h"
 
-#include "httpreply.h"
-#include "httprequest.h"
 #include "socketerrortext.h"
 
-#include <QDeadlineTimer>
+#include <QHostInfo>
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
 namespace {
 
-// Ends the exchange with a failure message.
-struct Failure
-{
-    QString message;
-};
-
-// The server closed the connection (gracefully or not) while we read.
-struct Closed
-{
-};
-
 const QString kReadTimeout = QStringLiteral("Délai de lecture");
+const QString kConnectTimeout = QStringLiteral("Délai de connexion.");
 
-// Reads from a connected socket with a limit per wait and a deadline for the
-// whole request. Lines longer than we care for are cut, never held whole.
-class Reader
+QString hostNotFound()
 {
-public:
-    Reader(QTcpSocket &socket, const QDeadlineTimer &deadline)
-        : m_socket(socket), m_deadline(deadline)
-    {
-    }
-
-    void setWaitMs(int waitMs) { m_waitMs = waitMs; }
-
-    QByteArray readLine()
-    {
-        constexpr qsizetype kKeep = 8192;
-        QByteArray line;
-        for (;;) {
-            waitForData();
-            char c;
-            while (m_socket.getChar(&c)) {
-                if (c == '\n') {
-                    if (line.endsWith('\r'))
-                        line.chop(1);
-                    return line;
-                }
-                if (line.size() < kKeep)
-                    line.append(c);
-            }
-        }
-    }
-
-    // Reads and drops `count` bytes, or everything up to the close when count is empty.
-    void discard(std::optional<qint64> count)
-    {
-        char buffer[16384];
-        qint64 left = count.value_or(-1);
-        while (left != 0) {
-            waitForData();
-            const qint64 wanted = left < 0 ? qint64(sizeof buffer) : qMin<qint64>(left, sizeof buffer);
-            const qint64 n = m_socket.read(buffer, wanted);
-            if (n > 0 && left > 0)
-                left -= n;
-        }
-    }
-
-private:
-    void waitForData()
-    {
-        if (m_socket.bytesAvailable() > 0)
-            return;
-        if (m_socket.state() != QAbstractSocket::ConnectedState)
-            throw Closed();
-        const qint64 remaining = m_deadline.remainingTime();
-        if (remaining == 0)
-            throw Failure{kReadTimeout};
-        if (m_socket.waitForReadyRead(int(qMin<qint64>(m_waitMs, remaining))))
-            return;
-        if (m_socket.error() == QAbstractSocket::SocketTimeoutError)
-            throw Failure{kReadTimeout};
-        if (m_socket.error() == QAbstractSocket::RemoteHostClosedError ||
-            m_socket.state() != QAbstractSocket::ConnectedState)
-            throw Closed();
-        throw Failure{socketErrorText(m_socket.error(), m_socket.errorString())};
-    }
-
-    QTcpSocket &m_socket;
-    const QDeadlineTimer &m_deadline;
-    int m_waitMs = 3200;
-};
-
-HttpReplyHead readHead(Reader &reader)
-{
-    for (;;) {
-        HttpReplyHead head;
-        try {
-            head.statusLine = reader.readLine();
-            head.status = parseStatusCode(head.statusLine);
-            for (QByteArray line = reader.readLine(); !line.isEmpty(); line = reader.readLine())
-                head.addHeader(line);
-        } catch (const Closed &) {
-            throw Failure{QStringLiteral("La connexion s'est terminée proprement.")};
-        }
-        if (head.status != 100)
-            return head;
-    }
+    return socketErrorText(QAbstractSocket::HostNotFoundError, QString());
 }
 
-void readBody(Reader &reader, const HttpReplyHead &head)
+// Blanks and control characters cannot be part of a host name: such an
+// address would put them into the request head.
+bool isPlausibleHost(const QString &host)
 {
-    if (!head.hasBody())
-        return;
-    try {
-        if (head.chunked) {
-            for (;;) {
-                const std::optional<qint64> size = parseChunkSize(reader.readLine());
-                // A size we cannot read ends the body: the reply was a success.
-                if (!size)
-                    return;
-                if (*size == 0)
-                    break;
-                reader.discard(*size);
-                reader.readLine();
-            }
-            // Trailer lines up to the empty line.
-            for (QByteArray line = reader.readLine(); !line.isEmpty(); line = reader.readLine()) {
-            }
-        } else {
-            reader.discard(head.contentLength);
-        }
-    } catch (const Closed &) {
-        // A server that closes early, or that ends its body by closing, still answered.
+    if (host.isEmpty())
+        return false;
+    for (const QChar c : host) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
+            return false;
     }
-}
-
-HttpClient::Outcome exchange(QTcpSocket &socket, const HttpAddress &address,
-                             const HttpClient::Limits &limits)
-{
-    const QDeadlineTimer deadline(limits.wholeRequestMs);
-    // No proxy: the connection goes straight to the host.
-    socket.setProxy(QNetworkProxy::NoProxy);
-    socket.connectToHost(address.connectHost, quint16(address.port));
-    if (!socket.waitForConnected(int(qMin<qint64>(limits.connectMs, deadline.remainingTime())))) {
-        if (socket.error() == QAbstractSocket::SocketTimeoutError ||
-            socket.state() != QAbstractSocket::UnconnectedState ||
-            socket.error() == QAbstractSocket::UnknownSocketError)
-            throw Failure{QStringLiteral("Délai de connexion.")};
-        throw Failure{socketErrorText(socket.error(), socket.errorString())};
-    }
-    const QByteArray request = buildHttpRequest(address);
-    socket.write(request);
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(int(qMin<qint64>(limits.readMs, deadline.remainingTime()))))
-            break;
-    }
-
-    Reader reader(socket, deadline);
-    reader.setWaitMs(limits.readMs);
-    const HttpReplyHead head = readHead(reader);
-    if (head.isSuccess()) {
-        readBody(reader, head);
-        return {true, QString()};
-    }
-    reader.setWaitMs(limits.failureBodyReadMs);
-    readBody(reader, head);
-    return {false, QString::fromLatin1(head.statusLine)};
+    return true;
 }
 
 } // namespace
 
-HttpClient::Outcome HttpClient::get(const QString &url, const Limits &limits)
+QString cleanStatusLine(const QByteArray &statusLine)
 {
-    const HttpAddress address = parseHttpAddress(url);
-    const QString scheme = address.scheme.toLower();
-    if (scheme == QLatin1String("https"))
-        return {false, QStringLiteral("Valeur IOHandler incorrecte")};
-    if (scheme != QLatin1String("http"))
-        return {false, QStringLiteral("Protocole inconnu.")};
-    QTcpSocket socket;
-    try {
-        return exchange(socket, address, limits);
-    } catch (const Failure &failure) {
-        socket.abort();
-        return {false, failure.message};
+    constexpr qsizetype kLongest = 256;
+    QString text = QString::fromLatin1(statusLine.left(kLongest));
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
     }
+    return text;
+}
+
+HttpClient::Resolver HttpClient::systemResolver()
+{
+    return [](const QString &host, QObject *context,
+              std::function<void(const QList<QHostAddress> &)> done) {
+        // QHostInfo looks the name up on a thread of its own and answers on
+        // the event loop: a slow name server holds nothing of ours.
+        QHostInfo::lookupHost(host, context, [done](const QHostInfo &info) {
+            done(info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>());
+        });
+    };
+}
+
+HttpClient::HttpClient(const QString &url, const Limits &limits, QObject *parent)
+    : QObject(parent), m_url(url), m_address(parseHttpAddress(url)), m_limits(limits),
+      m_resolver(systemResolver())
+{
+    for (QTimer *timer : {&m_connectTimer, &m_waitTimer, &m_wholeTimer})
+        timer->setSingleShot(true);
+    connect(&m_connectTimer, &QTimer::timeout, this, [this] { fail(kConnectTimeout); });
+    connect(&m_waitTimer, &QTimer::timeout, this, [this] { fail(kReadTimeout); });
+    connect(&m_wholeTimer, &QTimer::timeout, this, [this] {
+        fail(m_connected ? kReadTimeout : kConnectTimeout);
+    });
+}
+
+HttpClient::~HttpClient() = default;
+
+void HttpClient::start()
+{
+    const QString scheme = m_address.scheme.toLower();
+    if (scheme == QLatin1String("https"))
+        return fail(QStringLiteral("Valeur IOHandler incorrecte"));
+    if (scheme != QLatin1String("http"))
+        return fail(QStringLiteral("Protocole inconnu."));
+    if (!isPlausibleHost(m_address.connectHost))
+        return fail(hostNotFound());
+
+    m_wholeTimer.start(m_limits.wholeRequestMs);
+    m_connectTimer.start(m_limits.connectMs);
+    const QHostAddress literal(m_address.connectHost);
+    if (!literal.isNull()) {
+        m_addresses = {literal};
+        connectNext();
+        return;
+    }
+    m_resolver(m_address.connectHost, this, [this](const QList<QHostAddress> &addresses) {
+        if (m_done)
+            return;
+        if (addresses.isEmpty())
+            return fail(hostNotFound());
+        m_addresses = addresses;
+        connectNext();
+    });
+}
+
+void HttpClient::connectNext()
+{
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+        m_socket->deleteLater();
+    }
+    m_socket = new QTcpSocket(this);
+    // No proxy: the connection goes straight to the host.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
+    connect(m_socket, &QTcpSocket::connected, this, &HttpClient::onConnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &HttpClient::onReadyRead);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &HttpClient::onSocketError);
+    connect(m_socket, &QTcpSocket::disconnected, this, &HttpClient::onClosed);
+    m_socket->connectToHost(m_addresses.takeFirst(), quint16(m_address.port));
+}
+
+void HttpClient::onConnected()
+{
+    m_connected = true;
+    m_connectTimer.stop();
+    m_socket->write(buildHttpRequest(m_address));
+    m_waitTimer.start(m_limits.readMs);
+}
+
+void HttpClient::onReadyRead()
+{
+    if (m_done)
+        return;
+    const bool hadHead = m_reader.hasHead();
+    m_reader.feed(m_socket->readAll());
+    // The body of a reply that already failed gets shorter waits.
+    if (!hadHead && m_reader.hasHead() && !m_reader.head().isSuccess())
+        m_waitTimer.setInterval(m_limits.failureBodyReadMs);
+    if (m_reader.finished())
+        return judge();
+    m_waitTimer.start();
+}
+
+void HttpClient::onSocketError()
+{
+    if (m_done)
+        return;
+    const QAbstractSocket::SocketError error = m_socket->error();
+    if (!m_connected) {
+        // Another address of the host may answer where this one did not.
+        if (!m_addresses.isEmpty())
+            return connectNext();
+        if (error == QAbstractSocket::SocketTimeoutError)
+            return fail(kConnectTimeout);
+        return fail(socketErrorText(error, m_socket->errorString()));
+    }
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return onClosed();
+    fail(socketErrorText(error, m_socket->errorString()));
+}
+
+void HttpClient::onClosed()
+{
+    if (m_done || !m_connected)
+        return;
+    m_reader.feed(m_socket->readAll());
+    m_reader.endOfStream();
+    if (m_reader.closedBeforeHead())
+        return fail(QStringLiteral("La connexion s'est terminée proprement."));
+    judge();
+}
+
+void HttpClient::judge()
+{
+    const HttpReplyHead &head = m_reader.head();
+    if (head.isSuccess())
+        finish({true, QString()});
+    else
+        fail(cleanStatusLine(head.statusLine));
+}
+
+void HttpClient::fail(const QString &message)
+{
+    finish({false, message});
+}
+
+void HttpClient::finish(const Outcome &outcome)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    for (QTimer *timer : {&m_connectTimer, &m_waitTimer, &m_wholeTimer})
+        timer->stop();
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+    // Always from the event loop, so that a caller inside a pass of the
+    // schedule never sees an outcome before its call returns.
+    QMetaObject::invokeMethod(
+        this, [this, outcome] { emit finished(outcome); }, Qt::QueuedConnection);
 }

@@ -1,20 +1,34 @@
 #pragma once
 
-#include <QString>
+#include "httpreplyreader.h"
+#include "httprequest.h"
 
-// One HTTP GET, made and ended within the call: connection, request, reply
-// read and thrown away. Blocks the calling thread.
-class HttpClient
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QTcpSocket;
+
+// One HTTP GET on the event loop: name look-up, connection, request, reply
+// read and thrown away. Nothing waits for it; `finished` tells the outcome.
+// Many may be in flight at once.
+class HttpClient : public QObject
 {
+    Q_OBJECT
 public:
     struct Limits
     {
+        // Name look-up and connection together.
         int connectMs = 3200;
         int readMs = 3200;
         // Reading the body of a reply that already failed.
         int failureBodyReadMs = 2000;
         // A server that trickles or never stops sending must not hold the
-        // program for good.
+        // request for good.
         int wholeRequestMs = 30000;
     };
 
@@ -24,8 +38,49 @@ public:
         QString message; // the failure's text
     };
 
-    // A port that is not a number raises EConvertError; every failure of the
-    // exchange itself is an Outcome.
-    static Outcome get(const QString &url, const Limits &limits);
-    static Outcome get(const QString &url) { return get(url, Limits()); }
+    // Finds the addresses of a host name and hands them to `done` on the
+    // event loop (none when the name is unknown); never once `context` is gone.
+    using Resolver = std::function<void(const QString &host, QObject *context,
+                                        std::function<void(const QList<QHostAddress> &)> done)>;
+    static Resolver systemResolver();
+
+    // A port that is not a number raises EConvertError here; every failure
+    // of the exchange itself is an Outcome.
+    HttpClient(const QString &url, const Limits &limits, QObject *parent = nullptr);
+    ~HttpClient() override;
+
+    void setResolver(Resolver resolver) { m_resolver = std::move(resolver); }
+    // `finished` comes once, always from the event loop, never within this call.
+    void start();
+
+signals:
+    void finished(const HttpClient::Outcome &outcome);
+
+private:
+    void connectNext();
+    void onConnected();
+    void onReadyRead();
+    void onSocketError();
+    void onClosed();
+    void judge();
+    void fail(const QString &message);
+    void finish(const Outcome &outcome);
+
+    QString m_url;
+    HttpAddress m_address;
+    Limits m_limits;
+    Resolver m_resolver;
+    QList<QHostAddress> m_addresses;
+    QTcpSocket *m_socket = nullptr;
+    QTimer m_connectTimer;
+    QTimer m_waitTimer;
+    QTimer m_wholeTimer;
+    HttpReplyReader m_reader;
+    bool m_connected = false;
+    bool m_done = false;
 };
+
+// A status line as the history and the journal may show it: the server's
+// text is data, so control characters become blanks and it is cut at 256
+// characters.
+QString cleanStatusLine(const QByteArray &statusLine);

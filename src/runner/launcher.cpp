@@ -1,12 +1,16 @@
 #include "launcher.h"
 
+#include "journal/errorboundary.h"
 #include "journal/eventrecorder.h"
 
 #include <QFileInfo>
 
+#include <memory>
+
 namespace {
 const QString kMissing = QStringLiteral("Fichier inexistant");
-}
+const QString kRefused = QStringLiteral("Lancement impossible");
+} // namespace
 
 Launcher::Launcher(EventRecorder &events, Hooks hooks) : m_events(events), m_hooks(std::move(hooks))
 {
@@ -20,13 +24,39 @@ bool Launcher::targetExists(const QString &path)
 void Launcher::start(const QString &path, const QString &parameters, const QString &detail)
 {
     if (!targetExists(path)) {
-        // The missing path pumps no messages.
         m_events.recordFailure(kMissing, detail);
         return;
     }
-    m_hooks.open(path, parameters);
-    m_events.recordStart(detail);
-    m_hooks.pumpMessages();
+    const auto inCall = std::make_shared<bool>(true);
+    m_hooks.open(path, parameters, [this, detail, inCall](const Platform::TargetEvent &event) {
+        // Within the call an error belongs to the pass, which records it and
+        // goes on; later it leaves an event handler and must be recorded here.
+        if (*inCall)
+            record(event, detail);
+        else
+            ErrorBoundary::run([&] { record(event, detail); });
+    });
+    *inCall = false;
+}
+
+void Launcher::record(const Platform::TargetEvent &event, const QString &detail)
+{
+    switch (event.kind) {
+    case Platform::TargetEvent::Started:
+        m_events.recordStart(detail);
+        break;
+    case Platform::TargetEvent::Refused:
+        m_events.recordFailure(kRefused, detail);
+        break;
+    case Platform::TargetEvent::Exited:
+        // A healthy end writes nothing: the journal of a good day stays as it was.
+        if (event.number != 0)
+            m_events.recordFailure(QStringLiteral("Terminé (code %1)").arg(event.number), detail);
+        break;
+    case Platform::TargetEvent::Killed:
+        m_events.recordFailure(QStringLiteral("Terminé (signal %1)").arg(event.number), detail);
+        break;
+    }
 }
 
 void Launcher::Exe(const QString &program, const QString &parameters)

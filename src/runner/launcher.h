@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/platform.h"
+
 #include <QString>
 
 #include <functional>
@@ -7,17 +9,19 @@
 class EventRecorder;
 
 // Starts a due entry's target and records what happened. Neither call waits
-// for what it started, nor keeps anything of it.
+// for what it started: a refused start and the failed end of a program
+// started directly are recorded when the system reports them.
 class Launcher
 {
 public:
+    using Report = std::function<void(const Platform::TargetEvent &)>;
     struct Hooks
     {
-        // Opens a file as a double click would, with parameters; reports nothing.
-        std::function<void(const QString &path, const QString &parameters)> open;
-        // Lets the window thread process its pending messages once.
-        std::function<void()> pumpMessages;
-        // The URL task, for targets holding "http://".
+        // Starts a program with parameters, or opens a document, as a double
+        // click would; reports as Platform::startTarget does.
+        std::function<void(const QString &path, const QString &parameters, Report report)> open;
+        // The URL task, for targets holding "http://". It must not wait for
+        // the request: the rest of the pass goes on meanwhile.
         std::function<void(const QString &url)> http;
     };
 
@@ -33,6 +37,7 @@ public:
 
 private:
     void start(const QString &path, const QString &parameters, const QString &detail);
+    void record(const Platform::TargetEvent &event, const QString &detail);
 
     EventRecorder &m_events;
     Hooks m_hooks;

@@ -1,7 +1,6 @@
 #include "minutescheduler.h"
 
 #include "journal/runtimeerror.h"
-#include "schedule/fields.h"
 #include "schedule/schedulelines.h"
 
 namespace {
@@ -10,6 +9,12 @@ namespace {
 constexpr qint64 kLongestCatchUp = 180;
 // A tick this late still examines each missed minute, interval entries included.
 constexpr qint64 kLateTick = 5;
+constexpr qint64 kMinutesPerDay = 1440;
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 } // namespace
 
 MinuteScheduler::MinuteScheduler(const ScheduleLines &lines, Hooks hooks)
@@ -20,16 +25,43 @@ MinuteScheduler::MinuteScheduler(const ScheduleLines &lines, Hooks hooks)
 qint64 MinuteScheduler::wallClockMinute(const QDateTime &localTime)
 {
     const QTime time = localTime.time();
-    return localTime.date().toJulianDay() * 1440 + time.hour() * 60 + time.minute();
+    return localTime.date().toJulianDay() * kMinutesPerDay + time.hour() * 60 + time.minute();
 }
 
-QDateTime MinuteScheduler::wallClockTime(qint64 minute)
+QDate MinuteScheduler::wallClockDate(qint64 minute)
 {
-    const int ofDay = int(minute % 1440);
-    return QDateTime(QDate::fromJulianDay(minute / 1440), QTime(ofDay / 60, ofDay % 60));
+    return QDate::fromJulianDay(floorDiv(minute, kMinutesPerDay));
+}
+
+QTime MinuteScheduler::wallClockTime(qint64 minute)
+{
+    const int ofDay = int(minute - floorDiv(minute, kMinutesPerDay) * kMinutesPerDay);
+    return QTime(ofDay / 60, ofDay % 60);
 }
 
 void MinuteScheduler::tick(const QDateTime &now)
+{
+    // Nothing a pass starts may run another pass inside it: the outer one
+    // would then set the last examined minute back and examine minutes again.
+    if (m_inPass) {
+        m_heldTick = now;
+        return;
+    }
+    m_inPass = true;
+    struct Leave
+    {
+        bool &inPass;
+        ~Leave() { inPass = false; }
+    } leave{m_inPass};
+    pass(now);
+    while (m_heldTick) {
+        const QDateTime held = *m_heldTick;
+        m_heldTick.reset();
+        pass(held);
+    }
+}
+
+void MinuteScheduler::pass(const QDateTime &now)
 {
     const qint64 current = wallClockMinute(now);
     if (m_lastTick == current)
@@ -57,22 +89,34 @@ void MinuteScheduler::tick(const QDateTime &now)
     m_hooks.trim();
 }
 
+const DueEntry &MinuteScheduler::entry(int index)
+{
+    // Lines are read into entries when they change, not at every tick.
+    if (m_entriesRevision != m_lines.revision()) {
+        m_entries.clear();
+        m_entries.reserve(m_lines.count());
+        for (const QString &line : m_lines.items())
+            m_entries.append(DueEntry(line));
+        m_entriesRevision = m_lines.revision();
+    }
+    return m_entries.at(index);
+}
+
 void MinuteScheduler::examine(qint64 minute, int kinds)
 {
-    const MinuteValues values = MinuteValues::of(wallClockTime(minute));
-    // The count is read at every step: starting an entry lets other handlers
-    // run, and a reload may refill the list meanwhile.
+    const MinuteValues values = MinuteValues::of(wallClockDate(minute), wallClockTime(minute));
+    // The count is read at every step: a start may lead to a reload of the list.
     for (int i = 1; i < m_lines.count(); ++i) {
-        const QString line = m_lines.item(i);
         // One bad entry, or one failed start, must not keep the others from running.
         try {
-            const bool interval = isIntervalEntry(line);
-            if (!(kinds & (interval ? Interval : Weekday)))
+            const DueEntry &due = entry(i);
+            if (!(kinds & (due.isInterval() ? Interval : Weekday)))
                 continue;
-            const bool due = interval ? intervalEntryDue(line, values)
-                                      : weekdayEntryDue(line, values);
-            if (due)
-                m_hooks.start(fieldOf(line, QLatin1Char('|'), 10));
+            if (due.isDue(values)) {
+                // A copy: the start may change the list and so the entries.
+                const QString target = due.target();
+                m_hooks.start(target);
+            }
         } catch (const RuntimeError &error) {
             m_hooks.reportError(error.message());
         }

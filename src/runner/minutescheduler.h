@@ -3,6 +3,7 @@
 #include "duerules.h"
 
 #include <QDateTime>
+#include <QList>
 
 #include <functional>
 #include <optional>
@@ -29,20 +30,28 @@ public:
 
     MinuteScheduler(const ScheduleLines &lines, Hooks hooks);
 
-    // One tick at local time `now`.
+    // One tick at local time `now`. A tick that comes while a pass runs is
+    // held and handled right after that pass, by the same rules.
     void tick(const QDateTime &now);
 
     // Minutes since an epoch, counted on the local wall clock: a daylight-saving
     // change shows as a jump of the wall clock, not of this count's meaning.
     static qint64 wallClockMinute(const QDateTime &localTime);
-    static QDateTime wallClockTime(qint64 minute);
+    static QDate wallClockDate(qint64 minute);
+    static QTime wallClockTime(qint64 minute);
 
 private:
     enum Kinds { Interval = 1, Weekday = 2, Both = Interval | Weekday };
+    void pass(const QDateTime &now);
     void examine(qint64 minute, int kinds);
+    const DueEntry &entry(int index);
 
     const ScheduleLines &m_lines;
     Hooks m_hooks;
     std::optional<qint64> m_lastTick;
     std::optional<qint64> m_lastExamined;
+    bool m_inPass = false;
+    std::optional<QDateTime> m_heldTick;
+    QList<DueEntry> m_entries;
+    std::optional<quint64> m_entriesRevision;
 };

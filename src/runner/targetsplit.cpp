@@ -28,3 +28,20 @@ LaunchCall splitTargetForLaunch(const QString &target, const QString &separators
     parameters.remove(program + QLatin1Char(' '), Qt::CaseSensitive);
     return {true, program, parameters};
 }
+
+LaunchCall resolveTargetForLaunch(const QString &target, const QString &separators,
+                                  const std::function<bool(const QString &path)> &isFile)
+{
+    const LaunchCall call = splitTargetForLaunch(target, separators);
+    if (!call.withParameters && target.contains(QLatin1String("http://")))
+        return call;
+    if (isFile(call.program))
+        return call;
+    for (qsizetype blank = target.lastIndexOf(QLatin1Char(' ')); blank > 0;
+         blank = target.lastIndexOf(QLatin1Char(' '), blank - 1)) {
+        const QString program = target.left(blank);
+        if (isFile(program))
+            return {true, program, target.mid(blank + 1)};
+    }
+    return call;
+}

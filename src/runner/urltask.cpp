@@ -1,12 +1,25 @@
 #include "urltask.h"
 
+#include "journal/errorboundary.h"
 #include "journal/eventrecorder.h"
 
-void http(EventRecorder &events, const QString &url, const HttpClient::Limits &limits)
+void http(EventRecorder &events, const QString &url, QObject *owner,
+          const HttpClient::Limits &limits, const HttpClient::Resolver &resolver)
 {
-    const HttpClient::Outcome outcome = HttpClient::get(url, limits);
-    if (outcome.success)
-        events.recordStart(url);
-    else
-        events.recordFailure(outcome.message, url);
+    auto *client = new HttpClient(url, limits, owner);
+    if (resolver)
+        client->setResolver(resolver);
+    QObject::connect(client, &HttpClient::finished, client,
+                     [&events, client, url](const HttpClient::Outcome &outcome) {
+                         client->deleteLater();
+                         // The request ended outside any pass: its errors are
+                         // recorded here, not left to unwind through Qt.
+                         ErrorBoundary::run([&] {
+                             if (outcome.success)
+                                 events.recordStart(url);
+                             else
+                                 events.recordFailure(outcome.message, url);
+                         });
+                     });
+    client->start();
 }

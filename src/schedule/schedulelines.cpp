@@ -4,6 +4,7 @@ void ScheduleLines::clear()
 {
     m_items.clear();
     m_itemIndex = -1;
+    ++m_revision;
 }
 
 void ScheduleLines::setItemIndex(int index)
@@ -17,4 +18,5 @@ void ScheduleLines::DeleteAt(int index)
         return;
     m_items.removeAt(index);
     m_itemIndex = -1;
+    ++m_revision;
 }

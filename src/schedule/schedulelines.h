@@ -13,7 +13,15 @@ public:
     const QStringList &items() const { return m_items; }
 
     void clear();
-    void add(const QString &line) { m_items << line; }
+    void add(const QString &line)
+    {
+        m_items << line;
+        ++m_revision;
+    }
+
+    // Changes at every change of the lines, so that readers may keep what
+    // they made of them until it moves.
+    quint64 revision() const { return m_revision; }
 
     // The selected item, -1 when none.
     int itemIndex() const { return m_itemIndex; }
@@ -25,4 +33,5 @@ public:
 private:
     QStringList m_items;
     int m_itemIndex = -1;
+    quint64 m_revision = 0;
 };

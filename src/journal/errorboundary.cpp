@@ -1,4 +1,4 @@
-#include "errorboundary.h"
+#include "journal/errorboundary.h"
 
 #include "journal/runtimeerror.h"
 
