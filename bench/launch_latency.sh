@@ -2,12 +2,17 @@
 # Starts Pendulix with an interval entry of one minute whose target records
 # the time it was started, lets it run for MINUTES minutes (default 3), and
 # prints the offset of each start from its minute boundary.
-# Usage: bench/launch_latency.sh [build-dir] [minutes]
+# With SILENT > 0, that many web-address entries of one minute, whose server
+# accepts the connection and never answers, are listed before the measured one.
+# Usage: bench/launch_latency.sh [build-dir] [minutes] [silent]
 set -eu
 BUILD=${1:-build}
 MINUTES=${2:-3}
+SILENT=${3:-0}
 WORK=$(mktemp -d)
-trap 'kill $PID 2>/dev/null || true; rm -rf "$WORK"' EXIT
+PID=
+SERVER=
+trap 'kill $PID $SERVER 2>/dev/null || true; rm -rf "$WORK"' EXIT
 cp "$BUILD/Pendulix" "$WORK/"
 mkdir -p "$WORK/run" && chmod 700 "$WORK/run"
 cat > "$WORK/stamp.sh" <<'SCRIPT'
@@ -15,7 +20,22 @@ cat > "$WORK/stamp.sh" <<'SCRIPT'
 date +%s.%N >> "$(dirname "$0")/stamps"
 SCRIPT
 chmod +x "$WORK/stamp.sh"
-printf '\r\n1|0|0|0|0|0|0|0|0|%s|\r\n' "$WORK/stamp.sh" > "$WORK/cron-bat.dat"
+printf '\r\n' > "$WORK/cron-bat.dat"
+if [ "$SILENT" -gt 0 ]; then
+    # Connections complete in the listen queue and are never answered.
+    python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(1024)
+print(s.getsockname()[1], flush=True); time.sleep(86400)' > "$WORK/port" &
+    SERVER=$!
+    while [ ! -s "$WORK/port" ]; do sleep 0.1; done
+    PORT=$(cat "$WORK/port")
+    i=0
+    while [ $i -lt "$SILENT" ]; do
+        printf '1|0|0|0|0|0|0|0|0|http://127.0.0.1:%s/silent%d|\r\n' "$PORT" $i >> "$WORK/cron-bat.dat"
+        i=$((i + 1))
+    done
+fi
+printf '1|0|0|0|0|0|0|0|0|%s|\r\n' "$WORK/stamp.sh" >> "$WORK/cron-bat.dat"
 XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen "$WORK/Pendulix" 2>/dev/null &
 PID=$!
 sleep $((MINUTES * 60 + 62))

@@ -1,5 +1,6 @@
 #include "journal/runtimeerror.h"
 #include "runner/duerules.h"
+#include "schedule/fields.h"
 
 #include <QTest>
 
@@ -40,6 +41,7 @@ private slots:
     void entryKinds_data();
     void entryKinds();
     void conversionErrors();
+    void entriesReadOnceAgreeWithTheLines();
 };
 
 void TestDueRules::minuteValues()
@@ -134,6 +136,40 @@ void TestDueRules::conversionErrors()
     QCOMPARE(StrToInt(QStringLiteral("-15")), -15);
     QCOMPARE(StrToInt(QStringLiteral("$1F")), 31);
     QCOMPARE(StrToInt(QStringLiteral(" 7")), 7);
+}
+
+void TestDueRules::entriesReadOnceAgreeWithTheLines()
+{
+    // The scheduler reads each line once into an entry; the entry must decide
+    // as the line-based rules do, for odd lines as for plain ones.
+    const QStringList lines{
+        "30|14|0|1|0|0|0|0|0|weekly|", "05|14|0|1|0|0|0|0|0|leading-zero|",
+        "30|1|0|0|0|0|0|0|0|ninety|", "45|0|0|0|0|0|0|0|0|x", "0|0|0|0|0|0|0|0|0|zero|",
+        "a|b|0|0|0|0|0|0|0|nan|", "1|0|0|0|0|0|0|0", "", "||||||||||", "1|0|0|0|0|0|0|0|0|t|extra|",
+        "0|12|1|1|1|1|1|1|1|daily|", "0|12|2|1|1|1|1|1|1|odd-flag|", "-30|2|0|0|0|0|0|0|0|negative|",
+        "7| 0|0|0|0|0|0|0|0|blank|"};
+    const auto verdict = [](const std::function<bool()> &decide) {
+        try {
+            return decide() ? QStringLiteral("due") : QStringLiteral("not due");
+        } catch (const EConvertError &e) {
+            return e.message();
+        }
+    };
+    for (const QString &line : lines) {
+        const DueEntry entry(line);
+        QCOMPARE(entry.isInterval(), isIntervalEntry(line));
+        QCOMPARE(entry.target(), fieldOf(line, QLatin1Char('|'), 10));
+        for (const QDate date : {QDate(2026, 12, 7), QDate(2026, 12, 8), QDate(2026, 12, 13)}) {
+            for (int t = 0; t < 1440; t += 5) {
+                const MinuteValues now = MinuteValues::of(date, QTime(t / 60, t % 60));
+                const QString expected = verdict([&] {
+                    return isIntervalEntry(line) ? intervalEntryDue(line, now)
+                                                 : weekdayEntryDue(line, now);
+                });
+                QCOMPARE(verdict([&] { return entry.isDue(now); }), expected);
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDueRules)

@@ -7,6 +7,54 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <sys/resource.h>
+
+namespace {
+
+// A copy of the program in the test's directory, with a runtime folder of its own.
+void installProgram(const TestProgramDir &dir)
+{
+    QVERIFY(QFile::copy(QStringLiteral(PENDULIX_EXECUTABLE), dir.file(QStringLiteral("Pendulix"))));
+    QDir(dir.path()).mkdir(QStringLiteral("run"));
+    QFile::setPermissions(dir.file(QStringLiteral("run")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void startProgram(const TestProgramDir &dir, QProcess &program)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(dir.file(QStringLiteral("Pendulix")), {});
+    QVERIFY(program.waitForStarted());
+}
+
+void stopProgram(QProcess &program)
+{
+    QCOMPARE(program.state(), QProcess::Running);
+    program.terminate();
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+// A script that writes its parameters into `name` beside it, in one step.
+QString writeJob(const TestProgramDir &dir, const QString &name)
+{
+    const QString job = dir.file(name + QStringLiteral(".sh"));
+    QFile script(job);
+    if (!script.open(QIODevice::WriteOnly))
+        return QString();
+    script.write("#!/bin/sh\necho \"$@\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.ran\"\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return job;
+}
+
+} // namespace
+
 // The program itself, in a directory of its own: an entry saved in the
 // schedule file runs, and its start or failure reaches the day's journal.
 class TestEndToEnd : public QObject
@@ -14,6 +62,8 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 private slots:
     void dueEntriesRunAndAreJournalled();
+    void silentWebAddressesDoNotDelayPrograms();
+    void fileSizeLimitIsRecordedNotFatal();
 };
 
 void TestEndToEnd::dueEntriesRunAndAreJournalled()
@@ -76,6 +126,58 @@ void TestEndToEnd::dueEntriesRunAndAreJournalled()
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 0);
+}
+
+void TestEndToEnd::silentWebAddressesDoNotDelayPrograms()
+{
+    TestProgramDir dir;
+    installProgram(dir);
+    const QString job = writeJob(dir, QStringLiteral("job"));
+    QList<ScriptedServer *> servers;
+    QByteArray schedule = "\r\n";
+    for (int i = 0; i < 25; ++i) {
+        servers << new ScriptedServer({});
+        schedule += "1|0|0|0|0|0|0|0|0|http://127.0.0.1:" + QByteArray::number(servers.last()->port()) +
+                    "/silent|\r\n";
+    }
+    schedule += "1|0|0|0|0|0|0|0|0|" + job.toUtf8() + " after|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+
+    QProcess program;
+    startProgram(dir, program);
+    // Twenty-five silent servers would hold a waiting pass for 80 seconds.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + ".ran"), 15000);
+    const QString journal = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + ".log";
+    QTRY_VERIFY_WITH_TIMEOUT(dir.read(journal).count("Délai de lecture") == 25, 30000);
+    // The program's line comes first: it was written while the requests ran.
+    const QList<QByteArray> lines = dir.read(journal).split('\n');
+    QVERIFY2(lines.first().endsWith((job + " after\r").toUtf8()), lines.first().constData());
+    stopProgram(program);
+    qDeleteAll(servers);
+}
+
+void TestEndToEnd::fileSizeLimitIsRecordedNotFatal()
+{
+    TestProgramDir dir;
+    installProgram(dir);
+    const QString job = writeJob(dir, QStringLiteral("job"));
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n1|0|0|0|0|0|0|0|0|" + job.toUtf8() + "|\r\n");
+    // Today's journal already at the limit: every journal line fails.
+    const QString journal = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + ".log";
+    const QByteArray full(8192, 'x');
+    dir.write(journal, full);
+
+    QProcess program;
+    program.setChildProcessModifier([] {
+        const rlimit limit{8192, 8192};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    startProgram(dir, program);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + ".ran"), 15000);
+    QTest::qWait(1500);
+    // Still there, and the journal as it was.
+    stopProgram(program);
+    QCOMPARE(dir.read(journal), full);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

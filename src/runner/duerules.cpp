@@ -74,19 +74,26 @@ bool intervalEntryDue(const QString &line, const MinuteValues &now)
 }
 
 DueEntry::DueEntry(const QString &line)
-    : m_interval(isIntervalEntry(line)), m_target(fieldOf(line, kBar, 10))
 {
+    // One split for all the fields: the rules are those of fieldOf.
+    const QStringList fields = fieldsOf(line, kBar);
+    const auto field = [&fields](int n) { return fields.value(n - 1); };
+    QString flags;
+    for (int day = 1; day <= 7; ++day)
+        flags += field(day + 2);
+    m_interval = flags == QLatin1String("0000000");
+    m_target = field(10);
     if (!m_interval) {
-        m_minuteHour = fieldOf(line, kBar, 1) + kBar + fieldOf(line, kBar, 2);
+        m_minuteHour = field(1) + kBar + field(2);
         for (int day = 1; day <= 7; ++day) {
-            if (fieldOf(line, kBar, day + 2) == QLatin1String("1"))
+            if (field(day + 2) == QLatin1String("1"))
                 m_days |= quint8(1u << (day - 1));
         }
         return;
     }
     try {
-        const int minute = StrToInt(fieldOf(line, kBar, 1));
-        const int hour = StrToInt(fieldOf(line, kBar, 2));
+        const int minute = StrToInt(field(1));
+        const int hour = StrToInt(field(2));
         m_period = qint64(hour) * 60 + minute;
         if (m_period == 0)
             throw EConvertError(QStringLiteral("Division par zéro"));

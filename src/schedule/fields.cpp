@@ -24,6 +24,14 @@ QString fieldOf(const QString &text, QChar separator, int n)
     return out;
 }
 
+QStringList fieldsOf(const QString &text, QChar separator)
+{
+    QStringList pieces = text.split(separator);
+    // Text after the last separator is never a piece.
+    pieces.removeLast();
+    return pieces;
+}
+
 QString WeekdayDigit(const QDate &date)
 {
     return QString::number(date.dayOfWeek());
