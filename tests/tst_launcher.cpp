@@ -30,8 +30,8 @@ struct Harness
                   [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }}),
           launcher(events, {[this](const QString &path, const QString &parameters,
                                    Launcher::Report report) {
-                                Platform::startTarget(QFile::encodeName(path),
-                                                      parameters.toLocal8Bit(), &context,
+                                Platform::startTarget(Platform::nativePath(path),
+                                                      Platform::encodeText(parameters), &context,
                                                       std::move(report));
                             },
                             [this](const QString &url) {

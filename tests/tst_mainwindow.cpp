@@ -319,7 +319,7 @@ void TestMainWindow::errorsReachTheHandler()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("cron-bat.dat")));
     form->TabSheet4->Button3->click();
     QCOMPARE(history->topLevelItemCount(), 2);
-    QVERIFY(history->topLevelItem(1)->text(1).startsWith(QStringLiteral("Erreur E/S")));
+    QCOMPARE(history->topLevelItem(1)->text(1), QStringLiteral("Accès au fichier refusé"));
 
     // The handler's own journal line fails: one more row, no loop, no end.
     QVERIFY(QFile::remove(dir.file(QStringLiteral("20261208.log"))));
@@ -327,7 +327,7 @@ void TestMainWindow::errorsReachTheHandler()
     ErrorBoundary::run([] { throw EConvertError(QStringLiteral("'x' n'est pas un entier")); });
     QCOMPARE(history->topLevelItemCount(), 4);
     QCOMPARE(history->topLevelItem(2)->text(1), QStringLiteral("'x' n'est pas un entier"));
-    QVERIFY(history->topLevelItem(3)->text(1).startsWith(QStringLiteral("Erreur E/S")));
+    QCOMPARE(history->topLevelItem(3)->text(1), QStringLiteral("Accès au fichier refusé"));
 }
 
 void TestMainWindow::historyClearAndErrorSignal()

@@ -120,20 +120,20 @@ void TestSvgEditIni::roundTripOfEveryKind()
         w.settings->Sauvegarde();
     }
     const QByteArray file = dir.read(QStringLiteral("serie.ini"));
-    QVERIFY(file.startsWith("[Form9]\r\nEdit_1=  kept blanks  \r\nDateTimePicker_1="));
+    // Quoted, so that the blanks come back: reading drops one pair of quotes.
+    QVERIFY(file.startsWith("[Form9]\r\nEdit_1=\"  kept blanks  \"\r\nDateTimePicker_1="));
     QVERIFY(file.contains("\r\nCheckBox_1=1\r\nRadioButton_1=1\r\nSpinEdit_1=31\r\n[Form9Memo_1]\r\n"
                           "L0=one\r\nL1=two\r\nItemIndex=0\r\n"));
     QVERIFY(file.contains("[Form9ComboBox_1]\r\nL0=a\r\nL1=b\r\nL2=c\r\nItemIndex=2\r\n"));
     QVERIFY(file.contains("[Form9ListBox_1]\r\nL0=x\r\nL1=y\r\nItemIndex=1\r\n"));
     QVERIFY(file.contains("[Form9StringGrid_1]\r\nCOLCOUNT=2\r\nROWCOUNT=2\r\nCOL=1\r\nROW=1\r\n"
-                          "TAG=0\r\nC1L0= cell \r\n"));
+                          "TAG=0\r\nC1L0=\" cell \"\r\n"));
     QVERIFY(!file.contains("C0L1"));
     QVERIFY(!file.contains("CheckLundi"));
 
     Window w(ini);
     w.settings->Restaure();
-    // Blanks around a stored value are dropped on reading, as the profile functions do.
-    QCOMPARE(w.edit->text(), QStringLiteral("kept blanks"));
+    QCOMPARE(w.edit->text(), QStringLiteral("  kept blanks  "));
     QCOMPARE(w.picker->dateTime().date(), QDate(2026, 12, 8));
     QVERIFY(w.check->isChecked());
     QCOMPARE(w.checkHandlerRuns, 1);
@@ -145,7 +145,7 @@ void TestSvgEditIni::roundTripOfEveryKind()
     QCOMPARE(w.combo->currentIndex(), 2);
     QCOMPARE(w.list->count(), 2);
     QCOMPARE(w.list->currentRow(), 1);
-    QCOMPARE(w.grid->item(0, 1)->text(), QStringLiteral("cell"));
+    QCOMPARE(w.grid->item(0, 1)->text(), QStringLiteral(" cell "));
     QCOMPARE(w.grid->item(1, 0)->text(), QString());
     QCOMPARE(w.grid->currentRow(), 1);
     QVERIFY(!w.unsaved->isChecked());
@@ -178,12 +178,14 @@ void TestSvgEditIni::valuesThatDoNotConvert()
     QCOMPARE(w.spin->value(), 31);
     QCOMPARE(w.picker->dateTime(), QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5)));
 
-    dir.write(QStringLiteral("serie.ini"), "[Form9]\nSpinEdit_1=lots\n");
-    w.settings->Restaure();
-    QCOMPARE(w.spin->value(), 0);
-    dir.write(QStringLiteral("serie.ini"), "[Form9]\nSpinEdit_1=9999\n");
-    w.settings->Restaure();
-    QCOMPARE(w.spin->value(), 365);
+    // A value that is no integer within the box's limits keeps what the box
+    // holds: a 0 from "1 day" would purge today's journal.
+    for (const QByteArray value : {"lots", "1 day", "", "9999", "-5", "99999999999"}) {
+        w.spin->setValue(7);
+        dir.write(QStringLiteral("serie.ini"), "[Form9]\nSpinEdit_1=" + value + "\n");
+        w.settings->Restaure();
+        QCOMPARE(w.spin->value(), 7);
+    }
 }
 
 void TestSvgEditIni::readOnlyFileChangesNothing()

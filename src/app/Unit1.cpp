@@ -2,6 +2,7 @@
 
 #include "Unit3.h"
 #include "journal/errorboundary.h"
+#include "journal/textfile.h"
 #include "journal/eventspage.h"
 #include "messagespage.h"
 #include "platform/platform.h"
@@ -40,8 +41,9 @@ TForm1::TForm1(Options options, QWidget *parent)
                 m_options.clock, {}}),
       m_launcher(m_events, {[this](const QString &path, const QString &parameters,
                                    Launcher::Report report) {
-                                Platform::startTarget(QFile::encodeName(path),
-                                                      parameters.toLocal8Bit(), this,
+                                // The bytes of the schedule file, as they stand.
+                                Platform::startTarget(Platform::nativePath(path),
+                                                      Platform::encodeText(parameters), this,
                                                       std::move(report));
                             },
                             [this](const QString &url) { http(m_events, url, this); }}),
@@ -227,6 +229,10 @@ void TForm1::buildTimers()
 
 void TForm1::FormCreate()
 {
+    // A write back killed between its temporary and the rename left the
+    // temporary behind; nobody else writes ours while this instance runs.
+    m_schedule.removeStaleTemporaries();
+    TextFile::removeStaleTemporaries(m_options.programDirectory + QStringLiteral("serie.ini"));
     Button13Click();
     lirefiche(true);
     d();

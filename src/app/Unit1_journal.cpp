@@ -64,8 +64,10 @@ void TForm1::d()
 void TForm1::ScruteDossier1Fichier(const QString &Nom)
 {
     const QFileInfo file(Nom);
-    // A file gone since the listing has nothing left to delete.
-    if (!isJournalFileName(file.fileName()) || !file.exists())
+    // A file gone since the listing has nothing left to delete; one without
+    // its write permission is kept, as Windows keeps a read-only file.
+    if (!isJournalFileName(file.fileName()) || !file.isFile() ||
+        !file.permission(QFileDevice::WriteOwner))
         return;
     if (journalFileExpired(file.lastModified(), m_options.clock(), TabSheet1->SpinEdit_1->value()))
         QFile::remove(Nom);

@@ -35,7 +35,7 @@ void TForm1::lirefiche(bool load)
         PageControl1->setCurrentIndex(1);
     }
     const QStringList lines = m_schedule.readLines();
-    const auto fileExists = [](const QString &path) { return QFileInfo(path).isFile(); };
+    const auto fileExists = [](const QString &path) { return Platform::isRegularFile(path); };
     for (int index = 0; index < lines.size(); ++index) {
         if (!lines.at(index).isEmpty())
             TabSheet4->addRow(makeScheduleRow(index, lines.at(index), fileExists));
@@ -54,8 +54,10 @@ void TForm1::Button1Click()
     const ScheduleFile::Stamp current = m_schedule.stamp();
     if (current == LastScheduleSize)
         return;
-    LastScheduleSize = current;
+    // Kept only once the read succeeded: after a failed one, the next check
+    // tries again instead of leaving the schedule empty until the file changes.
     lirefiche(true);
+    LastScheduleSize = current;
 }
 
 void TForm1::Button3Click()
@@ -147,10 +149,13 @@ void TForm1::Button14Click()
 void TForm1::Button15Click()
 {
     auto flag = [](const QCheckBox *box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
-    const QString parameters = TabSheet3->Edit3->text();
-    const QString target = parameters.isEmpty()
-                               ? TabSheet3->Editsource->text()
-                               : TabSheet3->Editsource->text() + QLatin1Char(' ') + parameters;
+    const QString parameters = withoutLineBreaks(TabSheet3->Edit3->text());
+    const QString source = withoutLineBreaks(TabSheet3->Editsource->text());
+    const QString target = parameters.isEmpty() ? source : source + QLatin1Char(' ') + parameters;
+    if (!ScheduleFile::canHoldTarget(target)) {
+        TabSheet3->Label43->setVisible(true);
+        return;
+    }
     m_schedule.AppendEntry(QString::number(TabSheet3->SpinMinutes->value()),
                            QString::number(TabSheet3->Spinheures->value()), flag(TabSheet3->CheckLundi),
                            flag(TabSheet3->CheckMardi), flag(TabSheet3->CheckMercredi),

@@ -45,6 +45,10 @@ void TScruteDossier::ParcourirDossier(const Walk &walk, QString folder, int leve
         dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                           QDir::Unsorted);
     for (const QFileInfo &entry : entries) {
+        // The system filter also lists pipes, sockets and dangling links:
+        // only folders (or links to folders) are folders.
+        if (!entry.isDir())
+            continue;
         const QString path = folder + QDir::separator() + entry.fileName();
         if (OnDossier)
             OnDossier(*this, path);

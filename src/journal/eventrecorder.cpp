@@ -45,7 +45,9 @@ void EventRecorder::recordError(const QString &message)
     try {
         ecrirejournal(timeText() + QLatin1Char(';') + message);
     } catch (const RuntimeError &second) {
-        // Journalling this failure would fail the same way: the row is its record.
-        m_hooks.appendHistoryRow(timeText(), second.message());
+        // Journalling this error failed as well. The same failure has its row
+        // already; only a different one gets a row of its own.
+        if (second.message() != message)
+            m_hooks.appendHistoryRow(timeText(), second.message());
     }
 }

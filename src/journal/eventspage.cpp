@@ -1,5 +1,7 @@
 #include "eventspage.h"
 
+#include "celltext.h"
+
 #include "app/reportview.h"
 #include "app/named.h"
 
@@ -71,6 +73,6 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 
 void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
 {
-    auto *row = new QTreeWidgetItem(ListView1, {time, subject});
+    auto *row = new QTreeWidgetItem(ListView1, {cellText(time), cellText(subject)});
     ListView1->addTopLevelItem(row);
 }

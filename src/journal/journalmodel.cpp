@@ -1,5 +1,8 @@
 #include "journalmodel.h"
 
+#include "celltext.h"
+#include "platform/platform.h"
+
 #include <cstring>
 
 void JournalModel::setJournalText(QByteArray text)
@@ -28,7 +31,7 @@ void JournalModel::clear()
     setJournalText(QByteArray());
 }
 
-QString JournalModel::lineText(int row) const
+QString JournalModel::lineText(int row, qsizetype longest) const
 {
     if (row < 0 || size_t(row) + 1 >= m_lineStarts.size())
         return QString();
@@ -36,9 +39,11 @@ QString JournalModel::lineText(int row) const
     qsizetype end = m_lineStarts[size_t(row) + 1];
     if (end > start && m_text.at(end - 1) == '\n')
         --end;
+    if (longest >= 0 && end - start > longest)
+        end = start + longest;
     QByteArray line = m_text.mid(start, end - start);
     line.replace('\r', QByteArray());
-    return QString::fromLocal8Bit(line);
+    return Platform::decodeText(line);
 }
 
 QString JournalModel::timeColumn(const QString &line)
@@ -70,8 +75,9 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return QVariant();
-    const QString line = lineText(index.row());
-    return index.column() == 0 ? timeColumn(line) : subjectColumn(line);
+    // Only the start of a long line is read: a cell shows no more of it.
+    const QString line = lineText(index.row(), kShownBytes);
+    return cellText(index.column() == 0 ? timeColumn(line) : subjectColumn(line));
 }
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -20,8 +20,11 @@ public:
     void setJournalText(QByteArray text);
     void clear();
 
-    // The line as shown: its bytes without carriage returns.
-    QString lineText(int row) const;
+    // The line as shown: its bytes without carriage returns, at most
+    // `longest` of them when that is not negative.
+    QString lineText(int row, qsizetype longest = -1) const;
+    // How much of a line the cells are taken from.
+    static constexpr qsizetype kShownBytes = 4 * 4000 + 64;
     // "Heures": before the first ";". "Fichiers": between the first and second ";".
     static QString timeColumn(const QString &line);
     static QString subjectColumn(const QString &line);

@@ -4,7 +4,9 @@
 #include "runtimeerror.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -18,15 +20,29 @@ void writeOne(const QString &path, const char *mode, const QString &line)
     std::FILE *file = Platform::openFile(path, mode);
     if (!file)
         EInOutError::raiseLast();
-    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
+    // Where the line starts: a line the disk cannot take whole is cut away
+    // again, so that the next one does not get glued onto its torn end.
+    std::fseek(file, 0, SEEK_END);
+    const long before = std::ftell(file);
+    const QByteArray bytes = Platform::encodeText(line) + "\r\n";
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) ==
                              size_t(bytes.size()) &&
                          std::fflush(file) == 0;
     const int code = written ? 0 : Platform::lastFileErrorCode();
+    if (!written && before >= 0)
+        Platform::truncateFile(file, before);
     if (std::fclose(file) != 0 && written)
         EInOutError::raiseLast();
     if (!written)
         throw EInOutError(code);
+}
+
+// Our own temporaries beside `target`: "<name>.<8 hex digits>.tmp".
+bool isTemporaryOf(const QString &fileName, const QString &targetName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.[0-9a-f]{8}\\.tmp$"));
+    return fileName.startsWith(targetName) &&
+           pattern.match(QStringView(fileName).mid(targetName.size())).hasMatch();
 }
 
 } // namespace
@@ -45,31 +61,43 @@ void replaceAll(const QString &path, const QStringList &lines)
 {
     QByteArray bytes;
     for (const QString &line : lines)
-        bytes += line.toLocal8Bit() + "\r\n";
+        bytes += Platform::encodeText(line) + "\r\n";
 
+    // Through a link to the file it points to: replacing the link itself
+    // would leave that file with the old content.
+    const QString target = Platform::finalTarget(path);
     // Not QSaveFile: it reports success for a file the disk could not hold
     // whole (a short write past a size limit), which would lose the schedule.
     const QString temporary =
-        path + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                             QLatin1Char('0'));
+        target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                               QLatin1Char('0'));
     std::FILE *file = Platform::openFile(temporary, "wbx");
     if (!file)
         EInOutError::raiseLast();
+    Platform::copyPermissions(file, target);
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) ==
                              size_t(bytes.size()) &&
                          Platform::syncFile(file);
     int code = written ? 0 : Platform::lastFileErrorCode();
     if (std::fclose(file) != 0 && !code)
         code = Platform::lastFileErrorCode();
-    if (!code) {
-        if (QFile::exists(path))
-            QFile::setPermissions(temporary, QFile::permissions(path));
-        if (!Platform::replaceFile(temporary, path))
-            code = Platform::lastFileErrorCode();
-    }
+    if (!code && !Platform::replaceFile(temporary, target))
+        code = Platform::lastFileErrorCode();
     if (code) {
         QFile::remove(temporary);
         throw EInOutError(code);
+    }
+}
+
+void removeStaleTemporaries(const QString &path)
+{
+    const QFileInfo target(Platform::finalTarget(path));
+    const QDir folder = target.dir();
+    const QStringList names =
+        folder.entryList({target.fileName() + QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        if (isTemporaryOf(name, target.fileName()))
+            QFile::remove(folder.filePath(name));
     }
 }
 
@@ -86,21 +114,26 @@ QByteArray readAll(const QString &path)
     // One allocation of the file's size, not a doubling buffer: a large
     // journal would otherwise need twice its size while being read.
     QByteArray bytes;
-    // Only a regular file has a size to trust: a folder opened as a file
-    // reports nonsense, and reading it must fail like any other read.
-    const QFileInfo info(path);
-    const qsizetype expected = info.isFile() ? qsizetype(info.size()) : 0;
+    std::fseek(file, 0, SEEK_END);
+    const qsizetype expected = qMax<qsizetype>(0, std::ftell(file));
+    std::rewind(file);
     // Read straight into place; a file that grows meanwhile is read on in chunks.
-    bytes.resize(expected);
-    qsizetype filled = qsizetype(std::fread(bytes.data(), 1, size_t(expected), file));
-    bytes.truncate(filled);
-    if (filled == expected) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            bytes.append(buffer, qsizetype(n));
+    int code = 0;
+    try {
+        bytes.resize(expected);
+        qsizetype filled = qsizetype(std::fread(bytes.data(), 1, size_t(expected), file));
+        bytes.truncate(filled);
+        if (filled == expected) {
+            char buffer[65536];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+                bytes.append(buffer, qsizetype(n));
+        }
+        code = std::ferror(file) ? Platform::lastFileErrorCode() : 0;
+    } catch (...) {
+        std::fclose(file);
+        throw;
     }
-    const int code = std::ferror(file) ? Platform::lastFileErrorCode() : 0;
     std::fclose(file);
     if (code)
         throw EInOutError(code);
@@ -119,7 +152,7 @@ QStringList splitLines(const QByteArray &bytes)
         qsizetype stop = end;
         if (stop > start && bytes.at(stop - 1) == '\r')
             --stop;
-        lines << QString::fromLocal8Bit(bytes.constData() + start, stop - start);
+        lines << Platform::decodeText(bytes.mid(start, stop - start));
         start = end + 1;
     }
     return lines;

@@ -68,8 +68,35 @@ void tone(int frequencyHz, int durationMs);
 // The current time of day in the user's long time format, without a time zone.
 QString longTimeText(const QTime &time);
 
-// Opens a file as the C runtime does ("rb", "wb", "ab"), with the native path.
+// The text of a file's bytes, in the local 8-bit encoding, and back. A round
+// trip gives the same bytes, also for bytes the encoding cannot decode: they
+// are held as characters of their own (U+DC80..U+DCFF), so a line the program
+// did not change is written back byte for byte and a name in another code
+// page still names its file.
+QString decodeText(const QByteArray &bytes);
+QByteArray encodeText(const QString &text);
+// The text as a window may show it: held bytes become U+FFFD.
+QString displayText(const QString &text);
+
+// A path as the system takes it, encoded as above.
+QByteArray nativePath(const QString &path);
+// An existing regular file: no folder, pipe, device or dangling link.
+bool isRegularFile(const QString &path);
+
+// Opens a file as the C runtime does ("rb", "wb", "ab", "wbx"), with the
+// native path, without ever blocking: anything but a regular file (a folder,
+// a pipe, a device) is refused as access denied.
 std::FILE *openFile(const QString &path, const char *mode);
+
+// Gives the open file the permissions of `reference`, when it exists.
+void copyPermissions(std::FILE *file, const QString &reference);
+
+// The file a link finally points to, or the path itself when it is no link
+// or its target does not exist.
+QString finalTarget(const QString &path);
+
+// Cuts an open file back to `size` bytes; false on failure.
+bool truncateFile(std::FILE *file, qint64 size);
 
 // Flushes a file written through openFile to the disk; false on failure.
 bool syncFile(std::FILE *file);

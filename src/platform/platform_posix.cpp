@@ -39,20 +39,48 @@ QString programDirectory()
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
 }
 
+namespace {
+
+// A folder only this user can write into: a lock file there cannot be made,
+// held or opened up by anyone else.
+bool isPrivateFolder(const QByteArray &path)
+{
+    struct stat info {};
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+// The runtime folder of the session, else a folder of our own in the temp
+// folder, else one in the home folder.
+QByteArray lockFolder(const QString &name)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return runtime;
+    const QString own = name + QStringLiteral("-%1").arg(::getuid());
+    for (const QString &base : {QDir::tempPath(), QDir::homePath() + QStringLiteral("/.cache")}) {
+        const QByteArray folder = nativePath(base + QLatin1Char('/') + own);
+        ::mkdir(nativePath(base).constData(), 0700);
+        ::mkdir(folder.constData(), 0700);
+        if (isPrivateFolder(folder))
+            return folder;
+    }
+    return {};
+}
+
+} // namespace
+
 bool acquireSingleInstance(const QString &name)
 {
     // flock() rather than a file that merely exists: the kernel drops the lock
     // when the process dies, so a crashed instance never blocks the next start.
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    QString fileName = name + QStringLiteral(".lock");
-    if (dir.isEmpty() || !QFileInfo(dir).isDir()) {
-        dir = QDir::tempPath();
-        fileName = name + QStringLiteral("-%1.lock").arg(getuid());
-    }
-    const QByteArray path = QFile::encodeName(dir + QLatin1Char('/') + fileName);
+    const QByteArray folder = lockFolder(name);
+    if (folder.isEmpty())
+        return true; // no place for a marker: better two instances than none
+    const QByteArray path = folder + '/' + nativePath(name) + ".lock";
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return true; // no place for a marker: better two instances than none
+        return true;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
@@ -361,10 +389,162 @@ QString longTimeText(const QTime &time)
     return QString::fromLocal8Bit(buffer, qsizetype(n));
 }
 
+QString decodeText(const QByteArray &bytes)
+{
+    // The local 8-bit encoding is UTF-8 here. A byte that does not start a
+    // well-formed sequence is kept as U+DC00 + byte, as Python's
+    // "surrogateescape" does, so that encodeText gives it back.
+    QString text;
+    text.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const uchar *const end = p + bytes.size();
+    while (p < end) {
+        const uchar lead = *p;
+        if (lead < 0x80) {
+            text += QChar(lead);
+            ++p;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0, least = 0;
+        if ((lead & 0xe0) == 0xc0) {
+            length = 2, code = lead & 0x1f, least = 0x80;
+        } else if ((lead & 0xf0) == 0xe0) {
+            length = 3, code = lead & 0x0f, least = 0x800;
+        } else if ((lead & 0xf8) == 0xf0) {
+            length = 4, code = lead & 0x07, least = 0x10000;
+        }
+        bool wellFormed = length > 0 && end - p >= length;
+        for (int i = 1; wellFormed && i < length; ++i) {
+            wellFormed = (p[i] & 0xc0) == 0x80;
+            code = (code << 6) | (p[i] & 0x3f);
+        }
+        // Overlong forms and encoded surrogates would not come back the same.
+        wellFormed = wellFormed && code >= least && code <= 0x10ffff &&
+                     !(code >= 0xd800 && code <= 0xdfff);
+        if (!wellFormed) {
+            text += QChar(char16_t(0xdc00 + lead));
+            ++p;
+            continue;
+        }
+        if (QChar::requiresSurrogates(code)) {
+            text += QChar(QChar::highSurrogate(code));
+            text += QChar(QChar::lowSurrogate(code));
+        } else {
+            text += QChar(char16_t(code));
+        }
+        p += length;
+    }
+    return text;
+}
+
+namespace {
+bool isHeldByte(const QString &text, qsizetype i)
+{
+    const char16_t c = text.at(i).unicode();
+    return c >= 0xdc80 && c <= 0xdcff && (i == 0 || !text.at(i - 1).isHighSurrogate());
+}
+} // namespace
+
+QByteArray encodeText(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isHeldByte(text, i))
+            continue;
+        bytes += QStringView(text).mid(run, i - run).toUtf8();
+        bytes += char(text.at(i).unicode() - 0xdc00);
+        run = i + 1;
+    }
+    bytes += QStringView(text).mid(run).toUtf8();
+    return bytes;
+}
+
+QString displayText(const QString &text)
+{
+    QString shown = text;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (isHeldByte(text, i))
+            shown[i] = QChar::ReplacementCharacter;
+    }
+    return shown;
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return encodeText(path);
+}
+
+bool isRegularFile(const QString &path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &info) == 0 &&
+           S_ISREG(info.st_mode);
+}
+
 std::FILE *openFile(const QString &path, const char *mode)
 {
+    const QByteArray how(mode);
+    int flags = O_CLOEXEC | O_NONBLOCK;
+    if (how.startsWith('r'))
+        flags |= O_RDONLY;
+    else if (how.startsWith('w'))
+        flags |= O_WRONLY | O_CREAT | O_TRUNC;
+    else
+        flags |= O_WRONLY | O_CREAT | O_APPEND;
+    if (how.contains('x'))
+        flags |= O_EXCL;
     errno = 0;
-    return std::fopen(QFile::encodeName(path).constData(), mode);
+    // Not blocking: a pipe would otherwise hold the open until someone writes
+    // to it. Truncating is left until we know it is a regular file.
+    const int fd = ::open(nativePath(path).constData(), flags & ~O_TRUNC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EACCES;
+        return nullptr;
+    }
+    if (((flags & O_TRUNC) && ::ftruncate(fd, 0) != 0) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE *file = ::fdopen(fd, how.startsWith('r') ? "rb" : how.startsWith('w') ? "wb" : "ab");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
+}
+
+void copyPermissions(std::FILE *file, const QString &reference)
+{
+    struct stat info {};
+    if (::stat(nativePath(reference).constData(), &info) == 0)
+        ::fchmod(fileno(file), info.st_mode & 07777);
+}
+
+QString finalTarget(const QString &path)
+{
+    char *resolved = ::realpath(nativePath(path).constData(), nullptr);
+    if (!resolved)
+        return path;
+    const QString target = decodeText(QByteArray(resolved));
+    std::free(resolved);
+    return target;
+}
+
+bool truncateFile(std::FILE *file, qint64 size)
+{
+    std::clearerr(file);
+    return ::ftruncate(fileno(file), off_t(size)) == 0;
 }
 
 bool syncFile(std::FILE *file)
@@ -374,7 +554,7 @@ bool syncFile(std::FILE *file)
 
 bool replaceFile(const QString &from, const QString &to)
 {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    return std::rename(nativePath(from).constData(), nativePath(to).constData()) == 0;
 }
 
 int lastFileErrorCode()
@@ -394,6 +574,10 @@ int lastFileErrorCode()
     case EPERM:
     case EROFS:
     case ETXTBSY:
+    // What Windows says of a folder, a pipe or a device opened as a file.
+    case EISDIR:
+    case ENXIO:
+    case ELOOP:
         return 5;
     case ENOSPC:
     case EDQUOT:

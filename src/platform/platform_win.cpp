@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QWinEventNotifier>
 
 #define NOMINMAX
@@ -132,8 +133,57 @@ QString longTimeText(const QTime &time)
     return QString::fromWCharArray(buffer, n - 1);
 }
 
+QString decodeText(const QByteArray &bytes)
+{
+    // The ANSI code pages map every byte to a character of their own.
+    return QString::fromLocal8Bit(bytes);
+}
+
+QByteArray encodeText(const QString &text)
+{
+    return text.toLocal8Bit();
+}
+
+QString displayText(const QString &text)
+{
+    return text;
+}
+
+QByteArray nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toLocal8Bit();
+}
+
+bool isRegularFile(const QString &path)
+{
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
+    return !path.isEmpty() && attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
+void copyPermissions(std::FILE *, const QString &)
+{
+    // Windows files keep their access rights in the folder's inheritance.
+}
+
+QString finalTarget(const QString &path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    return target.isEmpty() ? path : QDir::toNativeSeparators(target);
+}
+
+bool truncateFile(std::FILE *file, qint64 size)
+{
+    std::clearerr(file);
+    return _chsize_s(_fileno(file), size) == 0;
+}
+
 std::FILE *openFile(const QString &path, const char *mode)
 {
+    if (!isRegularFile(path) && GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16())) != INVALID_FILE_ATTRIBUTES) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
     SetLastError(0);
     const QString wideMode = QString::fromLatin1(mode);
     return _wfopen(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),

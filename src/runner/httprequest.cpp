@@ -1,6 +1,7 @@
 #include "httprequest.h"
 
 #include "journal/runtimeerror.h"
+#include "platform/platform.h"
 #include "runner/duerules.h"
 
 
@@ -58,7 +59,7 @@ QByteArray buildHttpRequest(const HttpAddress &address)
     // Blanks, controls and non-ASCII characters go as UTF-8 percent escapes;
     // everything else, escapes already written included, as written.
     QByteArray target;
-    for (const char c : address.target.toUtf8()) {
+    for (const char c : Platform::encodeText(address.target)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte >= 0x7f || c == '"' || c == '<' || c == '>')
             target += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');

@@ -18,7 +18,7 @@ Launcher::Launcher(EventRecorder &events, Hooks hooks) : m_events(events), m_hoo
 
 bool Launcher::targetExists(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return Platform::isRegularFile(path);
 }
 
 void Launcher::start(const QString &path, const QString &parameters, const QString &detail)

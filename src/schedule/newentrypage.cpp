@@ -1,5 +1,7 @@
 #include "newentrypage.h"
 
+#include "schedulefile.h"
+
 #include "spinedit.h"
 #include "app/named.h"
 
@@ -53,7 +55,28 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
 
     Label6 = named(new QLabel(QStringLiteral("Programmation toutes les minutes"), this), "Label6");
     Label6->setWordWrap(true);
+    Label43 = named(new QLabel(QStringLiteral("Non enregistré : la cible et les paramètres ne "
+                                              "peuvent pas contenir le caractère |"),
+                               this),
+                    "Label43");
+    Label43->setWordWrap(true);
+    Label43->setStyleSheet(QStringLiteral("color: #b00020"));
+    Label43->setVisible(false);
     Button15 = named(new QPushButton(QStringLiteral("Enregistrer"), this), "Button15");
+
+    // A line break pasted into a box (or in a chosen file's name) would write
+    // one entry as two lines of the schedule.
+    for (QLineEdit *box : {Editsource, Edit3}) {
+        connect(box, &QLineEdit::textChanged, this, [this, box](const QString &text) {
+            Label43->setVisible(false);
+            const QString kept = withoutLineBreaks(text);
+            if (kept != text) {
+                const int cursor = box->cursorPosition();
+                box->setText(kept);
+                box->setCursorPosition(qMin(cursor, int(kept.size())));
+            }
+        });
+    }
 
     Button6 = named(new QPushButton(QStringLiteral("Button6"), this), "Button6");
     Button12 = named(new QPushButton(QStringLiteral("export"), this), "Button12");
@@ -77,6 +100,7 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox1);
     layout->addLayout(when);
+    layout->addWidget(Label43);
     layout->addLayout(bottom);
     layout->addStretch();
 }

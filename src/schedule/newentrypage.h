@@ -33,6 +33,8 @@ public:
     QCheckBox *CheckLundi, *CheckMardi, *CheckMercredi, *CheckJeudi, *CheckVendredi,
         *CheckSamedi, *CheckDimanche;
     QLabel *Label6;
+    // Why the entry was not saved; shown until the target or parameters change.
+    QLabel *Label43;
     QPushButton *Button15;
     // Hidden: the sentence's own button and the language controls.
     QPushButton *Button6;

@@ -6,6 +6,19 @@
 
 #include <QFileInfo>
 
+QString withoutLineBreaks(const QString &text)
+{
+    QString kept = text;
+    kept.remove(QLatin1Char('\r'));
+    kept.remove(QLatin1Char('\n'));
+    return kept;
+}
+
+bool ScheduleFile::canHoldTarget(const QString &target)
+{
+    return !target.contains(QLatin1Char('|')) && withoutLineBreaks(target) == target;
+}
+
 ScheduleFile::ScheduleFile(const QString &programDirectory)
     : m_path(programDirectory + QStringLiteral("cron-bat.dat"))
 {
@@ -13,6 +26,7 @@ ScheduleFile::ScheduleFile(const QString &programDirectory)
 
 bool ScheduleFile::exists() const
 {
+    // A folder, a pipe or a device of that name is there, and refused when read.
     return QFileInfo::exists(m_path);
 }
 
@@ -41,6 +55,8 @@ void ScheduleFile::AppendEntry(const QString &minute, const QString &hour, const
                                const QString &saturday, const QString &sunday,
                                const QString &target) const
 {
+    if (!canHoldTarget(target))
+        throw EInOutError(5);
     const QStringList fields{minute,   hour,   monday,   tuesday, wednesday,
                              thursday, friday, saturday, sunday,  target};
     AppendScheduleLine(fields.join(QLatin1Char('|')) + QLatin1Char('|'));
@@ -56,6 +72,11 @@ void ScheduleFile::writeBack(const QStringList &lines) const
     if (lines.isEmpty())
         return;
     TextFile::replaceAll(m_path, lines);
+}
+
+void ScheduleFile::removeStaleTemporaries() const
+{
+    TextFile::removeStaleTemporaries(m_path);
 }
 
 ScheduleFile::Stamp ScheduleFile::stamp() const

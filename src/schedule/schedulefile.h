@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+// The text of a target or parameters box without its line breaks.
+QString withoutLineBreaks(const QString &text);
+
 // cron-bat.dat in the program directory: line 0 the header line, then one
 // entry per line, ten '|'-terminated fields each. Every routine raises
 // EInOutError with the runtime's text on failure.
@@ -19,10 +22,15 @@ public:
     void CreateScheduleFile() const;
     void RewriteScheduleFile(const QString &line) const;
     void AppendScheduleLine(const QString &line) const;
+    // Raises EInOutError 5 for a target canHoldTarget refuses, writing nothing.
     void AppendEntry(const QString &minute, const QString &hour, const QString &monday,
                      const QString &tuesday, const QString &wednesday, const QString &thursday,
                      const QString &friday, const QString &saturday, const QString &sunday,
                      const QString &target) const;
+
+    // A target the file can hold as the tenth field of one line: no "|",
+    // which would shift the fields, and no line break.
+    static bool canHoldTarget(const QString &target);
 
     QStringList readLines() const;
     // The write back: all lines at once, or the old file left whole. An empty
@@ -38,6 +46,9 @@ public:
         bool operator==(const Stamp &) const = default;
     };
     Stamp stamp() const;
+
+    // Our own temporaries left behind by a write back that was killed.
+    void removeStaleTemporaries() const;
 
 private:
     QString m_path;

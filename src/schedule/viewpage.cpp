@@ -1,5 +1,7 @@
 #include "viewpage.h"
 
+#include "journal/celltext.h"
+
 #include "app/reportview.h"
 #include "app/named.h"
 
@@ -98,7 +100,7 @@ void ViewPage::clearRows()
 void ViewPage::addRow(const ScheduleRow &row)
 {
     ListView2->addTopLevelItem(
-        new QTreeWidgetItem({row.number, row.time, row.source, row.target}));
+        new QTreeWidgetItem({row.number, row.time, cellText(row.source), cellText(row.target)}));
 }
 
 int ViewPage::firstSelectedNumber() const

@@ -246,8 +246,11 @@ void TSvgEditIni::restore(QWidget *control)
         if (const auto value = window.integer(name, &converted))
             radio->setChecked(!converted || *value != 0);
     } else if (auto *spin = qobject_cast<QSpinBox *>(control); spin && SauveSpinEdit) {
-        if (const auto value = window.integer(name, &converted))
-            spin->setValue(converted ? *value : 0); // setValue keeps it within the limits
+        // Only a saved integer within the box's limits: "1 day" or an empty
+        // value must not become 0, which would purge today's journal.
+        if (const auto value = window.integer(name, &converted);
+            value && converted && *value >= spin->minimum() && *value <= spin->maximum())
+            spin->setValue(*value);
     } else if (auto *memo = qobject_cast<QPlainTextEdit *>(control); memo && SauveMemo) {
         memo->setPlainText(readLines(own).join(QLatin1Char('\n')));
     } else if (auto *rich = qobject_cast<QTextEdit *>(control); rich && SauveRichEdit) {

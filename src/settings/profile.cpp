@@ -77,7 +77,8 @@ QString ProfileText::value(const QString &section, const QString &key,
     if (start < 0)
         return fallback;
     const QString wanted = trimBlanks(key);
-    for (qsizetype i = start + 1; i < sectionEnd(start); ++i) {
+    const qsizetype end = sectionEnd(start);
+    for (qsizetype i = start + 1; i < end; ++i) {
         const QString &line = m_lines.at(i);
         const QString lineKey = keyOf(line);
         if (lineKey.isNull() || !sameName(lineKey, wanted))
@@ -91,13 +92,46 @@ QString ProfileText::value(const QString &section, const QString &key,
     return fallback;
 }
 
-void ProfileText::setValue(const QString &section, const QString &key, const QString &value)
+bool ProfileText::isWritable(const QString &section, const QString &key, const QString &value)
 {
+    const auto breaksLine = [](const QString &text) {
+        return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    };
+    const QString name = trimBlanks(key);
+    // A key must stay one key of its own section: no line break, no "=" that
+    // would cut it, no "[" that would make its line a section header.
+    if (name.isEmpty() || breaksLine(key) || key.contains(QLatin1Char('=')) ||
+        name.startsWith(QLatin1Char('[')))
+        return false;
+    if (breaksLine(section) || section.contains(QLatin1Char(']')) || trimBlanks(section).isEmpty())
+        return false;
+    return !breaksLine(value);
+}
+
+QString ProfileText::storedForm(const QString &value)
+{
+    // Blanks around a value, or a pair of enclosing quotes, would be dropped
+    // on reading: one more pair of quotes keeps them.
+    const QString read = [&] {
+        QString v = trimBlanks(value);
+        if (v.size() >= 2 && v.front() == v.back() &&
+            (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')))
+            v = v.mid(1, v.size() - 2);
+        return v;
+    }();
+    return read == value ? value : QLatin1Char('"') + value + QLatin1Char('"');
+}
+
+bool ProfileText::setValue(const QString &section, const QString &key, const QString &given)
+{
+    if (!isWritable(section, key, given))
+        return false;
+    const QString value = storedForm(given);
     const QString entry = key + QLatin1Char('=') + value;
     const qsizetype start = sectionStart(section);
     if (start < 0) {
         m_lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-        return;
+        return true;
     }
     const qsizetype end = sectionEnd(start);
     qsizetype lastKey = start;
@@ -108,11 +142,12 @@ void ProfileText::setValue(const QString &section, const QString &key, const QSt
         if (sameName(lineKey, trimBlanks(key))) {
             // The stored spelling of the key stays.
             m_lines[i] = lineKey + QLatin1Char('=') + value;
-            return;
+            return true;
         }
         lastKey = i;
     }
     m_lines.insert(lastKey + 1, entry);
+    return true;
 }
 
 void ProfileText::eraseSection(const QString &section)
@@ -168,7 +203,8 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
     if (isReadOnly(path))
         return false;
     ProfileText text = load(path);
-    text.setValue(section, key, value);
+    if (!text.setValue(section, key, value))
+        return false;
     return store(path, text);
 }
 

@@ -27,7 +27,15 @@ public:
     QString value(const QString &section, const QString &key, const QString &fallback) const;
     bool hasSection(const QString &section) const;
 
-    void setValue(const QString &section, const QString &key, const QString &value);
+    // False, and nothing written, for what would not read back as one key of
+    // its section (see isWritable).
+    bool setValue(const QString &section, const QString &key, const QString &value);
+    // A key, section or value that holds a line break, a key with "=" or
+    // starting with "[", a section name with "]": writing them as given
+    // would make other keys or sections.
+    static bool isWritable(const QString &section, const QString &key, const QString &value);
+    // The value as written, so that reading gives it back unchanged.
+    static QString storedForm(const QString &value);
     void eraseSection(const QString &section);
 
 private:
