@@ -8,7 +8,9 @@
 #include "testform.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -87,6 +89,9 @@ private slots:
     void historyClearAndErrorSignal();
     void minuteCheckReloadsThenClearsAtMidnight();
     void dueTargetsAreSplitAndStarted();
+    void foreignBytesSurviveDeletion();
+    void failedReloadIsTriedAgain();
+    void staleTemporariesGoAtStartUp();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -382,6 +387,72 @@ void TestMainWindow::dueTargetsAreSplitAndStarted()
     QCOMPARE(history->topLevelItem(0)->text(0), QStringLiteral("14:30:37 Fichier inexistant"));
     QCOMPARE(history->topLevelItem(0)->text(1), missing + QStringLiteral(" -q -v"));
     QCOMPARE(history->topLevelItem(1)->text(1), missing);
+}
+
+void TestMainWindow::foreignBytesSurviveDeletion()
+{
+    TestProgramDir dir;
+    // Written in Latin-1 on a UTF-8 system: "café.sh", "été".
+    const QByteArray latin1("30|14|0|1|0|0|0|0|0|/srv/caf\xe9.sh|");
+    const QByteArray header("# \xe9t\xe9");
+    dir.write(QStringLiteral("cron-bat.dat"), header + "\r\n" + kA + "\r\n" + latin1 + "\r\n" + kB + "\r\n");
+    auto form = makeForm(dir);
+    // Row 000 is the header line, which holds text.
+    selectRows(*form, {1});
+    form->TabSheet4->Button8->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), header + "\r\n" + latin1 + "\r\n" + kB + "\r\n");
+    // And again, from the rows the reload made.
+    selectRows(*form, {2});
+    form->TabSheet4->Button8->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), header + "\r\n" + latin1 + "\r\n");
+    // The row shows what it cannot decode as a replacement character.
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(1)->text(2), QStringLiteral("/srv/caf\uFFFD.sh"));
+}
+
+void TestMainWindow::failedReloadIsTriedAgain()
+{
+    TestProgramDir dir;
+    const QByteArray schedule = "\r\n" + kA + "\r\n" + kB + "\r\n";
+    const QString path = dir.file(QStringLiteral("cron-bat.dat"));
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    const QDateTime written = QFileInfo(path).lastModified();
+    auto form = makeForm(dir);
+    QCOMPARE(form->ListBox1.count(), 3);
+
+    // Briefly a folder (an editor's swap, a sync tool): the reload fails.
+    QVERIFY(QFile::rename(path, path + QStringLiteral(".away")));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("cron-bat.dat")));
+    ErrorBoundary::run([&] { form->Timer3Timer(); });
+    QCOMPARE(form->ListBox1.count(), 0);
+    QTreeWidget *history = form->TabSheet1->ListView1;
+    QCOMPARE(history->topLevelItem(history->topLevelItemCount() - 1)->text(1),
+             QStringLiteral("Accès au fichier refusé"));
+    // Nothing of the failed state is remembered: whatever the file looks like
+    // next, even exactly as then, it is read again.
+    QVERIFY(form->LastScheduleSize == ScheduleFile::Stamp::unknown());
+
+    // Back as it was, to its very time stamp: the next check reads it again.
+    QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("cron-bat.dat")));
+    QVERIFY(QFile::rename(path + QStringLiteral(".away"), path));
+    TestProgramDir::setModified(path, written);
+    ErrorBoundary::run([&] { form->Timer3Timer(); });
+    QCOMPARE(form->ListBox1.count(), 3);
+    QCOMPARE(rowNumbers(*form), (QStringList{"001", "002"}));
+}
+
+void TestMainWindow::staleTemporariesGoAtStartUp()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
+    // What a write back killed before its rename leaves behind.
+    dir.write(QStringLiteral("cron-bat.dat.0123abcd.tmp"), "\r\n");
+    dir.write(QStringLiteral("serie.ini.89abcdef.tmp"), "[Form1]\r\n");
+    dir.write(QStringLiteral("notes.0123abcd.tmp"), "not ours");
+    auto form = makeForm(dir);
+    QStringList left = QDir(dir.path()).entryList(QDir::Files);
+    left.removeAll(QStringLiteral("serie.ini"));
+    QCOMPARE(left, (QStringList{"cron-bat.dat", "notes.0123abcd.tmp"}));
+    QCOMPARE(form->ListBox1.count(), 2);
 }
 
 QTEST_MAIN(TestMainWindow)

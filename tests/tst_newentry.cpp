@@ -2,6 +2,7 @@
 #include "journal/eventspage.h"
 #include "schedule/entrysentence.h"
 #include "schedule/newentrypage.h"
+#include "schedule/schedulefile.h"
 #include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
 #include "testform.h"
@@ -66,6 +67,9 @@ private slots:
     void savingAppendsTheLineAndShowsTheRow();
     void chooseTargetThroughTheDialog();
     void showingThePageUnticksTheDays();
+    void boxesDropLineBreaks_data();
+    void boxesDropLineBreaks();
+    void barInTargetIsNotSaved();
 };
 
 void TestNewEntry::sentences_data()
@@ -213,6 +217,58 @@ void TestNewEntry::showingThePageUnticksTheDays()
     QCOMPARE(page->SpinMinutes->value(), 7);
     QCOMPARE(page->Editsource->text(), QStringLiteral("x"));
     QCOMPARE(page->Label6->text(), QStringLiteral("Programmation   tout(es) les  7 Minutes "));
+}
+
+void TestNewEntry::boxesDropLineBreaks_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("plain") << "/srv/job.sh" << "/srv/job.sh";
+    QTest::newRow("pasted with LF") << "/srv/job.sh\n1|0|0|0|0|0|0|0|0|/bin/evil|"
+                                    << "/srv/job.sh1|0|0|0|0|0|0|0|0|/bin/evil|";
+    QTest::newRow("CR LF at the end") << "-q -v\r\n" << "-q -v";
+    QTest::newRow("lone CR") << "a\rb" << "ab";
+    QTest::newRow("blanks stay") << " a  b " << " a  b ";
+}
+
+void TestNewEntry::boxesDropLineBreaks()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QCOMPARE(withoutLineBreaks(typed), kept);
+    Fixture f;
+    // As a paste or a chosen file's name would put it in.
+    f.form->TabSheet3->Editsource->setText(typed);
+    f.form->TabSheet3->Edit3->setText(typed);
+    QCOMPARE(f.form->TabSheet3->Editsource->text(), kept);
+    QCOMPARE(f.form->TabSheet3->Edit3->text(), kept);
+}
+
+void TestNewEntry::barInTargetIsNotSaved()
+{
+    Fixture f;
+    NewEntryPage *page = f.form->TabSheet3;
+    f.form->show();
+    f.form->PageControl1->setCurrentWidget(page);
+    QVERIFY(!page->Label43->isVisible());
+    // A "|" would shift the fields: the entry is refused and the page says why.
+    for (const auto &[source, parameters] :
+         {std::pair{"/srv/a|b.sh", ""}, std::pair{"/srv/job.sh", "x | y"}}) {
+        page->Editsource->setText(QString::fromUtf8(source));
+        page->Edit3->setText(QString::fromUtf8(parameters));
+        page->Button15->click();
+        QCOMPARE(f.dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
+        QCOMPARE(f.form->PageControl1->currentWidget(), page);
+        QVERIFY(page->Label43->isVisible());
+        QVERIFY(page->Label43->text().contains(QLatin1Char('|')));
+    }
+    // Mended, it saves, and the reason goes away.
+    page->Edit3->setText(QStringLiteral("x y"));
+    QVERIFY(!page->Label43->isVisible());
+    page->Button15->click();
+    QVERIFY(f.dir.read(QStringLiteral("cron-bat.dat")).endsWith("|/srv/job.sh x y|\r\n"));
+    QCOMPARE(ScheduleFile::canHoldTarget(QStringLiteral("a|b")), false);
+    QCOMPARE(ScheduleFile::canHoldTarget(QStringLiteral("a\nb")), false);
 }
 
 QTEST_MAIN(TestNewEntry)

@@ -15,6 +15,10 @@ private slots:
     void eraseSection();
     void filesAndFailures();
     void integers();
+    void writerRefuses_data();
+    void writerRefuses();
+    void writtenValuesReadBack();
+    void foreignBytesSurviveWrites();
 };
 
 void TestProfile::reading_data()
@@ -114,6 +118,73 @@ void TestProfile::integers()
     QVERIFY(!ok);
     Profile::toInteger("", &ok);
     QVERIFY(!ok);
+}
+
+void TestProfile::writerRefuses_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("plain") << "Form1" << "Edit_1" << "x" << true;
+    QTest::newRow("value with =") << "Form1" << "Edit_1" << "a=b" << true;
+    QTest::newRow("value with [") << "Form1" << "Edit_1" << "[Other]" << true;
+    QTest::newRow("key as a header") << "Form1" << "[Form1]x" << "1" << false;
+    QTest::newRow("key as a header after blanks") << "Form1" << "  [x]" << "1" << false;
+    QTest::newRow("key with =") << "Form1" << "a=b" << "1" << false;
+    QTest::newRow("key with LF") << "Form1" << "a\nEdit_4" << "1" << false;
+    QTest::newRow("key with CR") << "Form1" << "a\rb" << "1" << false;
+    QTest::newRow("empty key") << "Form1" << "  " << "1" << false;
+    QTest::newRow("value with LF") << "Form1" << "Edit_1" << "x\n[Evil]\nk=v" << false;
+    QTest::newRow("value with CR") << "Form1" << "Edit_1" << "x\ry" << false;
+    QTest::newRow("section with ]") << "Form1]\n[x" << "k" << "v" << false;
+    QTest::newRow("section with LF") << "a\nb" << "k" << "v" << false;
+}
+
+void TestProfile::writerRefuses()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(bool, written);
+    const QStringList before{"[Form1]", "Edit_4=French", "[Other]", "x=1"};
+    ProfileText profile(before);
+    QCOMPARE(profile.setValue(section, key, value), written);
+    if (!written) {
+        QCOMPARE(profile.lines(), before);
+        return;
+    }
+    // One line more, in its section, and nothing else moved.
+    QCOMPARE(profile.lines().size(), before.size() + 1);
+    QCOMPARE(profile.value(section, key, QStringLiteral("<none>")), value);
+    QCOMPARE(profile.value(QStringLiteral("Form1"), QStringLiteral("Edit_4"), QString()),
+             QStringLiteral("French"));
+    QCOMPARE(profile.value(QStringLiteral("Other"), QStringLiteral("x"), QString()), QStringLiteral("1"));
+}
+
+void TestProfile::writtenValuesReadBack()
+{
+    // Values that reading would change if they were written as they are.
+    const QStringList values{"  kept blanks  ", "\tt", "\"quoted\"", "'single'", "\"", "\"\"",
+                             " ", "", "a ; b", "x\"", "\"both' "};
+    ProfileText profile;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        QVERIFY(profile.setValue(QStringLiteral("s"), QStringLiteral("k%1").arg(i), values.at(i)));
+    for (qsizetype i = 0; i < values.size(); ++i)
+        QCOMPARE(profile.value(QStringLiteral("s"), QStringLiteral("k%1").arg(i), QStringLiteral("<none>")),
+                 values.at(i));
+}
+
+void TestProfile::foreignBytesSurviveWrites()
+{
+    TestProgramDir dir;
+    const QString path = dir.file(QStringLiteral("serie.ini"));
+    // A section the program does not own, in another code page.
+    const QByteArray foreign("[Notes]\r\nnote=d\xe9j\xe0 vu\r\n");
+    dir.write(QStringLiteral("serie.ini"), foreign);
+    QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "1", path));
+    QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "0", path));
+    QCOMPARE(dir.read(QStringLiteral("serie.ini")), foreign + "[Form1]\r\nCheckBox_1=0\r\n");
 }
 
 QTEST_GUILESS_MAIN(TestProfile)

@@ -55,7 +55,9 @@ void TForm1::Button1Click()
     if (current == LastScheduleSize)
         return;
     // Kept only once the read succeeded: after a failed one, the next check
-    // tries again instead of leaving the schedule empty until the file changes.
+    // tries again, whatever the file then looks like, instead of leaving the
+    // schedule empty until it changes.
+    LastScheduleSize = ScheduleFile::Stamp::unknown();
     lirefiche(true);
     LastScheduleSize = current;
 }

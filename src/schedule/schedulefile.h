@@ -44,6 +44,8 @@ public:
         qint64 size = 0;
         QDateTime modified;
         bool operator==(const Stamp &) const = default;
+        // Matches no file, present or missing.
+        static Stamp unknown() { return {-1, {}}; }
     };
     Stamp stamp() const;
 

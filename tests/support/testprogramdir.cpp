@@ -1,7 +1,13 @@
 #include "testprogramdir.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TestProgramDir::TestProgramDir() = default;
 
@@ -28,4 +34,47 @@ void TestProgramDir::setModified(const QString &path, const QDateTime &time)
     QFile file(path);
     if (file.open(QIODevice::ReadWrite))
         file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
+namespace {
+const passwd *nobody()
+{
+    return ::getpwnam("nobody");
+}
+} // namespace
+
+bool asUnprivilegedUser(const std::function<bool()> &work)
+{
+    if (::geteuid() != 0)
+        return work();
+    const passwd *user = nobody();
+    if (!user)
+        return false;
+    const uid_t uid = user->pw_uid;
+    const gid_t gid = user->pw_gid;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(3);
+        ::_exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+void giveToUnprivilegedUser(const QString &path)
+{
+    const passwd *user = nobody();
+    if (::geteuid() != 0 || !user)
+        return;
+    const auto give = [user](const QString &p) {
+        [[maybe_unused]] const int r =
+            ::lchown(QFile::encodeName(p).constData(), user->pw_uid, user->pw_gid);
+    };
+    give(path);
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        give(it.next());
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 // A program directory of its own for one test: a temporary folder, given
 // with the trailing separator the program expects.
 class TestProgramDir
@@ -23,6 +25,13 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Runs `work` where permissions bind: in place for an ordinary user; as root
+// (which passes every permission check, as CI runs), in a child process that
+// has become the user "nobody". Returns what `work` returned.
+bool asUnprivilegedUser(const std::function<bool()> &work);
+// Hands a folder and what it holds to that user, so that it may work there.
+void giveToUnprivilegedUser(const QString &path);
 
 // A clock the test moves by hand.
 class FakeClock
