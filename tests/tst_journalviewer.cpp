@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/stat.h>
 #include <QTimer>
 #include <QTableView>
 #include <QTreeWidget>
@@ -155,6 +157,14 @@ void TestJournalViewer::unreadableFileIsRecordedAndNotShown()
     QTreeWidget *history = form.TabSheet1->ListView1;
     QCOMPARE(history->topLevelItemCount(), 1);
     QCOMPARE(history->topLevelItem(0)->text(1), QStringLiteral("Fichier introuvable"));
+
+    // A pipe chosen in the dialog would hang the window: it is refused.
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.file("pipe.log")).constData(), 0600), 0);
+    v.chosen = dir.file("pipe.log");
+    form.findChild<QAction *>("Voirlesfichiersjuornaux1")->trigger();
+    QVERIFY(!v.form->isVisible());
+    QCOMPARE(history->topLevelItemCount(), 2);
+    QCOMPARE(history->topLevelItem(1)->text(1), QStringLiteral("Accès au fichier refusé"));
 }
 
 void TestJournalViewer::closingOnlyHides()

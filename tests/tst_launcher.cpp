@@ -98,6 +98,7 @@ private slots:
     void missingTargetsAndFolders();
     void webAddressesGoToTheUrlTask();
     void silentWebAddressesHoldNoProgram();
+    void namesInAnotherCodePageStart();
 };
 
 void TestLauncher::programGetsPlainArguments()
@@ -330,6 +331,30 @@ void TestLauncher::silentWebAddressesHoldNoProgram()
     // Then each request ends on its own, with its own row.
     QTRY_COMPARE_WITH_TIMEOUT(h.log.filter(QStringLiteral("Délai de lecture|")).size(), 25, 20000);
     qDeleteAll(servers);
+}
+
+void TestLauncher::namesInAnotherCodePageStart()
+{
+    TestProgramDir dir;
+    // "café.sh" and its parameter "été" in Latin-1, on a UTF-8 system, as the
+    // schedule file holds them.
+    const QByteArray name = QFile::encodeName(dir.path()) + "caf\xe9.sh";
+    {
+        const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0700);
+        QVERIFY(fd >= 0);
+        const QByteArray script = markerScript("printf '%s' \"$1\"");
+        QCOMPARE(::write(fd, script.constData(), size_t(script.size())), ssize_t(script.size()));
+        ::close(fd);
+    }
+    const QString line = Platform::decodeText("1|0|0|0|0|0|0|0|0|" + name + " \xe9t\xe9|");
+    const QString target = line.section(QLatin1Char('|'), 9, 9);
+    const qsizetype blank = target.lastIndexOf(QLatin1Char(' '));
+    Harness h(dir.path());
+    h.launcher.Exe(target.left(blank), target.mid(blank + 1));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.file(QStringLiteral("marker"))), 10000);
+    QCOMPARE(dir.read(QStringLiteral("marker")), QByteArray("\xe9t\xe9"));
+    // The journal line holds the bytes of the file, not a re-encoding.
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")), "14:30:37;" + name + " \xe9t\xe9\r\n");
 }
 
 QTEST_GUILESS_MAIN(TestLauncher)

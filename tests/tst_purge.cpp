@@ -6,12 +6,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +37,7 @@ private slots:
     void journalNames();
     void purgeDeletesOnlyOldJournals();
     void purgeNeedsBothSwitches();
+    void readOnlyJournalsAreKept();
 };
 
 void TestPurge::ageRule_data()
@@ -125,6 +128,24 @@ void TestPurge::purgeNeedsBothSwitches()
     form.TabSheet1->CheckBox_9->setChecked(true);
     form.d();
     QVERIFY(!QFile::exists(dir.file("20200101.log")));
+}
+
+void TestPurge::readOnlyJournalsAreKept()
+{
+    TestProgramDir dir;
+    dir.write("cron-bat.dat", "\r\n");
+    const QDateTime old = QDateTime::currentDateTime().addDays(-30);
+    writeDated(dir, "20200101.log", old);
+    writeDated(dir, "20200102.log", old);
+    QVERIFY(QFile::setPermissions(dir.file("20200101.log"), QFileDevice::ReadOwner));
+    // A pipe with a journal's name is not a journal file.
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.file("20200103.log")).constData(), 0600), 0);
+    dir.write("serie.ini", "[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n");
+    auto created = makeTestForm(dir);
+    // Kept as Windows keeps a read-only file, even for root.
+    QVERIFY(QFile::exists(dir.file("20200101.log")));
+    QVERIFY(!QFile::exists(dir.file("20200102.log")));
+    QVERIFY(QFileInfo::exists(dir.file("20200103.log")));
 }
 
 QTEST_MAIN(TestPurge)

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -23,15 +24,19 @@ struct Installed
     }
     QString executable() const { return dir.file(QStringLiteral("Pendulix")); }
 
-    void start(QProcess &process) const
+    void start(QProcess &process, QProcessEnvironment env = runtimeEnvironment()) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
+        if (env.isEmpty()) {
+            env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
+        }
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(executable(), {});
     }
+
+    static QProcessEnvironment runtimeEnvironment() { return QProcessEnvironment(); }
 
     TestProgramDir dir;
 };
@@ -44,6 +49,7 @@ class TestSingleInstance : public QObject
 private slots:
     void secondInstanceEndsAtOnce();
     void crashedInstanceDoesNotBlock();
+    void withoutRuntimeFolderTheLockIsPrivate();
 };
 
 void TestSingleInstance::secondInstanceEndsAtOnce()
@@ -86,6 +92,39 @@ void TestSingleInstance::crashedInstanceDoesNotBlock()
     next.terminate();
     QVERIFY(next.waitForFinished(10000));
     QCOMPARE(next.exitCode(), 0);
+}
+
+void TestSingleInstance::withoutRuntimeFolderTheLockIsPrivate()
+{
+    Installed program;
+    QDir(program.dir.path()).mkpath(QStringLiteral("tmp"));
+    QDir(program.dir.path()).mkpath(QStringLiteral("home"));
+    QFile::setPermissions(program.dir.file(QStringLiteral("tmp")), QFileDevice::Permissions(0x7777));
+    // Another user got there first and made the temp folder's lock place his:
+    // it must neither keep us from starting nor let two of us run.
+    const QString taken = program.dir.file(QStringLiteral("tmp/Pendulix-%1").arg(::getuid()));
+    QVERIFY(QDir().mkpath(taken));
+    QFile::setPermissions(taken, QFileDevice::Permissions(0x7777));
+    giveToUnprivilegedUser(taken);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), program.dir.file(QStringLiteral("tmp")));
+    env.insert(QStringLiteral("HOME"), program.dir.file(QStringLiteral("home")));
+    QProcess first;
+    program.start(first, env);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.dir.file(QStringLiteral("cron-bat.dat"))), 10000);
+    QProcess second;
+    program.start(second, env);
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+    QVERIFY(QDir(taken).entryList(QDir::Files).isEmpty());
+    const QString own = program.dir.file(QStringLiteral("home/.cache/Pendulix-%1").arg(::getuid()));
+    QVERIFY(QFile::exists(own + QStringLiteral("/Pendulix.lock")));
+    QCOMPARE(QFile::permissions(own) & 0x0077, QFileDevice::Permissions());
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
