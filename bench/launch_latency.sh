@@ -12,14 +12,26 @@ SILENT=${3:-0}
 WORK=$(mktemp -d)
 PID=
 SERVER=
-trap 'kill $PID $SERVER 2>/dev/null || true; rm -rf "$WORK"' EXIT
+trap 'kill $PID $SERVER 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$WORK"' EXIT
 cp "$BUILD/Pendulix" "$WORK/"
 mkdir -p "$WORK/run" && chmod 700 "$WORK/run"
-cat > "$WORK/stamp.sh" <<'SCRIPT'
-#!/bin/sh
-date +%s.%N >> "$(dirname "$0")/stamps"
-SCRIPT
-chmod +x "$WORK/stamp.sh"
+# The measured target notes the time it starts and nothing else: a shell
+# script would add its own start-up, and that of date, to the figure.
+cat > "$WORK/stamp.c" <<'SOURCE'
+#include <stdio.h>
+#include <time.h>
+int main(int argc, char **argv)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_REALTIME, &t);
+    FILE *f = fopen(argv[1], "a");
+    if (!f)
+        return 1;
+    fprintf(f, "%ld.%09ld\n", (long)t.tv_sec, t.tv_nsec);
+    return fclose(f) != 0;
+}
+SOURCE
+cc -O2 -o "$WORK/stamp" "$WORK/stamp.c"
 printf '\r\n' > "$WORK/cron-bat.dat"
 if [ "$SILENT" -gt 0 ]; then
     # Connections complete in the listen queue and are never answered.
@@ -35,7 +47,7 @@ print(s.getsockname()[1], flush=True); time.sleep(86400)' > "$WORK/port" &
         i=$((i + 1))
     done
 fi
-printf '1|0|0|0|0|0|0|0|0|%s|\r\n' "$WORK/stamp.sh" >> "$WORK/cron-bat.dat"
+printf '1|0|0|0|0|0|0|0|0|%s %s|\r\n' "$WORK/stamp" "$WORK/stamps" >> "$WORK/cron-bat.dat"
 XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen "$WORK/Pendulix" 2>/dev/null &
 PID=$!
 sleep $((MINUTES * 60 + 62))

@@ -2,12 +2,14 @@
 #include "testprogramdir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +66,8 @@ private slots:
     void dueEntriesRunAndAreJournalled();
     void silentWebAddressesDoNotDelayPrograms();
     void fileSizeLimitIsRecordedNotFatal();
+    void oddFilesNeitherHangNorEndIt_data();
+    void oddFilesNeitherHangNorEndIt();
 };
 
 void TestEndToEnd::dueEntriesRunAndAreJournalled()
@@ -178,6 +182,47 @@ void TestEndToEnd::fileSizeLimitIsRecordedNotFatal()
     // Still there, and the journal as it was.
     stopProgram(program);
     QCOMPARE(dir.read(journal), full);
+}
+
+void TestEndToEnd::oddFilesNeitherHangNorEndIt_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    for (const char *name : {"cron-bat.dat", "serie.ini"}) {
+        for (const char *kind : {"pipe", "folder", "zero"})
+            QTest::addRow("%s as %s", name, kind) << QString::fromLatin1(name) << QString::fromLatin1(kind);
+    }
+}
+
+void TestEndToEnd::oddFilesNeitherHangNorEndIt()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    TestProgramDir dir;
+    installProgram(dir);
+    if (name != QLatin1String("cron-bat.dat"))
+        dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    const QString path = dir.file(name);
+    if (kind == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(dir.path()).mkdir(name));
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+
+    QProcess program;
+    startProgram(dir, program);
+    // Started, hidden into the tray a second later (which saves the settings),
+    // and still there.
+    QVERIFY(!program.waitForFinished(2500));
+    QElapsedTimer answered;
+    answered.start();
+    stopProgram(program);
+    QVERIFY2(answered.elapsed() < 5000, qPrintable(QString::number(answered.elapsed())));
+    if (name == QLatin1String("cron-bat.dat")) {
+        const QString journal = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + ".log";
+        QVERIFY(dir.read(journal).contains("Acc\xc3\xa8s au fichier refus\xc3\xa9"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -345,11 +345,13 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::armTimer1()
 {
-    // A few milliseconds past the boundary, so that the tick reads the new minute.
+    // Just past the boundary, so that the tick reads the new minute. A tick
+    // that still comes a little early sees the old minute, does nothing, and
+    // arms itself again for the boundary it just missed.
     const QDateTime now = QDateTime::currentDateTime();
     const QDateTime next = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()))
                                .addSecs(60);
-    Timer1->start(int(qBound(qint64(1), now.msecsTo(next) + 5, qint64(61000))));
+    Timer1->start(int(qBound(qint64(1), now.msecsTo(next) + 1, qint64(61000))));
 }
 
 void TForm1::Timer1Timer()

@@ -60,8 +60,11 @@ void setCaptionOf(QObject *component, const QString &caption)
     else if (auto *group = qobject_cast<QGroupBox *>(component))
         group->setTitle(caption);
     else if (QAction *action = actionOf(component)) {
-        action->setSeparator(caption == QLatin1String("-"));
-        action->setText(caption);
+        // "-" makes the item a separator, which shows no text: some styles
+        // draw a separator's text as a label beside its line.
+        const bool separator = caption == QLatin1String("-");
+        action->setSeparator(separator);
+        action->setText(separator ? QString() : caption);
     } else if (QTabWidget *tabs = tabWidgetOf(component))
         tabs->setTabText(tabs->indexOf(qobject_cast<QWidget *>(component)), caption);
 }
