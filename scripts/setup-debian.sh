@@ -3,7 +3,7 @@
 # Idempotent: the package lists are refreshed only when something is missing.
 set -eu
 
-PACKAGES="cmake make g++ pkg-config qt6-base-dev libjpeg-dev libasound2-dev python3"
+PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libjpeg-dev libasound2-dev python3 fp-utils"
 if [ "${1:-}" = "--screenshots" ]; then
     PACKAGES="$PACKAGES xvfb trayer xdotool imagemagick"
 fi

@@ -189,8 +189,13 @@ void TestEndToEnd::oddFilesNeitherHangNorEndIt_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("kind");
     for (const char *name : {"cron-bat.dat", "serie.ini"}) {
-        for (const char *kind : {"pipe", "folder", "zero"})
+        for (const char *kind : {"pipe", "folder", "zero"}) {
+            // The settings are written at every hide: a fault there would
+            // replace the device itself, so that one is tried on pipes only.
+            if (QByteArray(name) == "serie.ini" && QByteArray(kind) == "zero")
+                continue;
             QTest::addRow("%s as %s", name, kind) << QString::fromLatin1(name) << QString::fromLatin1(kind);
+        }
     }
 }
 

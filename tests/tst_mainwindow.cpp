@@ -15,7 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -92,6 +94,7 @@ private slots:
     void foreignBytesSurviveDeletion();
     void failedReloadIsTriedAgain();
     void staleTemporariesGoAtStartUp();
+    void viewShowsOnlyTheRowsOfTheFile();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -453,6 +456,72 @@ void TestMainWindow::staleTemporariesGoAtStartUp()
     left.removeAll(QStringLiteral("serie.ini"));
     QCOMPARE(left, (QStringList{"cron-bat.dat", "notes.0123abcd.tmp"}));
     QCOMPARE(form->ListBox1.count(), 2);
+}
+
+namespace {
+
+// The list's viewport as the screen holds it, and as painted afresh: a row
+// left on screen from before a reload shows as a difference.
+bool shownAsPainted(QTreeWidget *list, QString *why)
+{
+    QWidget *viewport = list->viewport();
+    QWindow *window = viewport->window()->windowHandle();
+    const QPoint at = viewport->mapTo(viewport->window(), QPoint(0, 0));
+    const qreal ratio = window->devicePixelRatio();
+    const QImage shown = window->screen()
+                             ->grabWindow(window->winId(), at.x(), at.y(), viewport->width(),
+                                          viewport->height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage painted = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.size() != painted.size() || qFuzzyCompare(ratio, 0.0)) {
+        *why = QStringLiteral("sizes differ");
+        return false;
+    }
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixel(x, y) != painted.pixel(x, y)) {
+                *why = QStringLiteral("first difference at %1,%2").arg(x).arg(y);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void TestMainWindow::viewShowsOnlyTheRowsOfTheFile()
+{
+    TestProgramDir dir;
+    QByteArray schedule = "\r\n";
+    for (int i = 1; i <= 9; ++i)
+        schedule += QByteArray::number(i) + "|0|0|0|0|0|0|0|0|/srv/job" + QByteArray::number(i) + ".sh -n " +
+                    QByteArray(i * 3, 'x') + "|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    auto form = makeForm(dir);
+    form->show();
+    form->PageControl1->setCurrentWidget(form->TabSheet4);
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTreeWidget *list = form->TabSheet4->ListView2;
+    QTest::qWait(50);
+    QString why;
+    QVERIFY2(shownAsPainted(list, &why), qPrintable(why));
+
+    // Delete the fourth row: every row below it moves up one.
+    selectRows(*form, {3});
+    QTest::qWait(50);
+    form->TabSheet4->Button8->click();
+    QTest::qWait(100);
+    QCOMPARE(rowNumbers(*form), (QStringList{"001", "002", "003", "004", "005", "006", "007", "008"}));
+    QVERIFY2(shownAsPainted(list, &why), qPrintable(why));
+
+    // An outside edit picked up by the minute's check.
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n5|0|0|0|0|0|0|0|0|/srv/only.sh|\r\n");
+    form->Timer3Timer();
+    QTest::qWait(100);
+    QCOMPARE(rowNumbers(*form), QStringList{"001"});
+    QVERIFY2(shownAsPainted(list, &why), qPrintable(why));
 }
 
 QTEST_MAIN(TestMainWindow)

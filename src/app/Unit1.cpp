@@ -55,6 +55,8 @@ TForm1::TForm1(Options options, QWidget *parent)
     setWindowTitle(QStringLiteral("Pendulix"));
     setWindowIcon(programIcon());
     resize(699, 447);
+    // Where the window was designed; a window manager may place it elsewhere.
+    move(220, 152);
 
     auto *central = new QWidget(this);
     PageControl1 = new QTabWidget(central);
@@ -316,10 +318,15 @@ bool TForm1::FormClose()
     return true;
 }
 
-void TForm1::endSession()
+void TForm1::sessionEnds()
 {
     m_sessionEnding = true;
     RxTrayIcon1->remove();
+}
+
+void TForm1::endSession()
+{
+    sessionEnds();
     QCoreApplication::quit();
 }
 

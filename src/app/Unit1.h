@@ -66,6 +66,8 @@ public:
     // Returns whether the window may close.
     bool FormClose();
     // The session is ending: close without asking, save nothing more.
+    void sessionEnds();
+    // The same, then quit (SIGTERM, SIGHUP).
     void endSession();
 
     // Schedule.

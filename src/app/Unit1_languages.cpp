@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include "qttranslations.h"
+
 #include "journal/eventspage.h"
 #include "messagespage.h"
 #include "schedule/newentrypage.h"
@@ -76,6 +78,7 @@ void TForm1::SetLangStrings()
 void TForm1::Button13Click()
 {
     const QString language = TabSheet3->Edit_4->text();
+    useQtTranslationsFor(language.isEmpty() ? QStringLiteral("French") : language);
     if (language != QLatin1String("French") && !language.isEmpty())
         SetLangStrings();
 }
@@ -83,6 +86,7 @@ void TForm1::Button13Click()
 void TForm1::Francais1Click()
 {
     TabSheet3->Edit_4->setText(QStringLiteral("French"));
+    useQtTranslationsFor(languageName());
     SetLangStrings();
     Button6Click();
 }
@@ -90,6 +94,7 @@ void TForm1::Francais1Click()
 void TForm1::English1Click()
 {
     TabSheet3->Edit_4->setText(QStringLiteral("English"));
+    useQtTranslationsFor(languageName());
     SetLangStrings();
     Button6Click();
 }

@@ -19,6 +19,8 @@ TForm3::TForm3(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("PendulixDate"));
     setModal(false);
     resize(305, 211);
+    // Where the window was designed; a window manager may place it elsewhere.
+    move(461, 256);
 
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));

@@ -2,6 +2,7 @@
 #include "Unit3.h"
 #include "journal/Unit2.h"
 #include "application.h"
+#include "sessionend.h"
 #include "journal/errorboundary.h"
 #include "platform/platform.h"
 
@@ -34,8 +35,13 @@ int main(int argc, char *argv[])
     form3.setLanguageLookup([&form1](const QString &key) { return form1.IniLang(key); });
 
     Platform::onSessionEnd([&form1] { form1.endSession(); });
+    // The session manager asks for the data at a checkpoint as well as at the
+    // end of the session: save, and go on scheduling.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
-                     [&form1] { form1.endSession(); });
+                     [&form1] { ErrorBoundary::run([&form1] { form1.Sauvegarde(); }); });
+    // The end of the session comes as the request to quit: no question then.
+    SessionEndWatcher sessionEnd([&form1] { form1.sessionEnds(); });
+    app.installEventFilter(&sessionEnd);
 
     ErrorBoundary::run([&] { form1.FormCreate(); });
     if (form1.showMainWindowSetting())

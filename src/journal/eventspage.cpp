@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -73,6 +74,15 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 
 void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
 {
-    auto *row = new QTreeWidgetItem(ListView1, {cellText(time), cellText(subject)});
+    const QString shownTime = cellText(time);
+    auto *row = new QTreeWidgetItem(ListView1, {shownTime, cellText(subject)});
     ListView1->addTopLevelItem(row);
+    // The "Heures" column grows to what it holds: a failure's status follows
+    // the time ("14:30:37 Fichier inexistant"), a network error on two lines.
+    int needed = 0;
+    for (const QString &line : shownTime.split(QLatin1Char('\n')))
+        needed = qMax(needed, ListView1->fontMetrics().horizontalAdvance(line.trimmed()));
+    needed += 3 * ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    if (needed > ListView1->columnWidth(0))
+        ListView1->setColumnWidth(0, needed);
 }

@@ -66,6 +66,10 @@ void replaceAll(const QString &path, const QStringList &lines)
     // Through a link to the file it points to: replacing the link itself
     // would leave that file with the old content.
     const QString target = Platform::finalTarget(path);
+    // Only a regular file is replaced: renaming over a link's device or
+    // folder (a settings file linked to /dev/zero) would destroy it.
+    if (Platform::isOtherThanRegularFile(target))
+        throw EInOutError(5);
     // Not QSaveFile: it reports success for a file the disk could not hold
     // whole (a short write past a size limit), which would lose the schedule.
     const QString temporary =

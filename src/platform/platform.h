@@ -82,6 +82,8 @@ QString displayText(const QString &text);
 QByteArray nativePath(const QString &path);
 // An existing regular file: no folder, pipe, device or dangling link.
 bool isRegularFile(const QString &path);
+// Something that exists and is not a regular file: a folder, pipe, device.
+bool isOtherThanRegularFile(const QString &path);
 
 // Opens a file as the C runtime does ("rb", "wb", "ab", "wbx"), with the
 // native path, without ever blocking: anything but a regular file (a folder,

@@ -484,6 +484,13 @@ bool isRegularFile(const QString &path)
            S_ISREG(info.st_mode);
 }
 
+bool isOtherThanRegularFile(const QString &path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &info) == 0 &&
+           !S_ISREG(info.st_mode);
+}
+
 std::FILE *openFile(const QString &path, const char *mode)
 {
     const QByteArray how(mode);

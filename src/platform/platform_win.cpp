@@ -161,6 +161,13 @@ bool isRegularFile(const QString &path)
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
+bool isOtherThanRegularFile(const QString &path)
+{
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()));
+    return !path.isEmpty() && attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
 void copyPermissions(std::FILE *, const QString &)
 {
     // Windows files keep their access rights in the folder's inheritance.

@@ -95,12 +95,23 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
 void ViewPage::clearRows()
 {
     ListView2->clear();
+    repaintRows();
 }
 
 void ViewPage::addRow(const ScheduleRow &row)
 {
     ListView2->addTopLevelItem(
         new QTreeWidgetItem({row.number, row.time, cellText(row.source), cellText(row.target)}));
+    repaintRows();
+}
+
+void ViewPage::repaintRows()
+{
+    // Qt 6.4 workaround: a tree whose sections resize to their contents,
+    // refilled with clear() and new items, repaints only the rows whose
+    // selection changed, and goes on showing rows that no longer exist. The
+    // whole viewport is painted again instead (updates are coalesced).
+    ListView2->viewport()->update();
 }
 
 int ViewPage::firstSelectedNumber() const

@@ -20,6 +20,7 @@ public:
     explicit ViewPage(QWidget *parent = nullptr);
 
     void clearRows();
+    void repaintRows();
     void addRow(const ScheduleRow &row);
     // The "N°" of the first selected row in list order, -1 when none is selected.
     int firstSelectedNumber() const;
