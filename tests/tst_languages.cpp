@@ -17,9 +17,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QLibraryInfo>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -52,6 +54,8 @@ private slots:
     void exportWritesTheCaptionsInOrder();
     void settingsFileHoldsExactlySixEntries();
     void aboutWindowReadsItsButtonEveryTime();
+    void separatorsShowNoText();
+    void qtDialogsSpeakTheLanguage();
 };
 
 void TestLanguages::switchBothWaysWithTheShippedFile()
@@ -208,6 +212,45 @@ void TestLanguages::aboutWindowReadsItsButtonEveryTime()
     about.show();
     about.activateWindow();
     QTRY_COMPARE(about.Button9->text(), QStringLiteral("Quit"));
+}
+
+void TestLanguages::separatorsShowNoText()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    for (const auto &switchTo : {std::function<void()>([&] { form->English1Click(); }),
+                                 std::function<void()>([&] { form->Francais1Click(); })}) {
+        switchTo();
+        // In the main menu, the tray's menu: a "-" entry keeps a bare separator.
+        for (const char *name : {"N2", "N4", "N5"}) {
+            QVERIFY2(action(*form, name)->isSeparator(), name);
+            QVERIFY2(action(*form, name)->text().isEmpty(), name);
+        }
+    }
+}
+
+void TestLanguages::qtDialogsSpeakTheLanguage()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    // Qt's French texts come with the setup (Debian's qt6-translations-l10n).
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    QVERIFY2(QFile::exists(translations + QStringLiteral("/qtbase_fr.qm")), qPrintable(translations));
+    const auto fileDialogText = [] { return QCoreApplication::translate("QFileDialog", "Look in:"); };
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+
+    auto form = makeForm(dir); // French from the start
+    QCOMPARE(fileDialogText(), QStringLiteral("Voir dans :"));
+    QCOMPARE(cancel(), QStringLiteral("Annuler"));
+    form->English1Click();
+    QCOMPARE(fileDialogText(), QStringLiteral("Look in:"));
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    form->Francais1Click();
+    QCOMPARE(cancel(), QStringLiteral("Annuler"));
+    form->English1Click();
 }
 
 QTEST_MAIN(TestLanguages)

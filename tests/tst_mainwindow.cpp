@@ -1,4 +1,5 @@
 #include "app/Unit1.h"
+#include "app/Unit3.h"
 #include "journal/errorboundary.h"
 #include "journal/eventspage.h"
 #include "journal/runtimeerror.h"
@@ -95,6 +96,9 @@ private slots:
     void failedReloadIsTriedAgain();
     void staleTemporariesGoAtStartUp();
     void viewShowsOnlyTheRowsOfTheFile();
+    void historyTimeColumnFitsTheStatus();
+    void windowsStartWhereDesigned();
+    void helpOpensWhereItCanBeRead();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -522,6 +526,80 @@ void TestMainWindow::viewShowsOnlyTheRowsOfTheFile()
     QTest::qWait(100);
     QCOMPARE(rowNumbers(*form), QStringList{"001"});
     QVERIFY2(shownAsPainted(list, &why), qPrintable(why));
+}
+
+void TestMainWindow::historyTimeColumnFitsTheStatus()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    QTreeWidget *history = form->TabSheet1->ListView1;
+    const int designed = history->columnWidth(0);
+    form->events().recordStart(QStringLiteral("/srv/a.sh"));
+    QCOMPARE(history->columnWidth(0), designed);
+    const QString status = QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé.");
+    form->events().recordFailure(status, QStringLiteral("http://nowhere/"));
+    // The whole status shows: no "Erreur de so…".
+    const QFontMetrics metrics = history->fontMetrics();
+    QVERIFY(history->columnWidth(0) >
+            metrics.horizontalAdvance(QStringLiteral("14:30:37 Erreur de socket # 11001")));
+    // A later, shorter row does not shrink it back.
+    const int fitted = history->columnWidth(0);
+    form->events().recordStart(QStringLiteral("/srv/b.sh"));
+    QCOMPARE(history->columnWidth(0), fitted);
+}
+
+void TestMainWindow::windowsStartWhereDesigned()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    QCOMPARE(form->pos(), QPoint(220, 152));
+    TForm3 about;
+    QCOMPARE(about.pos(), QPoint(461, 256));
+}
+
+void TestMainWindow::helpOpensWhereItCanBeRead()
+{
+    // Built beside the executable: the French and English pages, and the
+    // compiled help (the setup installs its compiler).
+    const QString built = QStringLiteral(PENDULIX_PROGRAM_DIR);
+    for (const char *page : {"/aide/fr/index.html", "/aide/en/index.html", "/aide.chm"})
+        QVERIFY2(QFile::exists(built + QLatin1String(page)), page);
+
+    // The desktop's opener and its type database, replaced first on the PATH.
+    TestProgramDir bin;
+    const auto tool = [&](const char *name, const QByteArray &script) {
+        bin.write(QLatin1String(name), "#!/bin/sh\n" + script);
+        QFile::setPermissions(bin.file(QLatin1String(name)),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    };
+    tool("xdg-open", "printf '%s' \"$1\" > \"$(dirname \"$0\")/opened.tmp\"\n"
+                     "mv \"$(dirname \"$0\")/opened.tmp\" \"$(dirname \"$0\")/opened\"\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + path);
+
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    dir.write(QStringLiteral("aide.chm"), "ITSF");
+    auto form = makeForm(dir);
+    const auto opened = [&] {
+        QFile::remove(bin.file(QStringLiteral("opened")));
+        form->Button7->click();
+        if (!QTest::qWaitFor([&] { return QFile::exists(bin.file(QStringLiteral("opened"))); }, 10000))
+            return QStringLiteral("nothing opened");
+        return QString::fromLocal8Bit(bin.read(QStringLiteral("opened")));
+    };
+    // No viewer for compiled help, as on most Linux desktops: the pages, in
+    // the interface's language.
+    tool("xdg-mime", "exit 0\n");
+    QCOMPARE(opened(), dir.file(QStringLiteral("aide/fr/index.html")));
+    form->English1Click();
+    QCOMPARE(opened(), dir.file(QStringLiteral("aide/en/index.html")));
+    // A desktop that reads compiled help gets aide.chm.
+    tool("xdg-mime", "echo xchm.desktop\n");
+    QCOMPARE(opened(), dir.file(QStringLiteral("aide.chm")));
+    qputenv("PATH", path);
 }
 
 QTEST_MAIN(TestMainWindow)

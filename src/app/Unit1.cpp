@@ -291,8 +291,10 @@ void TForm1::RxTrayIcon1Click()
 
 void TForm1::Button7Click()
 {
-    Platform::openWithAssociatedApplication(m_options.programDirectory +
-                                            QStringLiteral("aide.chm"));
+    const QString language =
+        languageName() == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("fr");
+    Platform::openHelp(m_options.programDirectory + QStringLiteral("aide.chm"),
+                       m_options.programDirectory + QStringLiteral("aide/%1/index.html").arg(language));
 }
 
 void TForm1::propos1Click()

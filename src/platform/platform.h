@@ -25,6 +25,10 @@ bool acquireSingleInstance(const QString &name);
 // and without reporting back.
 void openWithAssociatedApplication(const QString &path);
 
+// Opens the compiled help with its viewer where the desktop has one, else the
+// HTML pages in the browser; without waiting and without reporting back.
+void openHelp(const QString &compiledHelp, const QString &htmlIndex);
+
 // What became of a target handed to startTarget.
 struct TargetEvent
 {

@@ -281,6 +281,20 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
     });
 }
 
+void openHelp(const QString &compiledHelp, const QString &htmlIndex)
+{
+    // Most Linux desktops have no viewer for compiled help: the choice is
+    // made in a child, so that asking xdg-mime never holds the window.
+    static const QByteArray choose =
+        "if [ -f \"$1\" ] && [ -n \"$(xdg-mime query default application/vnd.ms-htmlhelp "
+        "2>/dev/null)\" ]; then exec xdg-open \"$1\"; fi; exec xdg-open \"$2\"";
+    const pid_t pid = spawn("/bin/sh", {"sh", "-c", choose, "sh", nativePath(compiledHelp),
+                                        nativePath(htmlIndex)},
+                            false);
+    if (pid > 0)
+        new ChildReaper(pid, QCoreApplication::instance(), {});
+}
+
 QString targetSeparators()
 {
     return QStringLiteral("/");

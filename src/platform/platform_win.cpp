@@ -72,6 +72,11 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
     });
 }
 
+void openHelp(const QString &compiledHelp, const QString &)
+{
+    openWithAssociatedApplication(compiledHelp);
+}
+
 QString targetSeparators()
 {
     return QStringLiteral("\\:");
