@@ -4,9 +4,13 @@
 set -eu
 
 PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libjpeg-dev libasound2-dev python3 fp-utils"
-if [ "${1:-}" = "--screenshots" ]; then
-    PACKAGES="$PACKAGES xvfb trayer xdotool imagemagick"
-fi
+# The desktop tests and the screenshots: an X server, a tray host, a session
+# manager (xsm, with iceauth), and the tools that click and take pictures.
+DESKTOP="xvfb trayer xdotool imagemagick x11-session-utils x11-xserver-utils x11-utils"
+case "${1:-}" in
+--tests) PACKAGES="$PACKAGES $DESKTOP" ;;
+--screenshots) PACKAGES="$PACKAGES $DESKTOP chromium" ;;
+esac
 
 missing=""
 for p in $PACKAGES; do
