@@ -46,9 +46,29 @@ xdotool key Escape
 xdotool mousemove 1012 688 click 1
 sleep 1
 import -window root "$OUT/page1-evenements$SUFFIX.png"
-xdotool key ctrl+Tab
+# The window opens where it was designed (220,152); clicks are made relative to it.
+# The tray icon's window bears the same name: the main window is the wide one.
+for w in $(xdotool search --onlyvisible --name '^Pendulix$'); do
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    [ "$WIDTH" -gt 300 ] && break
+done
+WX=$X
+WY=$Y
+at() {
+    ax=$1
+    ay=$2
+    shift 2
+    xdotool mousemove $((WX + ax)) $((WY + ay)) "$@"
+}
+at 198 41 click 1
 sleep 0.5
-xdotool mousemove 300 102 click 1
+# Qt's own file dialog, in the interface's language.
+at 626 102 click 1
+sleep 2
+import -window root "$OUT/file-dialog$SUFFIX.png"
+xdotool key Escape
+sleep 0.5
+at 300 102 click 1
 xdotool type --delay 20 "/home/user/jobs/report.sh"
 xdotool key Tab Tab
 xdotool type --delay 20 "daily"
@@ -59,18 +79,22 @@ xdotool type "14"
 xdotool key Tab Tab space
 sleep 0.5
 import -window root "$OUT/page2-programmation$SUFFIX.png"
-xdotool key ctrl+Tab
+at 403 41 click 1
 sleep 0.5
 # The first click into the list enters the page, which reloads it; the
 # second selects the row.
-xdotool mousemove 120 89 click 1
+at 120 89 click 1
 sleep 0.5
 xdotool click 1
 sleep 0.5
 import -window root "$OUT/page3-visualisation$SUFFIX.png"
+# Delete the selected row: the list shows what the file now holds.
+at 640 392 click 1
+sleep 1
+import -window root "$OUT/page3-after-delete$SUFFIX.png"
 QMARK_X=67
 [ "$LANGUAGE_CHOICE" = French ] || QMARK_X=47
-xdotool mousemove $QMARK_X 8 click 1
+at $QMARK_X 8 click 1
 sleep 0.5
 xdotool key Down Down Return
 sleep 1
@@ -78,7 +102,7 @@ import -window root "$OUT/about$SUFFIX.png"
 xdotool key Escape
 sleep 0.3
 # The journal viewer, through the main menu and the file dialog.
-xdotool mousemove 20 8 click 1
+at 20 8 click 1
 sleep 0.5
 xdotool key Down Return
 sleep 1.5
@@ -86,4 +110,15 @@ xdotool type --delay 20 "20261207.log"
 xdotool key Return
 sleep 1.5
 import -window root "$OUT/viewer$SUFFIX.png"
+# The help index, in a real browser.
+HELP_LANG=fr
+[ "$LANGUAGE_CHOICE" = French ] || HELP_LANG=en
+BROWSER=$(command -v chromium || command -v chromium-browser || true)
+if [ -n "$BROWSER" ]; then
+    "$BROWSER" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --user-data-dir="$WORK/browser" --window-size=1024,900 \
+        --screenshot="$OUT/help-index$SUFFIX.png" "file://$(pwd)/$BUILD/aide/$HELP_LANG/index.html" \
+        >/dev/null 2>&1 || echo "the browser took no screenshot of the help"
+fi
 echo "screenshots in $OUT"

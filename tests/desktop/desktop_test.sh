@@ -90,7 +90,14 @@ start() {
 start
 APP=$LAST
 PIDS+=($APP)
-visible() { test -n "$(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null)"; }
+# The tray icon's window bears the program's name too: the main window is the wide one.
+mainwindow() {
+    for w in $(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" -gt 300 ] && echo "$w" && return
+    done
+}
+visible() { test -n "$(mainwindow)"; }
 trayicon() { xwininfo -root -tree | awk '/"panel"/ { p = 1; next } p && /"Pendulix"/ { print $1; exit }'; }
 has_trayicon() { test -n "$(trayicon)"; }
 hidden() { ! visible; }
@@ -126,7 +133,7 @@ waitfor 50 visible || fail "a left click does not show the window"
 pass "a left click shows the window"
 import -window root "$SHOTS/desktop-shown.png"
 # "Réduire", the first button under the pages.
-eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^Pendulix$' | head -n1)")"
+eval "$(xdotool getwindowgeometry --shell "$(mainwindow)")"
 xdotool mousemove $((X + 73)) $((Y + 426)) click 1
 waitfor 50 hidden || fail "Réduire does not hide the window"
 pass "Réduire hides the window into the tray"
