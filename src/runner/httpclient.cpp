@@ -16,19 +16,6 @@ QString hostNotFound()
     return socketErrorText(QAbstractSocket::HostNotFoundError, QString());
 }
 
-// Blanks and control characters cannot be part of a host name: such an
-// address would put them into the request head.
-bool isPlausibleHost(const QString &host)
-{
-    if (host.isEmpty())
-        return false;
-    for (const QChar c : host) {
-        if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QString cleanStatusLine(const QByteArray &statusLine)
@@ -76,7 +63,9 @@ void HttpClient::start()
         return fail(QStringLiteral("Valeur IOHandler incorrecte"));
     if (scheme != QLatin1String("http"))
         return fail(QStringLiteral("Protocole inconnu."));
-    if (!isPlausibleHost(m_address.connectHost))
+    // Blanks and control characters cannot be part of a host name: such an
+    // address would put them into the request head.
+    if (!isPlausibleHost(m_address.host))
         return fail(hostNotFound());
 
     m_wholeTimer.start(m_limits.wholeRequestMs);

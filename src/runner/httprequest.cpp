@@ -51,6 +51,17 @@ HttpAddress parseHttpAddress(const QString &url)
     return address;
 }
 
+bool isPlausibleHost(const QString &host)
+{
+    if (host.isEmpty())
+        return false;
+    for (const QChar c : host) {
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+
 QByteArray buildHttpRequest(const HttpAddress &address)
 {
     QByteArray host = address.host.toUtf8();

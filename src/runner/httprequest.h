@@ -17,5 +17,11 @@ struct HttpAddress
 // is at least "/". A port that is not a number raises EConvertError.
 HttpAddress parseHttpAddress(const QString &url);
 
+// A host name that can go into the request head: not empty, and without
+// blanks or control characters.
+bool isPlausibleHost(const QString &host);
+
 // The request line, the four headers in their order and the empty line.
+// Only for an address whose host isPlausibleHost: the fixed text is then the
+// only place of the head where a blank or a control character stands.
 QByteArray buildHttpRequest(const HttpAddress &address);
