@@ -1,3 +1,4 @@
+#include "programrun.h"
 #include "scriptedserver.h"
 #include "testprogramdir.h"
 
@@ -13,46 +14,25 @@
 
 namespace {
 
-// A copy of the program in the test's directory, with a runtime folder of its own.
 void installProgram(const TestProgramDir &dir)
 {
-    QVERIFY(QFile::copy(QStringLiteral(PENDULIX_EXECUTABLE), dir.file(QStringLiteral("Pendulix"))));
-    QDir(dir.path()).mkdir(QStringLiteral("run"));
-    QFile::setPermissions(dir.file(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(ProgramRun::install(dir));
 }
 
 void startProgram(const TestProgramDir &dir, QProcess &program)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(dir.file(QStringLiteral("Pendulix")), {});
-    QVERIFY(program.waitForStarted());
+    ProgramRun::start(dir, program);
+    QCOMPARE(program.state(), QProcess::Running);
 }
 
 void stopProgram(QProcess &program)
 {
-    QCOMPARE(program.state(), QProcess::Running);
-    program.terminate();
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(ProgramRun::stop(program));
 }
 
-// A script that writes its parameters into `name` beside it, in one step.
 QString writeJob(const TestProgramDir &dir, const QString &name)
 {
-    const QString job = dir.file(name + QStringLiteral(".sh"));
-    QFile script(job);
-    if (!script.open(QIODevice::WriteOnly))
-        return QString();
-    script.write("#!/bin/sh\necho \"$@\" > \"$0.tmp\"\nmv \"$0.tmp\" \"$0.ran\"\n");
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return job;
+    return ProgramRun::writeJob(dir, name);
 }
 
 } // namespace

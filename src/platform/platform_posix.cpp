@@ -23,6 +23,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <sys/mman.h>
 #include <sys/file.h>
@@ -616,6 +617,17 @@ void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    // The event loop ends the program at once; should it be held (Qt waits
+    // for painting threads that a process limit kept from starting), the
+    // request is still answered within a second.
+    itimerval watchdog{};
+    watchdog.it_value.tv_usec = 700 * 1000;
+    ::setitimer(ITIMER_REAL, &watchdog, nullptr);
+}
+
+void onAlarm(int)
+{
+    ::_exit(0);
 }
 } // namespace
 
@@ -643,6 +655,10 @@ void onSessionEnd(std::function<void()> handler)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+    struct sigaction alarmAction {};
+    alarmAction.sa_handler = onAlarm;
+    sigemptyset(&alarmAction.sa_mask);
+    sigaction(SIGALRM, &alarmAction, nullptr);
 }
 
 } // namespace Platform

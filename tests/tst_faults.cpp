@@ -1,0 +1,248 @@
+#include "programrun.h"
+#include "scriptedserver.h"
+#include "testprogramdir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <csignal>
+#include <unistd.h>
+
+// The real program under the faults a user's machine brings: after each, it
+// still runs, nothing was lost or torn, the failure was recorded, and SIGTERM
+// is answered within a second.
+class TestFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fullDisk();
+    void processLimit();
+    void readOnlyProgramDirectory();
+    void tenThousandEntriesDueAtOnce();
+    void targetForkingAThousandChildren();
+    void hostileServers();
+};
+
+namespace {
+
+constexpr int kAnswerMs = 1000;
+
+// Makes the child process the user "nobody", then applies `more`.
+void runAsNobody(QProcess &program, std::function<void()> more = {})
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    const uid_t uid = nobody ? nobody->pw_uid : 65534;
+    const gid_t gid = nobody ? nobody->pw_gid : 65534;
+    program.setChildProcessModifier([uid, gid, more] {
+        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(3);
+        if (more)
+            more();
+    });
+}
+
+bool endsWithWholeLine(const QByteArray &bytes)
+{
+    return bytes.isEmpty() || bytes.endsWith("\r\n");
+}
+
+} // namespace
+
+void TestFaults::fullDisk()
+{
+    TestProgramDir outer;
+    const QString disk = outer.file(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    if (::geteuid() != 0 ||
+        ::mount("pendulix-test", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=24m") != 0)
+        QSKIP("a full disk needs a tmpfs of our own: run as root where mounting is allowed");
+    struct Unmount
+    {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(disk)};
+    TestProgramDir dir; // only for its path layout helpers
+    QVERIFY(QFile::copy(QStringLiteral(PENDULIX_EXECUTABLE), disk + QStringLiteral("/Pendulix")));
+    QVERIFY(QDir(disk).mkdir(QStringLiteral("run")));
+    // Long missing targets, all due every minute: the first pass fills the disk.
+    QByteArray schedule = "\r\n";
+    for (int i = 0; i < 200; ++i)
+        schedule += "1|0|0|0|0|0|0|0|0|/missing/" + QByteArray(2000, char('a' + i % 26)) + "|\r\n";
+    {
+        QFile file(disk + QStringLiteral("/cron-bat.dat"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(schedule);
+    }
+    // Leave 64 KiB free.
+    {
+        QFile filler(disk + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+        filler.close();
+        filler.resize(filler.size() - 64 * 1024);
+    }
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), disk + QStringLiteral("/run"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(disk + QStringLiteral("/Pendulix"), {});
+    QVERIFY(program.waitForStarted());
+    const QString journal = disk + QLatin1Char('/') + ProgramRun::todaysJournal();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(journal).size() > 32 * 1024, 15000);
+    QTest::qWait(3000);
+    QCOMPARE(program.state(), QProcess::Running);
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+    QFile written(journal);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(endsWithWholeLine(written.readAll()));
+    QFile kept(disk + QStringLiteral("/cron-bat.dat"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), schedule);
+}
+
+void TestFaults::processLimit()
+{
+    if (::geteuid() != 0)
+        QSKIP("filling another user's process count needs root");
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    const QString job = ProgramRun::writeJob(dir, QStringLiteral("job"));
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n1|0|0|0|0|0|0|0|0|" + job.toUtf8() + "|\r\n");
+    giveToUnprivilegedUser(dir.path());
+    constexpr rlim_t kLimit = 24;
+    QProcess program;
+    runAsNobody(program, [] {
+        const rlimit limit{kLimit, kLimit};
+        ::setrlimit(RLIMIT_NPROC, &limit);
+    });
+    ProgramRun::start(dir, program);
+    // The first pass starts the job, and the window goes to the tray.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 15000);
+    QVERIFY(QFile::remove(job + QStringLiteral(".ran")));
+    QTest::qWait(1500);
+    // Then the user's other programs take every process the limit leaves.
+    QProcess filler;
+    runAsNobody(filler, [] { ::setsid(); });
+    filler.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("i=0; while [ $i -lt %1 ]; do sleep 90 & i=$((i+1)); done; wait")
+                                            .arg(kLimit + 4)});
+    QVERIFY(filler.waitForStarted());
+    struct KillFiller
+    {
+        QProcess &filler;
+        ~KillFiller()
+        {
+            ::kill(-pid_t(filler.processId()), SIGKILL);
+            filler.waitForFinished(5000);
+        }
+    } killFiller{filler};
+    // The next minute's start is refused, recorded, and the program goes on.
+    QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).contains(
+                                 ("Lancement impossible;" + job).toUtf8()),
+                             65000);
+    QVERIFY(!QFile::exists(job + QStringLiteral(".ran")));
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+}
+
+void TestFaults::readOnlyProgramDirectory()
+{
+    TestProgramDir dir;
+    TestProgramDir jobs;
+    QVERIFY(ProgramRun::install(dir));
+    const QString job = ProgramRun::writeJob(jobs, QStringLiteral("job"));
+    const QByteArray schedule = "\r\n1|0|0|0|0|0|0|0|0|" + job.toUtf8() + " ok|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    giveToUnprivilegedUser(dir.path());
+    giveToUnprivilegedUser(jobs.path());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QProcess program;
+    runAsNobody(program);
+    ProgramRun::start(dir, program);
+    // Nothing can be written beside it, and it goes on scheduling all the same.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 15000);
+    QTest::qWait(1500);
+    const bool stopped = ProgramRun::stop(program, kAnswerMs);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    QVERIFY(stopped);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), schedule);
+    QVERIFY(!QFile::exists(dir.file(ProgramRun::todaysJournal())));
+}
+
+void TestFaults::tenThousandEntriesDueAtOnce()
+{
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    QByteArray schedule = "\r\n";
+    for (int i = 0; i < 10000; ++i)
+        schedule += "1|0|0|0|0|0|0|0|0|" + dir.file(QStringLiteral("absent%1.sh").arg(i)).toUtf8() + "|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    QProcess program;
+    ProgramRun::start(dir, program);
+    QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).count("Fichier inexistant") == 10000,
+                             30000);
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+    const QByteArray journal = dir.read(ProgramRun::todaysJournal());
+    QVERIFY(journal.contains(("Fichier inexistant;" + dir.file(QStringLiteral("absent9999.sh"))).toUtf8()));
+    QVERIFY(endsWithWholeLine(journal));
+}
+
+void TestFaults::targetForkingAThousandChildren()
+{
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    const QString swarm = dir.file(QStringLiteral("swarm.sh"));
+    dir.write(QStringLiteral("swarm.sh"), "#!/bin/sh\ni=0\nwhile [ $i -lt 1000 ]; do sleep 3 & i=$((i+1)); done\n"
+                                          "touch \"$0.forked\"\nwait\n");
+    QFile::setPermissions(swarm, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n1|0|0|0|0|0|0|0|0|" + swarm.toUtf8() + "|\r\n");
+    QProcess program;
+    ProgramRun::start(dir, program);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(swarm + QStringLiteral(".forked")), 30000);
+    // Its children are none of ours: the program answers as ever.
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+    QVERIFY(dir.read(ProgramRun::todaysJournal()).contains((";" + swarm).toUtf8()));
+}
+
+void TestFaults::hostileServers()
+{
+    using S = ScriptedServer;
+    QList<S::Step> trickle{S::send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")};
+    for (int i = 0; i < 60; ++i)
+        trickle << S::send("x") << S::pause(500);
+    QList<S::Step> flood{S::send("HTTP/1.1 200 OK\r\n\r\n")};
+    for (int i = 0; i < 2000; ++i)
+        flood << S::send(QByteArray(64 * 1024, 'z'));
+    S trickling(trickle), flooding(flood);
+    S controlling({S::send("HTTP/1.1 500 Bad\x1a\x01news\x7f!\r\nContent-Length: 0\r\n\r\n")});
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    const QString job = ProgramRun::writeJob(dir, QStringLiteral("job"));
+    QByteArray schedule = "\r\n";
+    for (const S *server : {&trickling, &flooding, &controlling})
+        schedule += "1|0|0|0|0|0|0|0|0|http://127.0.0.1:" + QByteArray::number(server->port()) + "/x|\r\n";
+    schedule += "1|0|0|0|0|0|0|0|0|" + job.toUtf8() + "|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    QProcess program;
+    ProgramRun::start(dir, program);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 15000);
+    // The server's text is data: a character 26 would end the journal for its viewer.
+    QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).contains(" HTTP/1.1 500 Bad  news !;"),
+                             15000);
+    QVERIFY(!dir.read(ProgramRun::todaysJournal()).contains('\x1a'));
+    // With the trickle and the flood still in flight.
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+}
+
+QTEST_GUILESS_MAIN(TestFaults)
+#include "tst_faults.moc"
