@@ -135,6 +135,9 @@ void TestProfile::writerRefuses_data()
     QTest::newRow("key with LF") << "Form1" << "a\nEdit_4" << "1" << false;
     QTest::newRow("key with CR") << "Form1" << "a\rb" << "1" << false;
     QTest::newRow("empty key") << "Form1" << "  " << "1" << false;
+    // Found by fuzzing: other readers trim a vertical tab and see a header.
+    QTest::newRow("key as a header after a vertical tab") << "Form1" << "\v[Form[s" << "k" << false;
+    QTest::newRow("key with a control character") << "Form1" << "a\x01b" << "1" << false;
     QTest::newRow("value with LF") << "Form1" << "Edit_1" << "x\n[Evil]\nk=v" << false;
     QTest::newRow("value with CR") << "Form1" << "Edit_1" << "x\ry" << false;
     QTest::newRow("section with ]") << "Form1]\n[x" << "k" << "v" << false;

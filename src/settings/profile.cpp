@@ -97,13 +97,21 @@ bool ProfileText::isWritable(const QString &section, const QString &key, const Q
     const auto breaksLine = [](const QString &text) {
         return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
     };
-    const QString name = trimBlanks(key);
+    // Names are plain text: a control character in one (a vertical tab before
+    // a "[") reads differently in every reader.
+    const auto hasControl = [](const QString &text) {
+        for (const QChar c : text) {
+            if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f)
+                return true;
+        }
+        return false;
+    };
     // A key must stay one key of its own section: no line break, no "=" that
     // would cut it, no "[" that would make its line a section header.
-    if (name.isEmpty() || breaksLine(key) || key.contains(QLatin1Char('=')) ||
-        name.startsWith(QLatin1Char('[')))
+    if (trimBlanks(key).isEmpty() || hasControl(key) || key.contains(QLatin1Char('=')) ||
+        key.trimmed().startsWith(QLatin1Char('[')))
         return false;
-    if (breaksLine(section) || section.contains(QLatin1Char(']')) || trimBlanks(section).isEmpty())
+    if (hasControl(section) || section.contains(QLatin1Char(']')) || trimBlanks(section).isEmpty())
         return false;
     return !breaksLine(value);
 }
