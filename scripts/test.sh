@@ -1,9 +1,26 @@
 #!/bin/sh
-# Builds Pendulix with its tests and runs them all through CTest.
+# Builds Pendulix with its tests and runs them all through CTest; then the
+# whole suite again built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# then each libFuzzer target for a while (FUZZ_SECONDS, default 30).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup-debian.sh --tests
+JOBS=$(nproc)
+
 cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DPENDULIX_TESTS=ON >/dev/null
-cmake --build build-tests --parallel "$(nproc)"
-cd build-tests
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 120
+cmake --build build-tests --parallel "$JOBS"
+(cd build-tests && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 180)
+
+echo "== the suite with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPENDULIX_TESTS=ON -DPENDULIX_SANITIZE=ON >/dev/null
+cmake --build build-asan --parallel "$JOBS"
+(cd build-asan &&
+    ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$(pwd)/../tests/sanitizers/lsan.supp" \
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300)
+
+echo "== fuzzing"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENDULIX_FUZZ=ON >/dev/null
+cmake --build build-fuzz --parallel "$JOBS" --target fuzz_schedule fuzz_ini fuzz_http fuzz_journal
+bash tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"
