@@ -9,6 +9,8 @@ BUILD=$1
 SECONDS_EACH=${2:-30}
 HERE=$(cd "$(dirname "$0")" && pwd)
 status=0
+passed=0
+failed=0
 for name in schedule ini http journal; do
     exe=$BUILD/tests/fuzz/fuzz_$name
     work=$BUILD/fuzz-corpus/$name
@@ -20,11 +22,14 @@ for name in schedule ini http journal; do
     if "$exe" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
         -artifact_prefix="$BUILD/fuzz-artifacts/$name-" "$work" "$HERE/corpus/$name" \
         >"$BUILD/fuzz-$name.log" 2>&1; then
+        passed=$((passed + 1))
         echo "PASS: fuzz_$name $(grep -Eo 'Done [0-9]+ runs' "$BUILD/fuzz-$name.log" | tail -n1), $(grep -Eo 'cov: [0-9]+' "$BUILD/fuzz-$name.log" | tail -n1)"
     else
+        failed=$((failed + 1))
         echo "FAIL: fuzz_$name"
         tail -n 40 "$BUILD/fuzz-$name.log"
         status=1
     fi
 done
+echo "$passed passed, $failed failed"
 exit $status
