@@ -10,6 +10,7 @@ DESKTOP="xvfb trayer xdotool imagemagick x11-session-utils x11-xserver-utils x11
 case "${1:-}" in
 --tests) PACKAGES="$PACKAGES $DESKTOP clang libclang-rt-14-dev" ;;
 --screenshots) PACKAGES="$PACKAGES $DESKTOP chromium" ;;
+--bench) PACKAGES="$PACKAGES $DESKTOP cron" ;;
 esac
 
 missing=""

@@ -53,21 +53,8 @@ private slots:
 void TestEndToEnd::dueEntriesRunAndAreJournalled()
 {
     TestProgramDir dir;
-    QVERIFY(QFile::copy(QStringLiteral(PENDULIX_EXECUTABLE), dir.file(QStringLiteral("Pendulix"))));
-    QDir(dir.path()).mkdir(QStringLiteral("run"));
-    QFile::setPermissions(dir.file(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
-    const QString job = dir.file(QStringLiteral("job.sh"));
-    {
-        QFile script(job);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/ran.tmp\"\n"
-                     "mv \"$(dirname \"$0\")/ran.tmp\" \"$(dirname \"$0\")/ran\"\n");
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::ExeOwner);
-    }
+    installProgram(dir);
+    const QString job = writeJob(dir, QStringLiteral("job"));
     ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
     const QString url = QStringLiteral("http://127.0.0.1:%1/tick.php").arg(server.port());
     const QString missing = dir.file(QStringLiteral("absent.sh"));
@@ -80,16 +67,10 @@ void TestEndToEnd::dueEntriesRunAndAreJournalled()
                   .toUtf8());
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(dir.file(QStringLiteral("Pendulix")), {});
-    QVERIFY(program.waitForStarted());
+    startProgram(dir, program);
 
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.file(QStringLiteral("ran"))), 15000);
-    QCOMPARE(dir.read(QStringLiteral("ran")), QByteArray("hello\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 15000);
+    QCOMPARE(dir.read(QStringLiteral("job.sh.ran")), QByteArray("hello\n"));
     QTRY_VERIFY_WITH_TIMEOUT(server.received().startsWith("GET /tick.php HTTP/1.1\r\n"), 15000);
 
     QStringList journals;
@@ -107,9 +88,7 @@ void TestEndToEnd::dueEntriesRunAndAreJournalled()
     QVERIFY2(QRegularExpression("^" + time + ";" + QRegularExpression::escape(url) + "$")
                  .match(lines.at(2)).hasMatch(), qPrintable(lines.at(2)));
 
-    program.terminate();
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitCode(), 0);
+    stopProgram(program);
 }
 
 void TestEndToEnd::silentWebAddressesDoNotDelayPrograms()
