@@ -94,7 +94,7 @@ PIDS+=($APP)
 mainwindow() {
     for w in $(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
-        [ "$WIDTH" -gt 300 ] && echo "$w" && return
+        [ "$WIDTH" -gt 600 ] && echo "$w" && return
     done
 }
 visible() { test -n "$(mainwindow)"; }
@@ -138,6 +138,62 @@ xdotool mousemove $((X + 73)) $((Y + 426)) click 1
 waitfor 50 hidden || fail "Réduire does not hide the window"
 pass "Réduire hides the window into the tray"
 
+# An entry made on the new-entry page lands in the file byte for byte and
+# runs at its minute; deleted on the view page, it leaves the file.
+xdotool mousemove $ICONX $ICONY click 1
+waitfor 50 visible || fail "the window does not show again"
+eval "$(xdotool getwindowgeometry --shell "$(mainwindow)")"
+WX=$X
+WY=$Y
+at() {
+    local ax=$1 ay=$2
+    shift 2
+    xdotool mousemove $((WX + ax)) $((WY + ay)) "$@"
+}
+JOB=$WORK/job.sh
+printf '#!/bin/sh\ntouch "$0.ran"\n' > "$JOB"
+chmod +x "$JOB"
+at 198 41 click 1
+sleep 0.5
+at 300 102 click 1
+xdotool type --delay 10 "$JOB"
+at 57 241 click 1
+xdotool key ctrl+a
+xdotool type 1
+sleep 0.5
+import -window root "$SHOTS/desktop-new-entry.png"
+at 638 351 click 1
+sleep 1
+[ "$(tail -c +3 "$PROG/cron-bat.dat" | tail -n 1)" = "1|0|0|0|0|0|0|0|0|$JOB|"$'\r' ] ||
+    fail "the new entry is not the file's last line: $(tail -n 1 "$PROG/cron-bat.dat" | od -c | head -3)"
+pass "an entry made on the page lands in the file as typed"
+ran() { test -e "$JOB.ran"; }
+waitfor 700 ran || fail "the new entry did not run at its minute"
+pass "the new entry runs at its minute"
+# The third row (001 and 002 are the first entries): the first click enters
+# the page, which reloads it; the second selects.
+at 120 116 click 1
+sleep 0.5
+at 120 116 click 1
+sleep 0.5
+at 630 392 click 1
+sleep 1
+import -window root "$SHOTS/desktop-after-delete.png"
+grep -q "job.sh" "$PROG/cron-bat.dat" && fail "the deleted entry is still in the file"
+[ "$(wc -l < "$PROG/cron-bat.dat")" -eq 3 ] || fail "the delete took more than its line"
+pass "a row deleted on the view page leaves the file"
+
+# "Quitter" asks; "Non" keeps it, in the tray.
+at 208 426 click 1
+question() { test -n "$(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null | while read -r w; do
+    eval "$(xdotool getwindowgeometry --shell "$w")"; [ "$WIDTH" -eq 500 ] && echo "$w"; done)"; }
+waitfor 50 question || fail "Quitter asks no question"
+import -window root "$SHOTS/desktop-exit-question.png"
+xdotool mousemove $((WX + 32 + 448)) $((WY + 142 + 76)) click 1
+waitfor 50 hidden || fail "Non does not put the window in the tray"
+kill -0 "$APP" 2>/dev/null || fail "Non ended the program"
+pass "Quitter asks, and Non keeps the program in the tray"
+
 # A checkpoint of the session saves the settings and leaves the program running.
 rm -f "$PROG/serie.ini"
 xdotool mousemove 740 37 click 1
@@ -163,4 +219,24 @@ wait "$APP"
 CODE=$?
 [ $CODE -eq 0 ] || fail "the end of the session ends the program with code $CODE"
 pass "the end of the session ends the program, without the question"
+
+# Outside a session: "Quitter", then "Oui", ends it and the tray icon goes.
+unset SESSION_MANAGER
+start
+APP=$LAST
+PIDS+=($APP)
+waitfor 50 has_trayicon || fail "no tray icon at the next start"
+waitfor 50 hidden || fail "the window does not go to the tray at the next start"
+eval "$(xdotool getwindowgeometry --shell "$(trayicon)")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+waitfor 50 visible || fail "the window does not show at the next start"
+at 208 426 click 1
+waitfor 50 question || fail "Quitter asks no question at the next start"
+xdotool mousemove $((WX + 32 + 362)) $((WY + 142 + 76)) click 1
+waitfor 50 ended "$APP" || fail "Oui does not end the program"
+wait "$APP"
+[ $? -eq 0 ] || fail "Oui ends the program with another code than 0"
+no_trayicon() { ! has_trayicon; }
+waitfor 30 no_trayicon || fail "the tray icon stays after the end"
+pass "Oui ends the program and the tray icon goes"
 echo "$PASSED passed, 0 failed"
