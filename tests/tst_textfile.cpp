@@ -8,8 +8,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -54,6 +56,7 @@ private slots:
     void appendCutShortLeavesNoTornLine();
     void replaceWritesThroughLinks();
     void staleTemporariesAreRemoved();
+    void killedWriteBacksNeverTearTheSchedule();
 };
 
 void TestTextFile::bytesComeBackAsTheyWere_data()
@@ -209,6 +212,50 @@ void TestTextFile::staleTemporariesAreRemoved()
     left.sort();
     expected.sort();
     QCOMPARE(left, expected);
+}
+
+void TestTextFile::killedWriteBacksNeverTearTheSchedule()
+{
+    TestProgramDir dir;
+    const QString path = dir.file(QStringLiteral("cron-bat.dat"));
+    // Two schedules of some size, written back in turn by a process that is
+    // killed at a moment of chance, again and again.
+    QStringList first{QString()}, second{QString()};
+    for (int i = 0; i < 2000; ++i) {
+        first << QStringLiteral("%1|0|0|0|0|0|0|0|0|/srv/first%1.sh|").arg(i % 59 + 1);
+        second << QStringLiteral("%1|1|0|1|0|0|0|0|0|/srv/second%1.sh -q|").arg(i % 59);
+    }
+    const auto bytesOf = [](const QStringList &lines) { return (lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8(); };
+    TextFile::replaceAll(path, first);
+    for (int round = 0; round < 40; ++round) {
+        const pid_t writer = ::fork();
+        if (writer == 0) {
+            // Never back into the test: its clean-up would remove the folder.
+            try {
+                for (int n = 0;; ++n)
+                    TextFile::replaceAll(path, n % 2 ? first : second);
+            } catch (const EInOutError &e) {
+                std::fprintf(stderr, "writer: %s\n", qPrintable(e.message()));
+                ::_exit(1);
+            }
+        }
+        QTest::qSleep(1 + round % 7);
+        ::kill(writer, SIGKILL);
+        int status = 0;
+        ::waitpid(writer, &status, 0);
+        // Killed while writing, never failed.
+        QVERIFY(WIFSIGNALED(status));
+        const QByteArray now = dir.read(QStringLiteral("cron-bat.dat"));
+        QVERIFY2(now == bytesOf(first) || now == bytesOf(second),
+                 qPrintable(QStringLiteral("round %1: %2 bytes, exists %3, files %4")
+                                .arg(round)
+                                .arg(now.size())
+                                .arg(QFileInfo::exists(path))
+                                .arg(QDir(dir.path()).entryList(QDir::Files).join(QLatin1Char(' ')))));
+    }
+    // What the kills left behind goes at the next start.
+    TextFile::removeStaleTemporaries(path);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"cron-bat.dat"});
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

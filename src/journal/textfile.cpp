@@ -72,10 +72,16 @@ void replaceAll(const QString &path, const QStringList &lines)
         throw EInOutError(5);
     // Not QSaveFile: it reports success for a file the disk could not hold
     // whole (a short write past a size limit), which would lose the schedule.
-    const QString temporary =
-        target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                               QLatin1Char('0'));
-    std::FILE *file = Platform::openFile(temporary, "wbx");
+    // A name a killed writer left behind is passed over for another.
+    QString temporary;
+    std::FILE *file = nullptr;
+    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+        temporary = target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::system()->generate(), 8,
+                                                           16, QLatin1Char('0'));
+        file = Platform::openFile(temporary, "wbx");
+        if (!file && errno != EEXIST)
+            break;
+    }
     if (!file)
         EInOutError::raiseLast();
     Platform::copyPermissions(file, target);
