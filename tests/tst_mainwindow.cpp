@@ -99,6 +99,7 @@ private slots:
     void historyTimeColumnFitsTheStatus();
     void windowsStartWhereDesigned();
     void helpOpensWhereItCanBeRead();
+    void runNowStartsTheSelectedEntry();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -600,6 +601,38 @@ void TestMainWindow::helpOpensWhereItCanBeRead()
     tool("xdg-mime", "echo xchm.desktop\n");
     QCOMPARE(opened(), dir.file(QStringLiteral("aide.chm")));
     qputenv("PATH", path);
+}
+
+void TestMainWindow::runNowStartsTheSelectedEntry()
+{
+    TestProgramDir dir;
+    const QString job = dir.file(QStringLiteral("job.sh"));
+    dir.write(QStringLiteral("job.sh"), "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.ran\"\n");
+    QFile::setPermissions(job, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n0|3|0|0|0|0|0|0|1|" + job + " now|\r\n30|14|0|1|0|0|0|0|0|" +
+                                               missing + "|\r\n")
+                                                  .toUtf8());
+    auto form = makeForm(dir);
+    QPushButton *runNow = form->TabSheet4->Button16;
+    QVERIFY(!runNow->isEnabled());
+    selectRows(*form, {0});
+    QVERIFY(runNow->isEnabled());
+    QVERIFY(form->TabSheet4->Lancermaintenant1->isEnabled());
+    runNow->click();
+    // Through the real launcher, recorded as a start, with its parameters.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 10000);
+    QCOMPARE(dir.read(QStringLiteral("job.sh.ran")), QByteArray("now"));
+    QTreeWidget *history = form->TabSheet1->ListView1;
+    QCOMPARE(history->topLevelItem(0)->text(1), job + QStringLiteral(" now"));
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")), ("14:30:37;" + job + " now\r\n").toUtf8());
+    // A missing target is recorded as the scheduler records it, from the menu too.
+    selectRows(*form, {1});
+    form->TabSheet4->Lancermaintenant1->trigger();
+    QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("14:30:37 Fichier inexistant"));
+    QCOMPARE(history->topLevelItem(1)->text(1), missing);
+    // Nothing is started for the scheduler's minute: the list is as it was.
+    QCOMPARE(form->ListBox1.count(), 3);
 }
 
 QTEST_MAIN(TestMainWindow)

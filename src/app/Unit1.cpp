@@ -99,6 +99,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     connect(TabSheet1->Button10, &QPushButton::clicked, this,
             guarded([this] { Button10Click(); }));
     connect(TabSheet4->Button8, &QPushButton::clicked, this, guarded([this] { Button8Click(); }));
+    connect(TabSheet4->Button16, &QPushButton::clicked, this, guarded([this] { Button16Click(); }));
     connect(TabSheet4->Button4, &QPushButton::clicked, this, guarded([this] { Button4Click(); }));
     connect(TabSheet4->Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
     connect(TabSheet4->Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
@@ -238,7 +239,7 @@ void TForm1::FormCreate()
     Button13Click();
     lirefiche(true);
     d();
-    TabSheet4->Button8->setEnabled(false);
+    TabSheet4->setEntryActionsEnabled(false);
     LastScheduleSize = m_schedule.stamp();
 }
 

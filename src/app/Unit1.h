@@ -79,6 +79,7 @@ public:
     void ListView2Click();
     void ListBox1Click();
     void Button8Click();
+    void Button16Click();
 
     // Scheduler.
     void Timer1Timer();

@@ -3,6 +3,7 @@
 #include "messagespage.h"
 #include "platform/platform.h"
 #include "schedule/entrysentence.h"
+#include "schedule/fields.h"
 #include "schedule/newentrypage.h"
 #include "schedule/schedulerow.h"
 #include "schedule/spinedit.h"
@@ -70,13 +71,13 @@ void TForm1::Button3Click()
 void TForm1::TabSheet4Enter()
 {
     lirefiche(true);
-    TabSheet4->Button8->setEnabled(false);
+    TabSheet4->setEntryActionsEnabled(false);
 }
 
 void TForm1::ListView2Click()
 {
     if (TabSheet4->firstSelectedNumber() < 0) {
-        TabSheet4->Button8->setEnabled(false);
+        TabSheet4->setEntryActionsEnabled(false);
         return;
     }
     ListBox1Click();
@@ -86,17 +87,27 @@ void TForm1::ListBox1Click()
 {
     const int index = TabSheet4->firstSelectedNumber();
     if (index < 0) {
-        TabSheet4->Button8->setEnabled(false);
+        TabSheet4->setEntryActionsEnabled(false);
         return;
     }
     ListBox1.setItemIndex(index);
     if (ListBox1.itemIndex() < 0 || index == 0) {
-        TabSheet4->Button8->setEnabled(false);
+        TabSheet4->setEntryActionsEnabled(false);
     } else {
-        TabSheet4->Button8->setEnabled(true);
+        TabSheet4->setEntryActionsEnabled(true);
         TabSheet4->showEntry(index, readSelectedEntry(ListBox1.item(index)));
     }
     TabSheet4->splitEdit7();
+}
+
+void TForm1::Button16Click()
+{
+    // Through the same split and launch as the scheduler, recorded the same
+    // way; the scheduler's own minutes are not touched.
+    const int index = ListBox1.itemIndex();
+    if (index <= 0)
+        return;
+    startTarget(fieldOf(ListBox1.item(index), QLatin1Char('|'), 10));
 }
 
 void TForm1::Button8Click()

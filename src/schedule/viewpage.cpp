@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -77,8 +78,22 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     Button3->setToolTip(QStringLiteral("Actualise les lignes de programmation supprimées"));
     Button1 = hidden(new QPushButton(this), "Button1");
 
+    Button16 = named(new QPushButton(QStringLiteral("Lancer maintenant"), this), "Button16");
+    Button16->setToolTip(QStringLiteral("Lance la programmation choisie sans attendre son heure"));
+    Button16->setMinimumWidth(100);
+    PopupMenu2 = named(new QMenu(this), "PopupMenu2");
+    Lancermaintenant1 = PopupMenu2->addAction(QStringLiteral("Lancer maintenant"));
+    Lancermaintenant1->setObjectName(QStringLiteral("Lancermaintenant1"));
+    connect(Lancermaintenant1, &QAction::triggered, Button16, &QPushButton::click);
+    ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView2, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        if (Button16->isEnabled())
+            PopupMenu2->popup(ListView2->viewport()->mapToGlobal(at));
+    });
+
     auto *buttonStrip = new QHBoxLayout;
     buttonStrip->addStretch();
+    buttonStrip->addWidget(Button16);
     buttonStrip->addWidget(Button8);
 
     auto *layout = new QVBoxLayout(this);
@@ -112,6 +127,13 @@ void ViewPage::repaintRows()
     // selection changed, and goes on showing rows that no longer exist. The
     // whole viewport is painted again instead (updates are coalesced).
     ListView2->viewport()->update();
+}
+
+void ViewPage::setEntryActionsEnabled(bool enabled)
+{
+    Button8->setEnabled(enabled);
+    Button16->setEnabled(enabled);
+    Lancermaintenant1->setEnabled(enabled);
 }
 
 int ViewPage::firstSelectedNumber() const

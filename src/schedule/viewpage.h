@@ -8,6 +8,8 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QAction;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
 
@@ -33,6 +35,12 @@ public:
     QGroupBox *GroupBox3;
     QCheckBox *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7, *CheckBox8;
     QPushButton *Button8;
+    // "Lancer maintenant": starts the selected entry at once.
+    QPushButton *Button16;
+    QMenu *PopupMenu2;
+    QAction *Lancermaintenant1;
+    // Delete and run now go with a selected entry.
+    void setEntryActionsEnabled(bool enabled);
 
     // Hidden controls that carry the selection and the file operations.
     QLineEdit *Edit10, *Edit5, *Edit6, *Edit7, *Edit2, *Edit1;
