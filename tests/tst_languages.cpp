@@ -5,6 +5,7 @@
 #include "schedule/spinedit.h"
 #include "settings/captions.h"
 #include "settings/profile.h"
+#include "schedule/viewpage.h"
 #include "testform.h"
 
 #include <QAction>
@@ -56,6 +57,7 @@ private slots:
     void aboutWindowReadsItsButtonEveryTime();
     void separatorsShowNoText();
     void qtDialogsSpeakTheLanguage();
+    void nextRunColumnFollowsTheLanguage();
 };
 
 void TestLanguages::switchBothWaysWithTheShippedFile()
@@ -97,7 +99,7 @@ void TestLanguages::everyKeyHasAnEnglishText()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
     const QList<QObject *> components = form->languageComponents();
-    QCOMPARE(components.size(), 84);
+    QCOMPARE(components.size(), 97);
     form->English1Click();
     for (QObject *component : components) {
         if (component->objectName() == QLatin1String("Label4"))
@@ -155,7 +157,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     form->TabSheet3->Button12->click();
     const QStringList lines =
         QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 1 + 86 + 1);
+    QCOMPARE(lines.size(), 1 + 99 + 1);
     QCOMPARE(lines.at(0), QStringLiteral("[French]"));
     QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
     QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
@@ -163,14 +165,14 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
     QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
     QVERIFY(lines.contains(QStringLiteral("N4=-")));
-    QCOMPARE(lines.at(86), QStringLiteral("English1=English"));
+    QCOMPARE(lines.at(99), QStringLiteral("English1=English"));
     QCOMPARE(lines.last(), QString());
 
     // The keys come in the order of the shipped file's French section.
     QFile shipped(QStringLiteral(PENDULIX_LANGUAGE_FILE));
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     const QStringList shippedLines = QString::fromUtf8(shipped.readAll()).split(QStringLiteral("\r\n"));
-    for (int i = 1; i <= 86; ++i) {
+    for (int i = 1; i <= 99; ++i) {
         const QString exported = lines.at(i).section(QLatin1Char('='), 0, 0);
         const QString expected = shippedLines.at(i).section(QLatin1Char('='), 0, 0);
         QVERIFY2(exported.compare(expected, Qt::CaseInsensitive) == 0, qPrintable(exported));
@@ -251,6 +253,32 @@ void TestLanguages::qtDialogsSpeakTheLanguage()
     form->Francais1Click();
     QCOMPARE(cancel(), QStringLiteral("Annuler"));
     form->English1Click();
+}
+
+void TestLanguages::nextRunColumnFollowsTheLanguage()
+{
+    TestProgramDir dir;
+    installShippedFile(dir);
+    // Tuesday 8 December 2026, 14:30:37.
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n30|14|0|1|0|0|0|0|0|/srv/a.sh|\r\n15|0|0|0|0|0|0|0|0|/srv/b.sh|\r\n"
+                                              "0|9|0|0|0|0|0|1|0|/srv/c.sh|\r\n0|0|0|0|0|0|0|0|0|/srv/zero.sh|\r\n");
+    auto form = makeTestForm(dir, [](TForm1::Options &options) {
+        options.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); };
+    });
+    QTreeWidget *list = form->TabSheet4->ListView2;
+    const auto column = [&] {
+        QStringList texts;
+        for (int row = 0; row < list->topLevelItemCount(); ++row)
+            texts << list->topLevelItem(row)->text(4);
+        return texts;
+    };
+    QCOMPARE(list->headerItem()->text(4), QStringLiteral("Prochaine exécution"));
+    // Its own minute has begun: the next is a week on.
+    QCOMPARE(column(), (QStringList{"mardi 14:30", "aujourd'hui 14:45", "samedi 09:00", "jamais"}));
+    QCOMPARE(list->topLevelItem(3)->toolTip(4), QStringLiteral("Division par zéro"));
+    form->English1Click();
+    QCOMPARE(list->headerItem()->text(4), QStringLiteral("Next run"));
+    QCOMPARE(column(), (QStringList{"Tuesday 14:30", "today 14:45", "Saturday 09:00", "never"}));
 }
 
 QTEST_MAIN(TestLanguages)

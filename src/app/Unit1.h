@@ -5,6 +5,7 @@
 #include "journal/eventrecorder.h"
 #include "runner/launcher.h"
 #include "runner/minutescheduler.h"
+#include "runner/nextrun.h"
 #include "schedule/schedulefile.h"
 #include "schedule/schedulelines.h"
 
@@ -80,6 +81,10 @@ public:
     void ListBox1Click();
     void Button8Click();
     void Button16Click();
+    // The words of the next run, from the page of composed texts.
+    NextRunWords nextRunWords() const;
+    // The next-run column again, in the current language and at the current time.
+    void refreshNextRuns();
 
     // Scheduler.
     void Timer1Timer();

@@ -58,6 +58,8 @@ QList<QObject *> TForm1::languageComponents() const
     components << TabSheet2 << p2->ExitMsg << p2->ExitMsg2 << p2->Label32 << p2->Label33
                << p2->Label34 << p2->Label35 << p2->Label36 << p2->Label37 << p2->Label38
                << p2->Label39 << p2->Label40 << p2->Label41 << p2->Label42;
+    for (QLabel *label : p2->nextRunLabels())
+        components << label;
     components << Button5 << Button9 << Button7;
     for (const char *name : {"Affiche1", "Rduire1", "N2", "N1", "Fichier1",
                              "Voirlesfichiersjuornaux1", "Viderlhistorique1", "N5",
@@ -74,6 +76,8 @@ void TForm1::SetLangStrings()
         header->setText(column, IniLang(columnKey(column)));
     for (QObject *component : languageComponents())
         setCaptionOf(component, IniLang(component->objectName()));
+    TabSheet4->ListView2->headerItem()->setText(4, TabSheet2->Label56->text());
+    refreshNextRuns();
 }
 
 void TForm1::Button13Click()

@@ -2,6 +2,7 @@
 
 #include "messagespage.h"
 #include "platform/platform.h"
+#include "runner/nextrun.h"
 #include "schedule/entrysentence.h"
 #include "schedule/fields.h"
 #include "schedule/newentrypage.h"
@@ -37,11 +38,49 @@ void TForm1::lirefiche(bool load)
     }
     const QStringList lines = m_schedule.readLines();
     const auto fileExists = [](const QString &path) { return Platform::isRegularFile(path); };
+    const NextRunWords words = nextRunWords();
+    const QDateTime now = m_options.clock();
     for (int index = 0; index < lines.size(); ++index) {
-        if (!lines.at(index).isEmpty())
-            TabSheet4->addRow(makeScheduleRow(index, lines.at(index), fileExists));
+        if (!lines.at(index).isEmpty()) {
+            ScheduleRow row = makeScheduleRow(index, lines.at(index), fileExists);
+            // The header line is no entry and never runs.
+            if (index > 0)
+                row.next = nextRunText(nextRunOf(lines.at(index), now), now.date(), words, &row.nextReason);
+            TabSheet4->addRow(row);
+        }
         ListBox1.add(lines.at(index));
     }
+}
+
+void TForm1::refreshNextRuns()
+{
+    const NextRunWords words = nextRunWords();
+    const QDateTime now = m_options.clock();
+    QTreeWidget *list = TabSheet4->ListView2;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = list->topLevelItem(row);
+        const int index = item->text(0).toInt();
+        if (index <= 0 || index >= ListBox1.count())
+            continue;
+        QString reason;
+        item->setText(4, nextRunText(nextRunOf(ListBox1.item(index), now), now.date(), words, &reason));
+        item->setToolTip(4, reason);
+    }
+}
+
+NextRunWords TForm1::nextRunWords() const
+{
+    const MessagesPage *page = TabSheet2;
+    NextRunWords words;
+    words.today = page->Label44->text();
+    words.tomorrow = page->Label45->text();
+    words.never = page->Label46->text();
+    words.noDay = page->Label47->text();
+    words.notANumber = page->Label48->text();
+    const QList<QLabel *> labels = page->nextRunLabels();
+    for (int day = 0; day < 7; ++day)
+        words.days[day] = labels.at(5 + day)->text();
+    return words;
 }
 
 void TForm1::Button4Click()

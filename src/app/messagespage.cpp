@@ -27,5 +27,24 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label40 = label("Label40", QStringLiteral(" le samedi"));
     Label41 = label("Label41", QStringLiteral(" le dimanche"));
     Label42 = label("Label42", QStringLiteral("Programmation "));
+    Label44 = label("Label44", QStringLiteral("aujourd'hui"));
+    Label45 = label("Label45", QStringLiteral("demain"));
+    Label46 = label("Label46", QStringLiteral("jamais"));
+    Label47 = label("Label47", QStringLiteral("aucun jour coché"));
+    Label48 = label("Label48", QStringLiteral("l'heure ou la minute n'est pas un nombre"));
+    Label49 = label("Label49", QStringLiteral("lundi"));
+    Label50 = label("Label50", QStringLiteral("mardi"));
+    Label51 = label("Label51", QStringLiteral("mercredi"));
+    Label52 = label("Label52", QStringLiteral("jeudi"));
+    Label53 = label("Label53", QStringLiteral("vendredi"));
+    Label54 = label("Label54", QStringLiteral("samedi"));
+    Label55 = label("Label55", QStringLiteral("dimanche"));
+    Label56 = label("Label56", QStringLiteral("Prochaine exécution"));
     layout->addStretch();
+}
+
+QList<QLabel *> MessagesPage::nextRunLabels() const
+{
+    return {Label44, Label45, Label46, Label47, Label48, Label49, Label50,
+            Label51, Label52, Label53, Label54, Label55, Label56};
 }

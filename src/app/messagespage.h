@@ -17,4 +17,9 @@ public:
     // The words of the entry description, Label32 to Label42.
     QLabel *Label32, *Label33, *Label34, *Label35, *Label36, *Label37, *Label38, *Label39,
         *Label40, *Label41, *Label42;
+    // The words of the next run on the view page, Label44 to Label56: today,
+    // tomorrow, never, the two reasons of a never, the seven days, the header.
+    QLabel *Label44, *Label45, *Label46, *Label47, *Label48, *Label49, *Label50, *Label51,
+        *Label52, *Label53, *Label54, *Label55, *Label56;
+    QList<QLabel *> nextRunLabels() const;
 };

@@ -11,6 +11,8 @@ struct ScheduleRow
     QString time;   // "H": hh:mm, then " *" for an interval entry
     QString source; // program part of the target, or the whole target
     QString target; // "Cible": the parameter part, or empty
+    QString next;   // when it runs next ("mardi 14:30", "jamais")
+    QString nextReason; // why it never runs, for the tooltip
 };
 
 // The program and parameter parts of a target, cut at the first blank after

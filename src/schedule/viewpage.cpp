@@ -33,9 +33,9 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("TabSheet4"));
 
     ListView2 = named(new QTreeWidget(this), "ListView2");
-    ListView2->setColumnCount(4);
-    ListView2->setHeaderLabels(
-        {QStringLiteral("N°"), QStringLiteral("H"), QStringLiteral("Source"), QStringLiteral("Cible")});
+    ListView2->setColumnCount(5);
+    ListView2->setHeaderLabels({QStringLiteral("N°"), QStringLiteral("H"), QStringLiteral("Source"),
+                                QStringLiteral("Cible"), QStringLiteral("Prochaine exécution")});
     makeReportView(ListView2);
     ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -115,8 +115,10 @@ void ViewPage::clearRows()
 
 void ViewPage::addRow(const ScheduleRow &row)
 {
-    ListView2->addTopLevelItem(
-        new QTreeWidgetItem({row.number, row.time, cellText(row.source), cellText(row.target)}));
+    auto *item = new QTreeWidgetItem(
+        {row.number, row.time, cellText(row.source), cellText(row.target), row.next});
+    item->setToolTip(4, row.nextReason);
+    ListView2->addTopLevelItem(item);
     repaintRows();
 }
 
