@@ -100,6 +100,7 @@ private slots:
     void windowsStartWhereDesigned();
     void helpOpensWhereItCanBeRead();
     void runNowStartsTheSelectedEntry();
+    void failuresAreToldWhileHidden();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -633,6 +634,35 @@ void TestMainWindow::runNowStartsTheSelectedEntry()
     QCOMPARE(history->topLevelItem(1)->text(1), missing);
     // Nothing is started for the scheduler's minute: the list is as it was.
     QCOMPARE(form->ListBox1.count(), 3);
+}
+
+void TestMainWindow::failuresAreToldWhileHidden()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    QStringList told;
+    auto form = makeTestForm(dir, [&](TForm1::Options &options) {
+        options.clock = [] { return kNow; };
+        options.notify = [&](const QString &title, const QString &text) { told << title + "|" + text; };
+    });
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    // Unticked: nothing told, nothing shown.
+    form->startTarget(missing);
+    QVERIFY(told.isEmpty());
+    QVERIFY(!form->isVisible());
+    // Ticked and hidden: told, and the window still comes up.
+    form->TabSheet1->CheckBox_12->setChecked(true);
+    form->startTarget(missing + QStringLiteral(" -q"));
+    QCOMPARE(told, QStringList{"Pendulix|" + missing + " -q\nFichier inexistant"});
+    QVERIFY(form->isVisible());
+    // In view already: the window is the news.
+    form->events().recordFailure(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"));
+    QCOMPARE(told.size(), 1);
+    // A network error's two lines make one line of the notice.
+    form->Button5Click();
+    form->events().recordFailure(QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."),
+                                 QStringLiteral("http://nowhere/"));
+    QCOMPARE(told.last(), QStringLiteral("Pendulix|http://nowhere/\nErreur de socket # 11001 Hôte non trouvé."));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -38,7 +38,10 @@ TForm1::TForm1(Options options, QWidget *parent)
                     TabSheet1->appendHistoryRow(time, subject);
                 },
                 [this] { return TabSheet1->CheckBox_9->isChecked(); }, [this] { errorSignal(); },
-                m_options.clock, {}}),
+                m_options.clock, {},
+                [this](const QString &status, const QString &subject) {
+                    notifyFailure(status, subject);
+                }}),
       m_launcher(m_events, {[this](const QString &path, const QString &parameters,
                                    Launcher::Report report) {
                                 // The bytes of the schedule file, as they stand.

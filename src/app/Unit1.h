@@ -44,6 +44,9 @@ public:
         std::function<QString(QWidget *parent, const QStringList &nameFilters,
                               const QString &initialDirectory)>
             chooseFile;
+        // Shows a notification; the tray icon's, through the desktop's
+        // notification service, when empty. Tests record instead.
+        std::function<void(const QString &title, const QString &text)> notify;
     };
 
     explicit TForm1(Options options, QWidget *parent = nullptr);
@@ -125,6 +128,9 @@ public:
     void Button10Click();
     void ApplicationEvents1Exception(const QString &message);
     void errorSignal();
+    // A failure while the window is hidden, with "Fenêtre surgissante si
+    // erreur" ticked, is also told in a notification from the tray.
+    void notifyFailure(const QString &status, const QString &subject);
     void ecrirejournal(const QString &line);
     void ecrire(const QString &line);
     EventRecorder &events() { return m_events; }

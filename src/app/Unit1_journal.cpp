@@ -5,6 +5,7 @@
 #include "journal/journal.h"
 #include "journal/purge.h"
 #include "platform/platform.h"
+#include "trayicon.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +36,17 @@ void TForm1::errorSignal()
         QApplication::beep();
         Platform::tone(100, 500);
     }
+}
+
+void TForm1::notifyFailure(const QString &status, const QString &subject)
+{
+    if (!TabSheet1->CheckBox_12->isChecked() || (isVisible() && !isMinimized()))
+        return;
+    const QString text = subject + QLatin1Char('\n') + status.simplified();
+    if (m_options.notify)
+        m_options.notify(windowTitle(), text);
+    else
+        RxTrayIcon1->showMessage(windowTitle(), text);
 }
 
 void TForm1::ecrirejournal(const QString &line)

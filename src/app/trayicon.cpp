@@ -28,3 +28,9 @@ void TrayIcon::remove()
 {
     m_icon->hide();
 }
+
+void TrayIcon::showMessage(const QString &title, const QString &text)
+{
+    if (m_icon->isVisible())
+        m_icon->showMessage(title, text, QSystemTrayIcon::Warning, 10000);
+}

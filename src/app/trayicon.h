@@ -16,6 +16,8 @@ public:
     // True while a tray host shows the icon.
     bool isAvailable() const;
     void remove();
+    // A notification beside the icon (the desktop's service where it has one).
+    void showMessage(const QString &title, const QString &text);
 
 signals:
     // A left click on the icon; a right click shows the pop-up menu instead.

@@ -32,6 +32,8 @@ void EventRecorder::recordFailure(const QString &status, const QString &subject)
 {
     const QString suffix = QLatin1Char(' ') + status;
     m_hooks.appendHistoryRow(timeText() + suffix, subject);
+    if (m_hooks.failure)
+        m_hooks.failure(status, subject);
     m_hooks.errorSignal();
     if (m_hooks.journalling())
         ecrirejournal(timeText() + suffix + QLatin1Char(';') + subject);

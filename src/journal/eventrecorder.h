@@ -18,6 +18,8 @@ public:
         std::function<void()> errorSignal;
         std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
         std::function<QString(const QTime &)> timeText;
+        // A failure, told before the Error signal: its status and subject.
+        std::function<void(const QString &status, const QString &subject)> failure = {};
     };
 
     EventRecorder(QString programDirectory, Hooks hooks);
