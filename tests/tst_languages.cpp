@@ -53,7 +53,7 @@ private slots:
     void savedEnglishAppliesAtStartUp();
     void missingFileOrSectionEmptiesCaptions();
     void exportWritesTheCaptionsInOrder();
-    void settingsFileHoldsExactlySixEntries();
+    void settingsFileHoldsExactlySevenEntries();
     void aboutWindowReadsItsButtonEveryTime();
     void separatorsShowNoText();
     void qtDialogsSpeakTheLanguage();
@@ -99,7 +99,7 @@ void TestLanguages::everyKeyHasAnEnglishText()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
     const QList<QObject *> components = form->languageComponents();
-    QCOMPARE(components.size(), 97);
+    QCOMPARE(components.size(), 98);
     form->English1Click();
     for (QObject *component : components) {
         if (component->objectName() == QLatin1String("Label4"))
@@ -157,7 +157,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     form->TabSheet3->Button12->click();
     const QStringList lines =
         QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 1 + 99 + 1);
+    QCOMPARE(lines.size(), 1 + 100 + 1);
     QCOMPARE(lines.at(0), QStringLiteral("[French]"));
     QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
     QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
@@ -165,21 +165,21 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
     QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
     QVERIFY(lines.contains(QStringLiteral("N4=-")));
-    QCOMPARE(lines.at(99), QStringLiteral("English1=English"));
+    QCOMPARE(lines.at(100), QStringLiteral("English1=English"));
     QCOMPARE(lines.last(), QString());
 
     // The keys come in the order of the shipped file's French section.
     QFile shipped(QStringLiteral(PENDULIX_LANGUAGE_FILE));
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     const QStringList shippedLines = QString::fromUtf8(shipped.readAll()).split(QStringLiteral("\r\n"));
-    for (int i = 1; i <= 99; ++i) {
+    for (int i = 1; i <= 100; ++i) {
         const QString exported = lines.at(i).section(QLatin1Char('='), 0, 0);
         const QString expected = shippedLines.at(i).section(QLatin1Char('='), 0, 0);
         QVERIFY2(exported.compare(expected, Qt::CaseInsensitive) == 0, qPrintable(exported));
     }
 }
 
-void TestLanguages::settingsFileHoldsExactlySixEntries()
+void TestLanguages::settingsFileHoldsExactlySevenEntries()
 {
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
@@ -188,13 +188,13 @@ void TestLanguages::settingsFileHoldsExactlySixEntries()
     form->Button5Click();
     QCOMPARE(dir.read(QStringLiteral("serie.ini")),
              QByteArray("[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n"
-                        "CheckBox_11=0\r\nCheckBox_12=0\r\nEdit_4=French\r\n"));
+                        "CheckBox_11=0\r\nCheckBox_12=0\r\nCheckBox_13=0\r\nEdit_4=French\r\n"));
     form->TabSheet1->CheckBox_11->setChecked(true);
     form->English1Click();
     form->close(); // the exit question's default test answer is "Non": saved all the same
     QCOMPARE(dir.read(QStringLiteral("serie.ini")),
              QByteArray("[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n"
-                        "CheckBox_11=1\r\nCheckBox_12=0\r\nEdit_4=English\r\n"));
+                        "CheckBox_11=1\r\nCheckBox_12=0\r\nCheckBox_13=0\r\nEdit_4=English\r\n"));
 }
 
 void TestLanguages::aboutWindowReadsItsButtonEveryTime()

@@ -3,12 +3,14 @@
 #include "journal/errorboundary.h"
 #include "journal/eventspage.h"
 #include "journal/runtimeerror.h"
+#include "platform/platform.h"
 #include "app/messagespage.h"
 #include "schedule/newentrypage.h"
 #include "schedule/viewpage.h"
 #include "testform.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -101,6 +103,7 @@ private slots:
     void helpOpensWhereItCanBeRead();
     void runNowStartsTheSelectedEntry();
     void failuresAreToldWhileHidden();
+    void startWithTheSession();
 };
 
 void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
@@ -663,6 +666,44 @@ void TestMainWindow::failuresAreToldWhileHidden()
     form->events().recordFailure(QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."),
                                  QStringLiteral("http://nowhere/"));
     QCOMPARE(told.last(), QStringLiteral("Pendulix|http://nowhere/\nErreur de socket # 11001 Hôte non trouvé."));
+}
+
+void TestMainWindow::startWithTheSession()
+{
+    TestProgramDir config;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString entry = config.file(QStringLiteral("autostart/pendulix.desktop"));
+    QCOMPARE(Platform::startWithSessionEntry(), entry);
+
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    {
+        auto form = makeForm(dir);
+        QVERIFY(!form->TabSheet1->CheckBox_13->isChecked()); // the design value
+        QVERIFY(!QFile::exists(entry));
+        form->TabSheet1->CheckBox_13->setChecked(true);
+        const QByteArray text = config.read(QStringLiteral("autostart/pendulix.desktop"));
+        QVERIFY(text.startsWith("[Desktop Entry]\nType=Application\n"));
+        QVERIFY(text.contains("\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\"\n"));
+        form->Sauvegarde();
+        QVERIFY(dir.read(QStringLiteral("serie.ini")).contains("\r\nCheckBox_13=1\r\n"));
+    }
+    // Saved ticked: the next start keeps the entry, up to date.
+    QFile::remove(entry);
+    {
+        auto form = makeForm(dir);
+        QVERIFY(form->TabSheet1->CheckBox_13->isChecked());
+        QVERIFY(QFile::exists(entry));
+        form->TabSheet1->CheckBox_13->setChecked(false);
+        QVERIFY(!QFile::exists(entry));
+    }
+    // Paths the Exec key must quote.
+    QVERIFY(Platform::setStartWithSession(true, QStringLiteral("/opt/my $app/Pendu\"lix")));
+    QVERIFY(config.read(QStringLiteral("autostart/pendulix.desktop"))
+                .contains("\nExec=\"/opt/my \\$app/Pendu\\\"lix\"\n"));
+    QVERIFY(Platform::setStartWithSession(false, QString()));
+    qputenv("XDG_CONFIG_HOME", saved);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -125,6 +125,8 @@ TForm1::TForm1(Options options, QWidget *parent)
     // No message pump during a walk: a scheduler tick delivered inside it would
     // run a pass in the middle of a purge. A walk over our own folder is short.
     connect(TabSheet1->Button11, &QPushButton::clicked, this, guarded([this] { d(); }));
+    connect(TabSheet1->CheckBox_13, &QCheckBox::toggled, this,
+            guarded([this] { CheckBox_13Click(); }));
 
     ErrorBoundary::setHandler([this](const QString &message) {
         ApplicationEvents1Exception(message);

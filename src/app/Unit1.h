@@ -128,6 +128,8 @@ public:
     void Button10Click();
     void ApplicationEvents1Exception(const QString &message);
     void errorSignal();
+    // Start with the session, or no longer, as the box says.
+    void CheckBox_13Click();
     // A failure while the window is hidden, with "Fenêtre surgissante si
     // erreur" ticked, is also told in a notification from the tray.
     void notifyFailure(const QString &status, const QString &subject);

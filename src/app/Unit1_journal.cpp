@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSpinBox>
@@ -36,6 +37,12 @@ void TForm1::errorSignal()
         QApplication::beep();
         Platform::tone(100, 500);
     }
+}
+
+void TForm1::CheckBox_13Click()
+{
+    Platform::setStartWithSession(TabSheet1->CheckBox_13->isChecked(),
+                                  QCoreApplication::applicationFilePath());
 }
 
 void TForm1::notifyFailure(const QString &status, const QString &subject)

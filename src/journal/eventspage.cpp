@@ -54,6 +54,7 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     CheckBox_11 = named(new QCheckBox(QStringLiteral("Bip si erreur"), this), "CheckBox_11");
     CheckBox_12 = named(new QCheckBox(QStringLiteral("Fenêtre surgissante si erreur"), this),
                         "CheckBox_12");
+    CheckBox_13 = named(new QCheckBox(QStringLiteral("Démarrer avec la session"), this), "CheckBox_13");
 
     Button11 = named(new QPushButton(QStringLiteral("suppression"), this), "Button11");
     Button11->setVisible(false);
@@ -64,6 +65,7 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     options->addWidget(CheckBox_12, 0, 1);
     options->addWidget(CheckBox_11, 1, 1, Qt::AlignTop);
     options->addWidget(CheckBox_9, 2, 0, 1, 2);
+    options->addWidget(CheckBox_13, 3, 0, 1, 2);
     options->setColumnStretch(1, 1);
 
     auto *layout = new QVBoxLayout(this);

@@ -27,6 +27,8 @@ public:
     QSpinBox *SpinEdit_1;
     QLabel *Label7;
     QCheckBox *CheckBox_12;
+    // "Démarrer avec la session".
+    QCheckBox *CheckBox_13;
     QCheckBox *CheckBox_11;
     QCheckBox *CheckBox_9;
     QPushButton *Button11;

@@ -116,6 +116,14 @@ bool replaceFile(const QString &from, const QString &to);
 // 101 disk full, otherwise the system's own error number.
 int lastFileErrorCode();
 
+// Starts the executable with the user's session, or no longer: an XDG
+// autostart entry (pendulix.desktop in $XDG_CONFIG_HOME/autostart, else
+// ~/.config/autostart), the current user's Run key on Windows. False when
+// it could not be written or removed.
+bool setStartWithSession(bool start, const QString &executable);
+// Where that entry lives, for the tests.
+QString startWithSessionEntry();
+
 // Process-wide settings every start-up makes before anything else: a write
 // past a file-size limit must fail with its error, not end the program.
 void prepareProcess();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QWinEventNotifier>
 
 #define NOMINMAX
@@ -229,6 +230,24 @@ int lastFileErrorCode()
     default:
         return int(code);
     }
+}
+
+QString startWithSessionEntry()
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Pendulix");
+}
+
+bool setStartWithSession(bool start, const QString &executable)
+{
+    QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+                  QSettings::NativeFormat);
+    if (start)
+        run.setValue(QStringLiteral("Pendulix"),
+                     QLatin1Char('"') + QDir::toNativeSeparators(executable) + QLatin1Char('"'));
+    else
+        run.remove(QStringLiteral("Pendulix"));
+    run.sync();
+    return run.status() == QSettings::NoError;
 }
 
 void prepareProcess()
