@@ -10,6 +10,8 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     auto label = [&](const char *name, const QString &caption) {
         auto *l = new QLabel(caption, this);
         l->setObjectName(QLatin1String(name));
+        // Never shown: a hidden label takes no room in the window's least size.
+        l->setVisible(false);
         layout->addWidget(l);
         return l;
     };

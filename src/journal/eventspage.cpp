@@ -64,8 +64,8 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     options->addWidget(GroupBox4, 1, 0);
     options->addWidget(CheckBox_12, 0, 1);
     options->addWidget(CheckBox_11, 1, 1, Qt::AlignTop);
-    options->addWidget(CheckBox_9, 2, 0, 1, 2);
-    options->addWidget(CheckBox_13, 3, 0, 1, 2);
+    options->addWidget(CheckBox_9, 2, 0);
+    options->addWidget(CheckBox_13, 2, 1);
     options->setColumnStretch(1, 1);
 
     auto *layout = new QVBoxLayout(this);

@@ -43,6 +43,7 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     ListView2->header()->setStretchLastSection(false);
     ListView2->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     ListView2->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+    ListView2->header()->setSectionResizeMode(4, QHeaderView::ResizeToContents);
 
     GroupBox3 = named(new QGroupBox(QStringLiteral("Jours"), this), "GroupBox3");
     GroupBox3->setFixedHeight(61);
