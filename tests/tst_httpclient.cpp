@@ -230,8 +230,14 @@ void TestHttpClient::refusedConnectionAndOtherSchemes()
     QVERIFY(!outcome.success);
     QCOMPARE(outcome.message, QStringLiteral("Erreur de socket # 10061\r\nConnexion refusée."));
 
-    outcome = fetch(QStringLiteral("https://127.0.0.1/?next=http://x/"), quickLimits());
-    QCOMPARE(outcome.message, QStringLiteral("Valeur IOHandler incorrecte"));
+    // A secure address goes to port 443 by default, over TLS.
+    QCOMPARE(parseHttpAddress(QStringLiteral("https://example.org/x")).port, 443);
+    QCOMPARE(buildHttpRequest(parseHttpAddress(QStringLiteral("https://example.org/x"))),
+             expectedRequest("/x", "example.org"));
+    QCOMPARE(buildHttpRequest(parseHttpAddress(QStringLiteral("https://example.org:8443/x"))),
+             expectedRequest("/x", "example.org:8443"));
+    outcome = fetch(QStringLiteral("ftp://127.0.0.1/?next=http://x/"), quickLimits());
+    QCOMPARE(outcome.message, QStringLiteral("Protocole inconnu."));
     QCOMPARE(socketErrorText(QAbstractSocket::HostNotFoundError, QString()),
              QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."));
     QCOMPARE(windowsSocketsError(QAbstractSocket::NetworkError), 10051);

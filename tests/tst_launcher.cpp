@@ -305,7 +305,8 @@ void TestLauncher::webAddressesGoToTheUrlTask()
     TestProgramDir dir;
     Harness h(dir.path());
     h.launcher.ExecuteWait(QStringLiteral("see http://host/a.php"));
-    QCOMPARE(h.log, QStringList{"http see http://host/a.php"});
+    h.launcher.ExecuteWait(QStringLiteral("https://host/b.php"));
+    QCOMPARE(h.log, (QStringList{"http see http://host/a.php", "http https://host/b.php"}));
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("20261208.log"))));
 }
 

@@ -102,6 +102,9 @@ void TestTargetSplit::pathsInParameters_data()
         << "/usr/bin/rsync -a /data /backup" << "";
     QTest::newRow("folders do not count")
         << posix << QStringList{} << "/usr/bin /x" << false << "/usr/bin /x" << "";
+    QTest::newRow("secure web address left alone")
+        << posix << QStringList{"https://host/run.php"} << "https://host/run.php /x" << false
+        << "https://host/run.php /x" << "";
     QTest::newRow("web address left alone")
         << posix << QStringList{"http://host/run.php"} << "http://host/run.php /x" << false
         << "http://host/run.php /x" << "";

@@ -4,6 +4,8 @@
 
 #include <QHostInfo>
 #include <QNetworkProxy>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 namespace {
@@ -59,9 +61,10 @@ HttpClient::~HttpClient() = default;
 void HttpClient::start()
 {
     const QString scheme = m_address.scheme.toLower();
-    if (scheme == QLatin1String("https"))
+    // Without a TLS backend no secure transport is offered, as before.
+    if (scheme == QLatin1String("https") && !QSslSocket::supportsSsl())
         return fail(QStringLiteral("Valeur IOHandler incorrecte"));
-    if (scheme != QLatin1String("http"))
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
         return fail(QStringLiteral("Protocole inconnu."));
     // Blanks and control characters cannot be part of a host name: such an
     // address would put them into the request head.
@@ -93,14 +96,40 @@ void HttpClient::connectNext()
         m_socket->abort();
         m_socket->deleteLater();
     }
-    m_socket = new QTcpSocket(this);
+    const QHostAddress address = m_addresses.takeFirst();
+    if (m_address.secure()) {
+        auto *secure = new QSslSocket(this);
+        QSslConfiguration configuration = secure->sslConfiguration();
+        configuration.setProtocol(QSsl::TlsV1_2OrLater);
+        configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        if (!m_authorities.isEmpty())
+            configuration.setCaCertificates(m_authorities);
+        secure->setSslConfiguration(configuration);
+        // The request goes only once the certificate and the host name were
+        // verified: the connection counts from the end of the handshake.
+        connect(secure, &QSslSocket::encrypted, this, &HttpClient::onConnected);
+        connect(secure, &QSslSocket::sslErrors, this, &HttpClient::onSslErrors);
+        m_socket = secure;
+    } else {
+        m_socket = new QTcpSocket(this);
+        connect(m_socket, &QTcpSocket::connected, this, &HttpClient::onConnected);
+    }
     // No proxy: the connection goes straight to the host.
     m_socket->setProxy(QNetworkProxy::NoProxy);
-    connect(m_socket, &QTcpSocket::connected, this, &HttpClient::onConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &HttpClient::onReadyRead);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &HttpClient::onSocketError);
     connect(m_socket, &QTcpSocket::disconnected, this, &HttpClient::onClosed);
-    m_socket->connectToHost(m_addresses.takeFirst(), quint16(m_address.port));
+    if (auto *secure = qobject_cast<QSslSocket *>(m_socket))
+        secure->connectToHostEncrypted(address.toString(), quint16(m_address.port), m_address.connectHost);
+    else
+        m_socket->connectToHost(address, quint16(m_address.port));
+}
+
+void HttpClient::onSslErrors(const QList<QSslError> &errors)
+{
+    // Not ignored: the handshake fails after this, and says why with these.
+    if (!errors.isEmpty() && m_certificateProblem.isEmpty())
+        m_certificateProblem = errors.first().errorString();
 }
 
 void HttpClient::onConnected()
@@ -131,6 +160,10 @@ void HttpClient::onSocketError()
         return;
     const QAbstractSocket::SocketError error = m_socket->error();
     if (!m_connected) {
+        if (!m_certificateProblem.isEmpty() || error == QAbstractSocket::SslHandshakeFailedError) {
+            const QString reason = m_certificateProblem.isEmpty() ? m_socket->errorString() : m_certificateProblem;
+            return fail(QStringLiteral("Certificat non valide : ") + reason);
+        }
         // Another address of the host may answer where this one did not.
         if (!m_addresses.isEmpty())
             return connectNext();

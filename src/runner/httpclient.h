@@ -4,6 +4,8 @@
 #include "httprequest.h"
 
 #include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslError>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -50,6 +52,9 @@ public:
     ~HttpClient() override;
 
     void setResolver(Resolver resolver) { m_resolver = std::move(resolver); }
+    // The authorities an https server's certificate must chain to; the
+    // system's store when none are given. Tests trust an authority of theirs.
+    void setCaCertificates(const QList<QSslCertificate> &certificates) { m_authorities = certificates; }
     // `finished` comes once, always from the event loop, never within this call.
     void start();
 
@@ -59,6 +64,7 @@ signals:
 private:
     void connectNext();
     void onConnected();
+    void onSslErrors(const QList<QSslError> &errors);
     void onReadyRead();
     void onSocketError();
     void onClosed();
@@ -71,6 +77,8 @@ private:
     Limits m_limits;
     Resolver m_resolver;
     QList<QHostAddress> m_addresses;
+    QList<QSslCertificate> m_authorities;
+    QString m_certificateProblem;
     QTcpSocket *m_socket = nullptr;
     QTimer m_connectTimer;
     QTimer m_waitTimer;

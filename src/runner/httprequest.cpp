@@ -45,6 +45,8 @@ HttpAddress parseHttpAddress(const QString &url)
                 QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(portText));
         address.port = port;
     }
+    if (colon < 0 && address.secure())
+        address.port = 443;
     address.connectHost = address.host;
     if (bracket > 0)
         address.connectHost = address.host.mid(1, bracket - 1);
@@ -65,7 +67,7 @@ bool isPlausibleHost(const QString &host)
 QByteArray buildHttpRequest(const HttpAddress &address)
 {
     QByteArray host = address.host.toUtf8();
-    if (address.port != 80)
+    if (address.port != (address.secure() ? 443 : 80))
         host += ':' + QByteArray::number(address.port);
     // Blanks, controls and non-ASCII characters go as UTF-8 percent escapes;
     // everything else, escapes already written included, as written.

@@ -9,7 +9,8 @@ struct HttpAddress
     QString scheme;
     QString host;        // as written, brackets of an IPv6 literal included
     QString connectHost; // without the brackets
-    int port = 80;
+    int port = 80; // 443 for https when the address names none
+    bool secure() const { return scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0; }
     QString target; // path and document, then query; never the fragment
 };
 

@@ -66,7 +66,7 @@ void Launcher::Exe(const QString &program, const QString &parameters)
 
 void Launcher::ExecuteWait(const QString &target)
 {
-    if (target.contains(QLatin1String("http://"))) {
+    if (target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"))) {
         m_hooks.http(target);
         return;
     }

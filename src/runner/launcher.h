@@ -20,7 +20,7 @@ public:
         // Starts a program with parameters, or opens a document, as a double
         // click would; reports as Platform::startTarget does.
         std::function<void(const QString &path, const QString &parameters, Report report)> open;
-        // The URL task, for targets holding "http://". It must not wait for
+        // The URL task, for targets holding "http://" or "https://". It must not wait for
         // the request: the rest of the pass goes on meanwhile.
         std::function<void(const QString &url)> http;
     };

@@ -33,7 +33,8 @@ LaunchCall resolveTargetForLaunch(const QString &target, const QString &separato
                                   const std::function<bool(const QString &path)> &isFile)
 {
     const LaunchCall call = splitTargetForLaunch(target, separators);
-    if (!call.withParameters && target.contains(QLatin1String("http://")))
+    if (!call.withParameters &&
+        (target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"))))
         return call;
     if (isFile(call.program))
         return call;
