@@ -22,5 +22,5 @@ cmake --build build-asan --parallel "$JOBS"
 
 echo "== fuzzing"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENDULIX_FUZZ=ON >/dev/null
-cmake --build build-fuzz --parallel "$JOBS" --target fuzz_schedule fuzz_ini fuzz_http fuzz_journal
+cmake --build build-fuzz --parallel "$JOBS" --target fuzz_schedule fuzz_ini fuzz_http fuzz_journal fuzz_client
 bash tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"

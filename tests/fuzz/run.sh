@@ -11,7 +11,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 status=0
 passed=0
 failed=0
-for name in schedule ini http journal; do
+for name in schedule ini http journal client; do
     exe=$BUILD/tests/fuzz/fuzz_$name
     work=$BUILD/fuzz-corpus/$name
     mkdir -p "$work" "$BUILD/fuzz-artifacts"
