@@ -5,6 +5,7 @@
 #include "schedule/spinedit.h"
 #include "settings/captions.h"
 #include "settings/profile.h"
+#include "settings/windows1252.h"
 #include "schedule/viewpage.h"
 #include "testform.h"
 
@@ -58,6 +59,7 @@ private slots:
     void separatorsShowNoText();
     void qtDialogsSpeakTheLanguage();
     void nextRunColumnFollowsTheLanguage();
+    void windowsCopyHoldsTheSameCaptions();
 };
 
 void TestLanguages::switchBothWaysWithTheShippedFile()
@@ -283,3 +285,51 @@ void TestLanguages::nextRunColumnFollowsTheLanguage()
 
 QTEST_MAIN(TestLanguages)
 #include "tst_languages.moc"
+
+// The Windows build ships the language file in Windows-1252, converted from
+// the UTF-8 source: every caption of every language must read the same.
+void TestLanguages::windowsCopyHoldsTheSameCaptions()
+{
+    QFile sourceFile(QStringLiteral(PENDULIX_LANGUAGE_FILE));
+    QFile windowsFile(QStringLiteral(PENDULIX_WINDOWS_LANGUAGE_FILE));
+    QVERIFY(sourceFile.open(QIODevice::ReadOnly));
+    QVERIFY(windowsFile.open(QIODevice::ReadOnly));
+    const QByteArray sourceBytes = sourceFile.readAll();
+    const QByteArray windowsBytes = windowsFile.readAll();
+    QVERIFY(windowsBytes.contains("Ev\xE9nements")); // one byte per accented letter
+
+    const auto linesOf = [](const QByteArray &bytes, auto decode) {
+        std::vector<ProfileLines::Text> lines;
+        for (const std::string &line : ProfileLines::splitLines(bytes.toStdString()))
+            lines.push_back(decode(line));
+        return ProfileLines(std::move(lines));
+    };
+    const ProfileLines source = linesOf(sourceBytes, [](const std::string &line) {
+        return QString::fromStdString(line).toStdU16String();
+    });
+    const ProfileLines windows = linesOf(windowsBytes, [](const std::string &line) {
+        return Windows1252::toUtf16(line);
+    });
+    QCOMPARE(windows.lines().size(), source.lines().size());
+    int captions = 0;
+    QStringList sections;
+    ProfileLines::Text section;
+    for (const auto &line : source.lines()) {
+        if (line.starts_with(u'[')) {
+            section = line.substr(1, line.find(u']') - 1);
+            sections << QString::fromStdU16String(section);
+            continue;
+        }
+        const auto equals = line.find(u'=');
+        if (equals == ProfileLines::Text::npos)
+            continue;
+        const ProfileLines::Text key = line.substr(0, equals);
+        const auto expected = source.value(section, key);
+        QVERIFY(expected);
+        QCOMPARE(QString::fromStdU16String(windows.value(section, key).value_or(u"<missing>")),
+                 QString::fromStdU16String(*expected));
+        ++captions;
+    }
+    QCOMPARE(sections, (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
+    QCOMPARE(captions, 2 * 100);
+}
