@@ -11,6 +11,9 @@ case "${1:-}" in
 --tests) PACKAGES="$PACKAGES $DESKTOP clang libclang-rt-14-dev openssl" ;;
 --screenshots) PACKAGES="$PACKAGES $DESKTOP chromium" ;;
 --bench) PACKAGES="$PACKAGES $DESKTOP cron" ;;
+# The Windows layer: the MinGW-w64 cross compiler (posix threads), GoogleTest's
+# sources, and Wine to run what it builds; nothing of the rest.
+--windows) PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64" ;;
 esac
 
 missing=""

@@ -1,5 +1,6 @@
 #!/bin/sh
 # Builds Pendulix with its tests and runs them all through CTest; then the
+# Windows layer's primitives, cross-built and run under Wine; then the
 # whole suite again built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # then each libFuzzer target for a while (FUZZ_SECONDS, default 30).
 set -eu
@@ -10,6 +11,13 @@ JOBS=$(nproc)
 cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DPENDULIX_TESTS=ON >/dev/null
 cmake --build build-tests --parallel "$JOBS"
 (cd build-tests && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 180)
+
+echo "== the Windows layer, cross-built with MinGW-w64 and run under Wine"
+if sh scripts/setup-debian.sh --windows; then
+    bash tests/windows/run.sh build-windows
+else
+    echo "Windows layer: SKIPPED, its Debian packages could not be installed here"
+fi
 
 echo "== the suite with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPENDULIX_TESTS=ON -DPENDULIX_SANITIZE=ON >/dev/null

@@ -45,6 +45,10 @@ void TestProfile::reading_data()
     QTest::newRow("first section only") << "[s]\na=1\n[t]\n[S]\nk=2" << "s" << "k" << dflt;
     QTest::newRow("value holds =") << "[s]\nk=a=b" << "s" << "k" << "a=b";
     QTest::newRow("keys before any section") << "k=0\n[s]\nk=1" << "s" << "k" << "1";
+    QTest::newRow("name runs to the last ]") << "[a]b] x\nk=1" << "a]b" << "k" << "1";
+    QTest::newRow("[ without ] is no header") << "[s]\n[t\nk=1" << "s" << "k" << "1";
+    QTest::newRow("end-of-file character is a blank") << "[s]\nk=1\x1a" << "s" << "k" << "1";
+    QTest::newRow("Latin letters ignore case") << "[\u00c9t\u00e9]\nCl\u00c9=1" << "\u00e9T\u00c9" << "cl\u00e9" << "1";
 }
 
 void TestProfile::reading()
@@ -55,6 +59,14 @@ void TestProfile::reading()
     QFETCH(QString, expected);
     const ProfileText profile(text.split(QLatin1Char('\n')));
     QCOMPARE(profile.value(section, key, QStringLiteral("<default>")), expected);
+    // The same text in a file with each kind of line end, a lone CR included.
+    TestProgramDir dir;
+    for (const char *end : {"\r\n", "\n", "\r"}) {
+        dir.write(QStringLiteral("p.ini"), text.toUtf8().replace('\n', end));
+        QCOMPARE(Profile::GetPrivateProfileString(section, key, QStringLiteral("<default>"),
+                                                  dir.file(QStringLiteral("p.ini"))),
+                 expected);
+    }
 }
 
 void TestProfile::longValuesAreCut()

@@ -79,8 +79,13 @@ std::FILE *openFile(const std::wstring &path, const char *mode)
         return nullptr;
     }
     std::FILE *file = _fdopen(descriptor, streamMode);
-    if (!file)
+    if (!file) {
+        // The runtime's stream table is full; it says so in no error code.
         _close(descriptor);
+        SetLastError(0);
+        if (errno == 0)
+            errno = EMFILE;
+    }
     return file;
 }
 

@@ -1,0 +1,111 @@
+#include "support.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace Support {
+
+std::wstring freshFolder()
+{
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        const std::wstring folder = std::wstring(base) + L"pendulix-" +
+                                    std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                    std::to_wstring(++counter) + L"\\";
+        if (CreateDirectoryW(folder.c_str(), nullptr))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("no temporary folder");
+    }
+}
+
+void writeBytes(const std::wstring &path, const std::string &bytes)
+{
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out)
+        throw std::runtime_error("cannot write a test file");
+}
+
+std::string readBytes(const std::wstring &path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+namespace {
+
+std::wstring decode(unsigned codePage, const std::string &bytes)
+{
+    if (bytes.empty())
+        return {};
+    std::wstring text(bytes.size(), L'\0');
+    const int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), text.data(),
+                                      int(text.size()));
+    text.resize(std::size_t(n));
+    return text;
+}
+
+} // namespace
+
+std::wstring fromAnsi(const std::string &bytes)
+{
+    return decode(CP_ACP, bytes);
+}
+
+std::wstring fromUtf8(const std::string &bytes)
+{
+    return decode(CP_UTF8, bytes);
+}
+
+std::string toAnsi(const std::wstring &text)
+{
+    if (text.empty())
+        return {};
+    std::string bytes(text.size() * 2, '\0');
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), bytes.data(),
+                                      int(bytes.size()), nullptr, nullptr);
+    bytes.resize(std::size_t(n));
+    return bytes;
+}
+
+std::wstring probePath()
+{
+    wchar_t own[MAX_PATH];
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    std::wstring path(own);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"instance_probe.exe";
+}
+
+void *startProbe(const std::wstring &arguments)
+{
+    std::wstring commandLine = L"\"" + probePath() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+long waitForEnd(void *process, unsigned long ms)
+{
+    const HANDLE handle = static_cast<HANDLE>(process);
+    long result = -1;
+    if (WaitForSingleObject(handle, ms) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(handle, &code);
+        result = long(code);
+    }
+    CloseHandle(handle);
+    return result;
+}
+
+} // namespace Support
