@@ -4,18 +4,16 @@
 #include "runner/httprequest.h"
 #include "runner/socketerrortext.h"
 #include "runner/urltask.h"
+#include "httpexchange.h"
 #include "scriptedserver.h"
 #include "testprogramdir.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
-
-#include <optional>
 
 using Step = ScriptedServer::Step;
 Q_DECLARE_METATYPE(QList<ScriptedServer::Step>)
@@ -32,15 +30,7 @@ HttpClient::Limits quickLimits()
     return limits;
 }
 
-QByteArray expectedRequest(const QByteArray &target, const QByteArray &host)
-{
-    return "GET " + target + " HTTP/1.1\r\n"
-           "Content-Type: text/html\r\n"
-           "Host: " + host + "\r\n"
-           "Accept: text/html, */*\r\n"
-           "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-           "\r\n";
-}
+using HttpExchange::expectedRequest;
 
 // Runs one request to its end on the event loop, as the program does.
 HttpClient::Outcome fetch(const QString &url, const HttpClient::Limits &limits = quickLimits(),
@@ -49,17 +39,7 @@ HttpClient::Outcome fetch(const QString &url, const HttpClient::Limits &limits =
     HttpClient client(url, limits);
     if (resolver)
         client.setResolver(resolver);
-    std::optional<HttpClient::Outcome> outcome;
-    QEventLoop loop;
-    QObject::connect(&client, &HttpClient::finished, &loop, [&](const HttpClient::Outcome &o) {
-        outcome = o;
-        loop.quit();
-    });
-    client.start();
-    // The client bounds itself; this only keeps a broken one from hanging the suite.
-    QTimer::singleShot(limits.wholeRequestMs + 5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return outcome.value_or(HttpClient::Outcome{false, QStringLiteral("no outcome")});
+    return HttpExchange::runToEnd(client, limits.wholeRequestMs + 5000);
 }
 
 QList<Step> trickle(const QByteArray &bytes, int everyMs)

@@ -1,18 +1,15 @@
 #include "journal/eventrecorder.h"
 #include "runner/httpclient.h"
 #include "runner/urltask.h"
+#include "httpexchange.h"
 #include "testprogramdir.h"
 
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
 #include <QTest>
-#include <QTimer>
-
-#include <optional>
 
 namespace {
 
@@ -112,16 +109,7 @@ HttpClient::Outcome fetch(const QString &url, const QList<QSslCertificate> &auth
     limits.wholeRequestMs = 8000;
     HttpClient client(url, limits);
     client.setCaCertificates(authorities);
-    std::optional<HttpClient::Outcome> outcome;
-    QEventLoop loop;
-    QObject::connect(&client, &HttpClient::finished, &loop, [&](const HttpClient::Outcome &o) {
-        outcome = o;
-        loop.quit();
-    });
-    client.start();
-    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return outcome.value_or(HttpClient::Outcome{false, QStringLiteral("no outcome")});
+    return HttpExchange::runToEnd(client, 15000);
 }
 
 } // namespace
@@ -152,12 +140,8 @@ void TestHttps::verifiedServerGetsTheSameRequest()
     const QString url = QStringLiteral("https://localhost:%1/job.php?x=1#part").arg(server.port());
     const HttpClient::Outcome outcome = fetch(url, {m_certificates.certificate(QStringLiteral("ca"))});
     QVERIFY2(outcome.success, qPrintable(outcome.message));
-    QCOMPARE(server.received, "GET /job.php?x=1 HTTP/1.1\r\n"
-                              "Content-Type: text/html\r\n"
-                              "Host: localhost:" + QByteArray::number(server.port()) + "\r\n"
-                              "Accept: text/html, */*\r\n"
-                              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-                              "\r\n");
+    QCOMPARE(server.received, HttpExchange::expectedRequest(
+                                  "/job.php?x=1", "localhost:" + QByteArray::number(server.port())));
 }
 
 void TestHttps::certificateFailuresSendNothing_data()
