@@ -26,7 +26,7 @@ cmake --build build-asan --parallel "$JOBS"
     ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$(pwd)/../tests/sanitizers/lsan.supp" \
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300)
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -LE minute)
 
 echo "== fuzzing"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENDULIX_FUZZ=ON >/dev/null

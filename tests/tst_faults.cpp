@@ -3,6 +3,7 @@
 #include "testprogramdir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -28,6 +29,8 @@ private slots:
     void tenThousandEntriesDueAtOnce();
     void targetForkingAThousandChildren();
     void hostileServers();
+    void scheduleDeletedAndRestoredWhileRunning();
+    void killedDuringWriteBacks();
 };
 
 namespace {
@@ -51,6 +54,32 @@ void runAsNobody(QProcess &program, std::function<void()> more = {})
 bool endsWithWholeLine(const QByteArray &bytes)
 {
     return bytes.isEmpty() || bytes.endsWith("\r\n");
+}
+
+// The settings the program writes at its first hide, in their order.
+const QList<QByteArray> kSettingsLines{"[Form1]",     "CheckBox_1=1",  "SpinEdit_1=1",
+                                        "CheckBox_9=1", "CheckBox_11=0", "CheckBox_12=0",
+                                        "CheckBox_13=0", "Edit_4=French"};
+
+// A settings file as one of its write backs leaves it: whole lines, the
+// entries written so far in their order, nothing else.
+bool isWholeSettingsFile(const QByteArray &bytes)
+{
+    if (!bytes.endsWith("\r\n"))
+        return false;
+    const QList<QByteArray> lines = bytes.chopped(2).split('\n');
+    if (lines.size() < 2 || lines.size() > kSettingsLines.size())
+        return false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i) != kSettingsLines.at(i) + (i + 1 < lines.size() ? "\r" : ""))
+            return false;
+    }
+    return true;
+}
+
+QStringList temporariesIn(const TestProgramDir &dir)
+{
+    return QDir(dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Files);
 }
 
 } // namespace
@@ -255,3 +284,96 @@ void TestFaults::hostileServers()
 
 QTEST_GUILESS_MAIN(TestFaults)
 #include "tst_faults.moc"
+
+// The user deletes the schedule while the program runs, and later puts it
+// back: the change check recreates an empty one and journals nothing torn;
+// the restored file is read at the next check and its entries run again.
+void TestFaults::scheduleDeletedAndRestoredWhileRunning()
+{
+    if (qEnvironmentVariableIsEmpty("PENDULIX_MINUTE_FAULTS"))
+        QSKIP("waits for two of the program's minute checks: the CTest entry tst_faults_minute runs it");
+    TestProgramDir dir;
+    TestProgramDir jobs;
+    QVERIFY(ProgramRun::install(dir));
+    const QString job = ProgramRun::writeJob(jobs, QStringLiteral("job"));
+    const QByteArray schedule = "\r\n1|0|0|0|0|0|0|0|0|" + job.toUtf8() + " restored|\r\n";
+    const QString scheduleFile = dir.file(QStringLiteral("cron-bat.dat"));
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    QProcess program;
+    ProgramRun::start(dir, program);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 15000);
+
+    QVERIFY(QFile::remove(scheduleFile));
+    // The check runs every minute from the window's creation.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(scheduleFile), 70000);
+    QTRY_COMPARE_WITH_TIMEOUT(dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"), 5000);
+    QCOMPARE(program.state(), QProcess::Running);
+
+    QVERIFY(QFile::remove(job + QStringLiteral(".ran")));
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    // The next check reads it; the next minute runs its entry.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 130000);
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), schedule);
+    const QByteArray journal = dir.read(ProgramRun::todaysJournal());
+    QVERIFY(endsWithWholeLine(journal));
+    // Its starts only, before and after: nothing else was recorded.
+    QList<QByteArray> lines = journal.split('\n');
+    lines.removeLast(); // after the last line end
+    QVERIFY(lines.size() >= 2);
+    for (const QByteArray &line : lines)
+        QVERIFY2(line.endsWith((";" + job + " restored\r").toUtf8()), line.constData());
+}
+
+// kill -9 in the middle of the settings' write backs, the first hide's seven
+// in a row, again and again: the settings are missing or whole, never torn;
+// the schedule is never touched; the next start leaves no temporaries.
+void TestFaults::killedDuringWriteBacks()
+{
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    const QByteArray schedule = "\r\n5|3|0|0|0|0|0|0|0|/nowhere/job.sh|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    const QString settings = dir.file(QStringLiteral("serie.ini"));
+    int caughtWriting = 0;
+    for (int round = 0; round < 12; ++round) {
+        QFile::remove(settings);
+        // What the round before left: the start removes it before it writes.
+        const QStringList stale = temporariesIn(dir);
+        const auto writing = [&] {
+            for (const QString &name : temporariesIn(dir)) {
+                if (!stale.contains(name))
+                    return true;
+            }
+            return QFile::exists(settings);
+        };
+        QProcess program;
+        ProgramRun::start(dir, program);
+        // Killed as soon as the first write back shows, while the others follow.
+        QElapsedTimer waited;
+        waited.start();
+        while (!writing() && waited.elapsed() < 15000)
+            ::usleep(200);
+        ::kill(pid_t(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+        for (const QString &name : stale)
+            QVERIFY2(!temporariesIn(dir).contains(name), qPrintable(name));
+        const QByteArray written = dir.read(QStringLiteral("serie.ini"));
+        if (!temporariesIn(dir).isEmpty() || !written.endsWith("Edit_4=French\r\n"))
+            ++caughtWriting;
+        if (QFile::exists(settings))
+            QVERIFY2(isWholeSettingsFile(written), written.constData());
+        QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), schedule);
+    }
+    // Each round was killed before its last write back, most in the middle.
+    QVERIFY2(caughtWriting >= 6, QByteArray::number(caughtWriting).constData());
+
+    QProcess program;
+    ProgramRun::start(dir, program);
+    QTRY_COMPARE_WITH_TIMEOUT(dir.read(QStringLiteral("serie.ini")), kSettingsLines.join("\r\n") + "\r\n",
+                              15000);
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+    QCOMPARE(temporariesIn(dir), QStringList());
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), schedule);
+}
