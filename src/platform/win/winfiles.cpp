@@ -67,8 +67,17 @@ std::FILE *openFile(const std::wstring &path, const char *mode)
     HANDLE handle = CreateFileW(path.c_str(), access,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        // The C runtime's number too: callers retry another name on EEXIST.
+        const DWORD error = GetLastError();
+        errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST
+                : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+                                                                                 : EACCES;
         return nullptr;
+    }
+    // Opening an existing file leaves ERROR_ALREADY_EXISTS behind; a later
+    // failure that only the C runtime reports must not read as that.
+    SetLastError(0);
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
         return refuse();
