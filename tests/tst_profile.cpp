@@ -49,6 +49,9 @@ void TestProfile::reading_data()
     QTest::newRow("[ without ] is no header") << "[s]\n[t\nk=1" << "s" << "k" << "1";
     QTest::newRow("end-of-file character is a blank") << "[s]\nk=1\x1a" << "s" << "k" << "1";
     QTest::newRow("Latin letters ignore case") << "[\u00c9t\u00e9]\nCl\u00c9=1" << "\u00e9T\u00c9" << "cl\u00e9" << "1";
+    QTest::newRow("Greek letters ignore case") << "[\u0386\u03a3\u039f\u03a3]\nk=1" << "\u03ac\u03c3\u03bf\u03c2" << "k" << "1";
+    QTest::newRow("Cyrillic letters ignore case") << "[\u0490\u0410\u0401]\nk=1" << "\u0491\u0430\u0451" << "k" << "1";
+    QTest::newRow("dotted and dotless i differ") << "[\u0130]\nk=1" << "\u0131" << "k" << dflt;
 }
 
 void TestProfile::reading()

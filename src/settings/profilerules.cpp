@@ -64,18 +64,33 @@ char16_t foldCase(char16_t c)
         return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
         return char16_t(c + 32);
-    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
+    // Latin Extended-A pairs; the dotted and the dotless i are no pair.
+    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
         return char16_t(c | 1);
     if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
         return (c & 1) ? char16_t(c + 1) : c;
     if (c == 0x178)
         return 0xFF;
+    // Greek, its accented capitals and the final sigma.
+    if (c == 0x386)
+        return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A)
+        return char16_t(c + 37);
+    if (c == 0x38C)
+        return 0x3CC;
+    if (c == 0x38E || c == 0x38F)
+        return char16_t(c + 63);
     if (c >= 0x391 && c <= 0x3AB && c != 0x3A2)
         return char16_t(c + 32);
+    if (c == 0x3C2)
+        return 0x3C3;
+    // Cyrillic, and the pairs of its extensions (Ґ, Ғ, Җ...).
     if (c >= 0x410 && c <= 0x42F)
         return char16_t(c + 32);
     if (c >= 0x400 && c <= 0x40F)
         return char16_t(c + 80);
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF))
+        return char16_t(c | 1);
     return c;
 }
 
