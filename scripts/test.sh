@@ -17,6 +17,8 @@ cmake --build build-tests --parallel "$JOBS"
 (cd build-tests && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L minute) \
     > build-tests/minute-faults.log 2>&1 &
 MINUTE_FAULTS=$!
+# A stage that fails ends the script: the faults beside it end with it.
+trap 'kill "$MINUTE_FAULTS" 2>/dev/null || true' EXIT
 
 echo "== the Windows layer, cross-built with MinGW-w64 and run under Wine"
 if sh scripts/setup-debian.sh --windows; then

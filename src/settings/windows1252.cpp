@@ -61,15 +61,4 @@ std::optional<std::string> fromUtf8(std::string_view utf8)
     return result;
 }
 
-std::u16string toUtf16(std::string_view bytes)
-{
-    std::u16string result;
-    result.reserve(bytes.size());
-    for (const char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        result += u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u);
-    }
-    return result;
-}
-
 } // namespace Windows1252

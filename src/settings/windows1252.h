@@ -13,9 +13,4 @@ namespace Windows1252 {
 // page lacks or is no valid UTF-8.
 std::optional<std::string> fromUtf8(std::string_view utf8);
 
-// Windows-1252 bytes as UTF-16; the five bytes the code page leaves
-// undefined become the control characters of the same number, as Windows
-// converts them.
-std::u16string toUtf16(std::string_view bytes);
-
 } // namespace Windows1252

@@ -88,8 +88,10 @@ struct ReadCase
     std::string bytes;
     const char *section;
     const char *key;
-    // Empty when both agree; otherwise why, and whether the program relies on it.
+    // Empty when both agree; otherwise why, and whether the program relies
+    // on it, and what ours gives.
     const char *difference = "";
+    const char *ours = "";
 };
 
 const std::string kLong(3000, 'x');
@@ -124,11 +126,11 @@ const ReadCase kReads[] = {
     {"bytes above 127", "[\xe9t\xe9]\r\ncl\xe9=caf\xe9\r\n", "\xe9t\xe9", "cl\xe9"},
     {"the case of letters above 127", "[\xe9t\xe9]\r\nk=1\r\n", "\xc9T\xc9", "k",
      "Wine compares letters above 127 exactly, ours ignores their case as for A-Z; "
-     "not relied on: the program's sections and keys are ASCII"},
+     "not relied on: the program's sections and keys are ASCII", "1"},
     {"a NUL byte ends no line", std::string("[s]\r\nk=a\0b\r\nk2=w\r\n", 18), "s", "k2"},
     {"a UTF-8 byte-order mark", "\xef\xbb\xbf[s]\r\nk=v\r\n", "s", "k",
      "Wine reads a file that starts with a UTF-8 mark as UTF-8, ours reads every file in the "
-     "ANSI code page, as the program's files are; not relied on"},
+     "ANSI code page, as the program's files are; not relied on", "(default)"},
 };
 
 } // namespace
@@ -145,6 +147,7 @@ TEST_P(ProfileReads, AgreeWithTheSystem)
     const std::string ours = oursRead(c.bytes, c.section, c.key);
     if (*c.difference) {
         EXPECT_NE(ours, windows) << "no longer differs: " << c.difference;
+        EXPECT_EQ(ours, c.ours) << c.name;
         std::printf("  differs on purpose (%s): %s\n", c.name, c.difference);
     } else {
         EXPECT_EQ(ours, windows) << c.name;
@@ -164,6 +167,7 @@ struct WriteCase
     const char *key;
     const char *value;
     const char *difference = "";
+    const char *ours = "";
 };
 
 const WriteCase kWrites[] = {
@@ -178,10 +182,12 @@ const WriteCase kWrites[] = {
      "Form1", "new", "n",
      "Wine drops blank lines and puts a new key after the section's last line; ours keeps every "
      "line as it was and puts the key after the last key; not relied on: only the program "
-     "writes serie.ini"},
+     "writes serie.ini",
+     "[Form1]\r\na=1\r\n; note\r\n\r\nb=2\r\nnew=n\r\n\r\n; tail\r\n\r\n[Other]\r\nz=9\r\n"},
     {"blanks around a value", "[Form1]\r\n", "Form1", "Edit_1", "  two blanks  ",
      "Wine drops the blanks, so the value no longer reads back; ours writes it in quotes and "
-     "reads it back whole, which the system's reader does too (checked below)"},
+     "reads it back whole, which the system's reader does too (checked below)",
+     "[Form1]\r\nEdit_1=\"  two blanks  \"\r\n"},
 };
 
 class ProfileWrites : public testing::TestWithParam<WriteCase>
@@ -196,6 +202,7 @@ TEST_P(ProfileWrites, AgreeWithTheSystemAndReadBack)
     const std::string windows = windowsWrite(files, c.bytes, c.section, c.key, c.value);
     if (*c.difference) {
         EXPECT_NE(ours, windows) << "no longer differs: " << c.difference;
+        EXPECT_EQ(ours, c.ours) << c.name;
         std::printf("  differs on purpose (%s): %s\n", c.name, c.difference);
     } else {
         EXPECT_EQ(ours, windows) << c.name;

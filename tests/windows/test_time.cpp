@@ -1,6 +1,7 @@
 #include "platform/win/wintime.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 // The user's long time format holds hours, minutes and seconds, whatever
 // its order, separators or 12/24-hour clock.
@@ -17,4 +18,15 @@ TEST(LongTimeFormat, HoldsHoursMinutesAndSeconds)
     EXPECT_NE(morning.find(L"03"), std::wstring::npos);
     EXPECT_NE(morning.find(L'9'), std::wstring::npos);
     EXPECT_NE(Win::longTimeText(9, 5, 4), morning);
+}
+
+// The format is the user's: once they set their own, it is the one used.
+TEST(LongTimeFormat, FollowsTheUsersOwnSetting)
+{
+    wchar_t saved[80] = L"";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, saved, 80);
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, L"HH'h'mm'm'ss's'"));
+    const std::wstring text = Win::longTimeText(7, 5, 9);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, saved);
+    EXPECT_EQ(text, L"07h05m09s");
 }

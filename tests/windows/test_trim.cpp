@@ -13,6 +13,9 @@ std::wstring ownExecutableName()
     return full.substr(full.find_last_of(L"\\/") + 1);
 }
 
+// Taken before main: a library linked in would be loaded by then.
+const bool psapiLoadedAtStart = GetModuleHandleW(L"psapi.dll") != nullptr;
+
 DWORD trimmedProcess = 0;
 int trimCalls = 0;
 
@@ -27,6 +30,7 @@ BOOL WINAPI recordTrim(HANDLE process)
 
 TEST(WorkingSetTrim, FindsItsOwnExecutableAndBindsThePsapiFunctionAtRunTime)
 {
+    EXPECT_FALSE(psapiLoadedAtStart);
     const Win::TrimFunctions &system = Win::TrimFunctions::system();
     ASSERT_NE(system.emptyWorkingSet, nullptr);
     ASSERT_NE(system.createSnapshot, nullptr);
