@@ -82,6 +82,19 @@ std::string windowsWrite(Files &files, const std::string &bytes, const std::stri
     return Support::readBytes(path);
 }
 
+// Both give the same, or the case says why they differ and what ours gives.
+template <typename Case>
+void expectAgreement(const Case &c, const std::string &ours, const std::string &windows)
+{
+    if (*c.difference) {
+        EXPECT_NE(ours, windows) << "no longer differs: " << c.difference;
+        EXPECT_EQ(ours, c.ours) << c.name;
+        std::printf("  differs on purpose (%s): %s\n", c.name, c.difference);
+    } else {
+        EXPECT_EQ(ours, windows) << c.name;
+    }
+}
+
 struct ReadCase
 {
     const char *name;
@@ -145,13 +158,7 @@ TEST_P(ProfileReads, AgreeWithTheSystem)
     const ReadCase &c = GetParam();
     const std::string windows = windowsRead(files.holding(c.bytes), c.section, c.key);
     const std::string ours = oursRead(c.bytes, c.section, c.key);
-    if (*c.difference) {
-        EXPECT_NE(ours, windows) << "no longer differs: " << c.difference;
-        EXPECT_EQ(ours, c.ours) << c.name;
-        std::printf("  differs on purpose (%s): %s\n", c.name, c.difference);
-    } else {
-        EXPECT_EQ(ours, windows) << c.name;
-    }
+    expectAgreement(c, ours, windows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProfileReads, testing::ValuesIn(kReads),
@@ -200,13 +207,7 @@ TEST_P(ProfileWrites, AgreeWithTheSystemAndReadBack)
     const WriteCase &c = GetParam();
     const std::string ours = oursWrite(c.bytes, c.section, c.key, c.value);
     const std::string windows = windowsWrite(files, c.bytes, c.section, c.key, c.value);
-    if (*c.difference) {
-        EXPECT_NE(ours, windows) << "no longer differs: " << c.difference;
-        EXPECT_EQ(ours, c.ours) << c.name;
-        std::printf("  differs on purpose (%s): %s\n", c.name, c.difference);
-    } else {
-        EXPECT_EQ(ours, windows) << c.name;
-    }
+    expectAgreement(c, ours, windows);
     // What ours writes, the system reads back as written.
     EXPECT_EQ(windowsRead(files.holding(ours), c.section, c.key), c.value) << c.name;
 }
