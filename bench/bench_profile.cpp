@@ -1,6 +1,6 @@
 // A settings look-up in a large file: a section of 16,000 lines, as a list
 // control saved with its items would make, then the key looked up last.
-#include "journal/textfile.h"
+#include "files/textfile.h"
 #include "settings/profile.h"
 
 #include <QElapsedTimer>

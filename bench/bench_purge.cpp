@@ -1,8 +1,8 @@
 // The purge over a program directory holding 10,000 old journal files beside
 // a deep tree of 10,000 other files, which must all survive.
-#include "app/Unit1.h"
+#include "engine/schedulingengine.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -13,7 +13,7 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString root = dir.path() + QLatin1Char('/');
     const QDateTime old = QDateTime::currentDateTime().addDays(-400);
@@ -36,14 +36,11 @@ int main(int argc, char *argv[])
     }
     QFile(root + QStringLiteral("cron-bat.dat")).open(QIODevice::WriteOnly);
 
-    TForm1::Options options;
-    options.programDirectory = root;
-    TForm1 form(options);
-    form.Timer1->stop();
-    form.Timer2->stop();
+    SchedulingEngine engine({.programDirectory = root});
+    engine.setSettings({.journalling = true, .purge = true, .purgeAfterDays = 1});
     QElapsedTimer timer;
     timer.start();
-    form.d();
+    engine.purgeJournals();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
 
     int journals = 0;

@@ -1,10 +1,15 @@
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "runner/duerules.h"
-#include "schedule/fields.h"
+#include "schedule/scheduleentry.h"
 
 #include <QTest>
 
 namespace {
+
+bool dueAt(const QString &line, const MinuteValues &now)
+{
+    return DueEntry(ScheduleEntry::fromLine(line)).isDue(now);
+}
 
 // Every minute of one day at which an interval entry of h hours m minutes is due.
 QStringList dueMinutesOfADay(const QString &line)
@@ -12,7 +17,7 @@ QStringList dueMinutesOfADay(const QString &line)
     QStringList due;
     for (int t = 0; t < 1440; ++t) {
         const QDateTime at(QDate(2026, 12, 8), QTime(t / 60, t % 60));
-        if (intervalEntryDue(line, MinuteValues::of(at)))
+        if (dueAt(line, MinuteValues::of(at)))
             due << at.time().toString(QStringLiteral("hh:mm"));
     }
     return due;
@@ -38,10 +43,7 @@ private slots:
     void intervalEntriesOverADay();
     void weekdayEntry_data();
     void weekdayEntry();
-    void entryKinds_data();
-    void entryKinds();
     void conversionErrors();
-    void entriesReadOnceAgreeWithTheLines();
 };
 
 void TestDueRules::minuteValues()
@@ -98,36 +100,18 @@ void TestDueRules::weekdayEntry()
     QFETCH(QString, line);
     QFETCH(QDateTime, at);
     QFETCH(bool, due);
-    QCOMPARE(weekdayEntryDue(line, MinuteValues::of(at)), due);
-}
-
-void TestDueRules::entryKinds_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("interval");
-    QTest::newRow("all zero") << "15|0|0|0|0|0|0|0|0|x|" << true;
-    QTest::newRow("one day") << "15|0|0|0|0|0|0|1|0|x|" << false;
-    QTest::newRow("neither") << "15|0|0|0|2|0|0|0|0|x|" << false;
-    QTest::newRow("empty line") << "" << false;
-    QTest::newRow("cut short") << "15|0|0|0|" << false;
-}
-
-void TestDueRules::entryKinds()
-{
-    QFETCH(QString, line);
-    QFETCH(bool, interval);
-    QCOMPARE(isIntervalEntry(line), interval);
+    QCOMPARE(dueAt(line, MinuteValues::of(at)), due);
 }
 
 void TestDueRules::conversionErrors()
 {
     const MinuteValues noon = MinuteValues::of(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
-    QCOMPARE(convertError([&] { intervalEntryDue(QStringLiteral("0|0|0|0|0|0|0|0|0|x|"), noon); }),
+    QCOMPARE(convertError([&] { dueAt(QStringLiteral("0|0|0|0|0|0|0|0|0|x|"), noon); }),
              QStringLiteral("Division par zéro"));
     // The minute is converted first.
-    QCOMPARE(convertError([&] { intervalEntryDue(QStringLiteral("a|b|0|0|0|0|0|0|0|x|"), noon); }),
+    QCOMPARE(convertError([&] { dueAt(QStringLiteral("a|b|0|0|0|0|0|0|0|x|"), noon); }),
              QStringLiteral("'a' n'est pas une valeur entière correcte"));
-    QCOMPARE(convertError([&] { intervalEntryDue(QStringLiteral("5||0|0|0|0|0|0|0|x|"), noon); }),
+    QCOMPARE(convertError([&] { dueAt(QStringLiteral("5||0|0|0|0|0|0|0|x|"), noon); }),
              QStringLiteral("'' n'est pas une valeur entière correcte"));
     QCOMPARE(convertError([] { StrToInt(QStringLiteral("99999999999")); }),
              QStringLiteral("'99999999999' n'est pas une valeur entière correcte"));
@@ -136,40 +120,6 @@ void TestDueRules::conversionErrors()
     QCOMPARE(StrToInt(QStringLiteral("-15")), -15);
     QCOMPARE(StrToInt(QStringLiteral("$1F")), 31);
     QCOMPARE(StrToInt(QStringLiteral(" 7")), 7);
-}
-
-void TestDueRules::entriesReadOnceAgreeWithTheLines()
-{
-    // The scheduler reads each line once into an entry; the entry must decide
-    // as the line-based rules do, for odd lines as for plain ones.
-    const QStringList lines{
-        "30|14|0|1|0|0|0|0|0|weekly|", "05|14|0|1|0|0|0|0|0|leading-zero|",
-        "30|1|0|0|0|0|0|0|0|ninety|", "45|0|0|0|0|0|0|0|0|x", "0|0|0|0|0|0|0|0|0|zero|",
-        "a|b|0|0|0|0|0|0|0|nan|", "1|0|0|0|0|0|0|0", "", "||||||||||", "1|0|0|0|0|0|0|0|0|t|extra|",
-        "0|12|1|1|1|1|1|1|1|daily|", "0|12|2|1|1|1|1|1|1|odd-flag|", "-30|2|0|0|0|0|0|0|0|negative|",
-        "7| 0|0|0|0|0|0|0|0|blank|"};
-    const auto verdict = [](const std::function<bool()> &decide) {
-        try {
-            return decide() ? QStringLiteral("due") : QStringLiteral("not due");
-        } catch (const EConvertError &e) {
-            return e.message();
-        }
-    };
-    for (const QString &line : lines) {
-        const DueEntry entry(line);
-        QCOMPARE(entry.isInterval(), isIntervalEntry(line));
-        QCOMPARE(entry.target(), fieldOf(line, QLatin1Char('|'), 10));
-        for (const QDate date : {QDate(2026, 12, 7), QDate(2026, 12, 8), QDate(2026, 12, 13)}) {
-            for (int t = 0; t < 1440; t += 5) {
-                const MinuteValues now = MinuteValues::of(date, QTime(t / 60, t % 60));
-                const QString expected = verdict([&] {
-                    return isIntervalEntry(line) ? intervalEntryDue(line, now)
-                                                 : weekdayEntryDue(line, now);
-                });
-                QCOMPARE(verdict([&] { return entry.isDue(now); }), expected);
-            }
-        }
-    }
 }
 
 QTEST_GUILESS_MAIN(TestDueRules)

@@ -1,10 +1,11 @@
 #include "journal/eventrecorder.h"
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "runner/httpclient.h"
 #include "runner/httprequest.h"
 #include "runner/socketerrortext.h"
 #include "runner/urltask.h"
 #include "httpexchange.h"
+#include "recordlog.h"
 #include "scriptedserver.h"
 #include "testprogramdir.h"
 
@@ -236,21 +237,17 @@ void TestHttpClient::badPortIsAConversionError()
 void TestHttpClient::outcomeIsRecorded()
 {
     TestProgramDir dir;
-    QStringList rows;
-    int signals_ = 0;
-    EventRecorder events(dir.path(),
-                         {[&](const QString &time, const QString &detail) { rows << time + "|" + detail; },
-                          [] { return true; }, [&] { ++signals_; },
-                          [] { return QDateTime(QDate(2026, 12, 8), QTime(3, 0, 1)); },
-                          [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }});
+    EventRecorder events(dir.path(), [] { return QDateTime(QDate(2026, 12, 8), QTime(3, 0, 1)); },
+                         testTimeText);
+    RecordLog record(&events);
     QString ok;
     {
         ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
         ok = QStringLiteral("http://127.0.0.1:%1/ok").arg(server.port());
         http(events, ok, nullptr, quickLimits());
         // Nothing is recorded within the call: the request runs on the event loop.
-        QVERIFY(rows.isEmpty());
-        QTRY_COMPARE(rows.size(), 1);
+        QVERIFY(record.lines.isEmpty());
+        QTRY_COMPARE(record.rows().size(), 1);
     }
     quint16 closedPort = 0;
     {
@@ -260,10 +257,10 @@ void TestHttpClient::outcomeIsRecorded()
     }
     const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort);
     http(events, refused, nullptr, quickLimits());
-    QTRY_COMPARE(rows.size(), 2);
-    QCOMPARE(rows, (QStringList{"03:00:01|" + ok,
+    QTRY_COMPARE(record.rows().size(), 2);
+    QCOMPARE(record.rows(), (QStringList{"03:00:01|" + ok,
                                 "03:00:01 Erreur de socket # 10061\r\nConnexion refusée.|" + refused}));
-    QCOMPARE(signals_, 1);
+    QCOMPARE(record.signalCount(), 1);
     // The network error's line break makes its journal line span two lines.
     QCOMPARE(dir.read(QStringLiteral("20261208.log")),
              ("03:00:01;" + ok + "\r\n03:00:01 Erreur de socket # 10061\r\nConnexion refusée.;" +

@@ -2,6 +2,7 @@
 #include "runner/httpclient.h"
 #include "runner/urltask.h"
 #include "httpexchange.h"
+#include "recordlog.h"
 #include "testprogramdir.h"
 
 #include <QFile>
@@ -174,17 +175,15 @@ void TestHttps::certificateFailuresSendNothing()
 void TestHttps::recordedAsAnyWebAddress()
 {
     TestProgramDir dir;
-    QStringList rows;
-    EventRecorder events(dir.path(),
-                         {[&](const QString &time, const QString &detail) { rows << time + "|" + detail; },
-                          [] { return true; }, [] {}, [] { return QDateTime(QDate(2026, 12, 8), QTime(3, 0, 1)); },
-                          [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }});
+    EventRecorder events(dir.path(), [] { return QDateTime(QDate(2026, 12, 8), QTime(3, 0, 1)); },
+                         testTimeText);
+    RecordLog record(&events);
     TlsServer server(m_certificates.certificate(QStringLiteral("self")), m_certificates.key(QStringLiteral("self")));
     const QString url = QStringLiteral("https://localhost:%1/").arg(server.port());
     http(events, url, nullptr);
-    QTRY_COMPARE_WITH_TIMEOUT(rows.size(), 1, 15000);
-    QVERIFY2(rows.first().startsWith(QStringLiteral("03:00:01 Certificat non valide : ")), qPrintable(rows.first()));
-    QVERIFY(rows.first().endsWith("|" + url));
+    QTRY_COMPARE_WITH_TIMEOUT(record.rows().size(), 1, 15000);
+    QVERIFY2(record.rows().first().startsWith(QStringLiteral("03:00:01 Certificat non valide : ")), qPrintable(record.rows().first()));
+    QVERIFY(record.rows().first().endsWith("|" + url));
     QVERIFY(dir.read(QStringLiteral("20261208.log")).startsWith("03:00:01 Certificat non valide : "));
 }
 

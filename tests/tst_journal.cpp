@@ -1,6 +1,7 @@
 #include "journal/eventrecorder.h"
 #include "journal/journal.h"
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
+#include "recordlog.h"
 #include "testprogramdir.h"
 
 #include <QDir>
@@ -13,21 +14,14 @@ struct Harness
 {
     explicit Harness(const QString &programDirectory, QDateTime start)
         : clock(std::move(start)),
-          recorder(programDirectory,
-                   {[this](const QString &time, const QString &subject) {
-                        log << QStringLiteral("row ") + time + QLatin1Char('|') + subject;
-                        clock.advance(advancePerRead);
-                    },
-                    [this] { return journalling; }, [this] { log << QStringLiteral("signal"); },
-                    [this] { return clock.now(); },
-                    [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }})
+          recorder(programDirectory, [this] { return clock.now(); }, testTimeText),
+          record(&recorder, [this] { clock.advance(advancePerRead); })
     {
     }
     FakeClock clock;
-    bool journalling = true;
     qint64 advancePerRead = 0;
-    QStringList log;
     EventRecorder recorder;
+    RecordLog record;
 };
 
 const QDateTime kTuesday(QDate(2026, 12, 8), QTime(14, 30, 37));
@@ -74,7 +68,7 @@ void TestJournal::startAndFailureRowsAndLines()
     Harness h(dir.path(), kTuesday);
     h.recorder.recordStart(QStringLiteral("C:\\jobs\\backup.bat"));
     h.recorder.recordFailure(QStringLiteral("Fichier inexistant"), QStringLiteral("C:\\x.exe "));
-    QCOMPARE(h.log, (QStringList{"row 14:30:37|C:\\jobs\\backup.bat",
+    QCOMPARE(h.record.lines, (QStringList{"row 14:30:37|C:\\jobs\\backup.bat",
                                  "row 14:30:37 Fichier inexistant|C:\\x.exe ", "signal"}));
     QCOMPARE(dir.read(QStringLiteral("20261208.log")),
              QByteArray("14:30:37;C:\\jobs\\backup.bat\r\n14:30:37 Fichier inexistant;C:\\x.exe \r\n"));
@@ -84,11 +78,11 @@ void TestJournal::journallingOffWritesNoFile()
 {
     TestProgramDir dir;
     Harness h(dir.path(), kTuesday);
-    h.journalling = false;
+    h.recorder.setJournalling(false);
     h.recorder.recordStart(QStringLiteral("a"));
     h.recorder.recordFailure(QStringLiteral("Fichier inexistant"), QStringLiteral("b"));
     h.recorder.recordError(QStringLiteral("Erreur E/S 99"));
-    QCOMPARE(h.log.size(), 4);
+    QCOMPARE(h.record.lines.size(), 4);
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
@@ -98,7 +92,7 @@ void TestJournal::lineAfterMidnightGoesToTheNewDay()
     Harness h(dir.path(), QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59)));
     h.advancePerRead = 1; // the clock passes midnight between the row and the line
     h.recorder.recordStart(QStringLiteral("late.bat"));
-    QCOMPARE(h.log, QStringList{"row 23:59:59|late.bat"});
+    QCOMPARE(h.record.lines, QStringList{"row 23:59:59|late.bat"});
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("20261208.log"))));
     QCOMPARE(dir.read(QStringLiteral("20261209.log")), QByteArray("00:00:00;late.bat\r\n"));
 }
@@ -167,7 +161,7 @@ void TestJournal::handlerDoubleFailureIsOneRow()
     }
     // One error row for the one failure, not one more for its journal line.
     const QString failure = QStringLiteral("Accès au fichier refusé");
-    QCOMPARE(h.log, (QStringList{"row 14:30:37|a.bat", "row 14:30:37|" + failure}));
+    QCOMPARE(h.record.lines, (QStringList{"row 14:30:37|a.bat", "row 14:30:37|" + failure}));
 }
 
 QTEST_GUILESS_MAIN(TestJournal)

@@ -28,7 +28,7 @@
 
 namespace {
 
-std::unique_ptr<TForm1> makeForm(const TestProgramDir &dir)
+TestForm makeForm(const TestProgramDir &dir)
 {
     return makeTestForm(dir);
 }
@@ -264,8 +264,8 @@ void TestLanguages::nextRunColumnFollowsTheLanguage()
     // Tuesday 8 December 2026, 14:30:37.
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n30|14|0|1|0|0|0|0|0|/srv/a.sh|\r\n15|0|0|0|0|0|0|0|0|/srv/b.sh|\r\n"
                                               "0|9|0|0|0|0|0|1|0|/srv/c.sh|\r\n0|0|0|0|0|0|0|0|0|/srv/zero.sh|\r\n");
-    auto form = makeTestForm(dir, [](TForm1::Options &options) {
-        options.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); };
+    auto form = makeTestForm(dir, [](TestFormOptions &options) {
+        options.engine.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); };
     });
     QTreeWidget *list = form->TabSheet4->ListView2;
     const auto column = [&] {

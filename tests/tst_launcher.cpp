@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "runner/launcher.h"
 #include "runner/urltask.h"
+#include "recordlog.h"
 #include "scriptedserver.h"
 #include "testprogramdir.h"
 
@@ -21,31 +22,31 @@ namespace {
 struct Harness
 {
     explicit Harness(const QString &programDirectory)
-        : events(programDirectory,
-                 {[this](const QString &time, const QString &detail) {
-                      log << "row " + time + "|" + detail;
-                  },
-                  [] { return true; }, [this] { log << QStringLiteral("signal"); },
-                  [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); },
-                  [](const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }}),
-          launcher(events, {[this](const QString &path, const QString &parameters,
-                                   Launcher::Report report) {
-                                Platform::startTarget(Platform::nativePath(path),
-                                                      Platform::encodeText(parameters), &context,
-                                                      std::move(report));
-                            },
-                            [this](const QString &url) {
-                                if (httpLimits)
-                                    http(events, url, &context, *httpLimits);
-                                else
-                                    log << "http " + url;
-                            }})
+        : events(programDirectory, [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); },
+                 testTimeText),
+          record(&events),
+          launcher(events, {.open =
+                                [this](const QString &path, const QString &parameters,
+                                       Launcher::Report report) {
+                                    Platform::startTarget(Platform::nativePath(path),
+                                                          Platform::encodeText(parameters),
+                                                          &context, std::move(report));
+                                },
+                            .http =
+                                [this](const QString &url) {
+                                    if (httpLimits)
+                                        http(events, url, &context, *httpLimits);
+                                    else
+                                        record.lines << "http " + url;
+                                }}),
+          log(record.lines)
     {
     }
     QObject context;
     EventRecorder events;
+    RecordLog record;
     Launcher launcher;
-    QStringList log;
+    QStringList &log;
     std::optional<HttpClient::Limits> httpLimits;
 };
 

@@ -1,4 +1,4 @@
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "runner/minutescheduler.h"
 #include "schedule/schedulelines.h"
 
@@ -12,13 +12,14 @@ namespace {
 struct Harness
 {
     explicit Harness(const QStringList &entries)
-        : scheduler(lines, {[this](const QString &target) {
-                                log << tickTime.toString(QStringLiteral("hh:mm ")) + target;
-                                if (onStart)
-                                    onStart(target);
-                            },
-                            [this](const QString &message) { log << "error " + message; },
-                            [this] { ++trims; }})
+        : scheduler(lines, {.start =
+                                [this](const QString &target) {
+                                    log << tickTime.toString(QStringLiteral("hh:mm ")) + target;
+                                    if (onStart)
+                                        onStart(target);
+                                },
+                            .reportError = [this](const QString &message) { log << "error " + message; },
+                            .trim = [this] { ++trims; }})
     {
         lines.add(QStringLiteral("0|0|1|1|1|1|1|1|1|header-never-runs|"));
         for (const QString &entry : entries)

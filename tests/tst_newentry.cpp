@@ -41,15 +41,15 @@ struct Fixture
     Fixture()
     {
         dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
-        form = makeTestForm(dir, [this](TForm1::Options &options) {
-            options.chooseFile = [this](QWidget *, const QStringList &filters, const QString &) {
+        form = makeTestForm(dir, [this](TestFormOptions &options) {
+            options.form.chooseFile = [this](QWidget *, const QStringList &filters, const QString &) {
                 offeredFilters = filters;
                 return chosen;
             };
         });
     }
     TestProgramDir dir;
-    std::unique_ptr<TForm1> form;
+    TestForm form;
     QStringList offeredFilters;
     QString chosen;
 };

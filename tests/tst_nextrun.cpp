@@ -1,4 +1,5 @@
 #include "runner/nextrun.h"
+#include "schedule/scheduleentry.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -67,7 +68,7 @@ void TestNextRun::texts()
     QFETCH(QString, text);
     QFETCH(QString, reason);
     QString why;
-    QCOMPARE(nextRunText(nextRunOf(line, now), now.date(), frenchWords(), &why), text);
+    QCOMPARE(nextRunText(nextRunOf(ScheduleEntry::fromLine(line), now), now.date(), frenchWords(), &why), text);
     QCOMPARE(why, reason);
 }
 
@@ -104,7 +105,7 @@ void TestNextRun::daylightSavingNights()
     QFETCH(QDateTime, now);
     QFETCH(QString, text);
     QString why;
-    QCOMPARE(nextRunText(nextRunOf(line, now), now.date(), frenchWords(), &why), text);
+    QCOMPARE(nextRunText(nextRunOf(ScheduleEntry::fromLine(line), now), now.date(), frenchWords(), &why), text);
 }
 
 QTEST_GUILESS_MAIN(TestNextRun)

@@ -1,16 +1,13 @@
-#include "app/Unit1.h"
-#include "journal/eventspage.h"
+#include "engine/schedulingengine.h"
 #include "journal/purge.h"
-#include "testform.h"
+#include "testprogramdir.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSpinBox>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <memory>
 #include <sys/stat.h>
@@ -89,23 +86,24 @@ void TestPurge::purgeDeletesOnlyOldJournals()
     writeDated(dir, "backup.log", now.addDays(-30));
     writeDated(dir, "scripts/20200101.log", now.addDays(-30));
     writeDated(dir, "scripts/deep/job.log", now.addDays(-30));
-    dir.write("serie.ini", "[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=0\r\nCheckBox_9=1\r\n");
 
-    auto created = makeTestForm(dir); // the start-up purge, with 0 days
-    TForm1 &form = *created;
+    SchedulingEngine engine({.programDirectory = dir.path()});
+    QSignalSpy recorded(&engine, &SchedulingEngine::recorded);
+    engine.setSettings({.journalling = true, .purge = true, .purgeAfterDays = 0});
+    engine.startUp(); // the start-up purge, with 0 days
 
     QVERIFY(!QFile::exists(dir.file("20200101.log")));
     QVERIFY(QFile::exists(dir.file("20991231.log")));
     QVERIFY(QFile::exists(dir.file("backup.log")));
     QVERIFY(QFile::exists(dir.file("scripts/20200101.log")));
     QVERIFY(QFile::exists(dir.file("scripts/deep/job.log")));
-    QCOMPARE(form.TabSheet1->ListView1->topLevelItemCount(), 0);
+    QCOMPARE(recorded.count(), 0);
 
-    // On demand, from the menu, with the value the user set.
+    // On demand, with the value the user set.
     writeDated(dir, "20210101.log", now.addDays(-3));
     writeDated(dir, "20210102.log", now.addDays(-1));
-    form.TabSheet1->SpinEdit_1->setValue(2);
-    form.d();
+    engine.setSettings({.journalling = true, .purge = true, .purgeAfterDays = 2});
+    engine.purgeJournals();
     QVERIFY(!QFile::exists(dir.file("20210101.log")));
     QVERIFY(QFile::exists(dir.file("20210102.log")));
 }
@@ -115,18 +113,15 @@ void TestPurge::purgeNeedsBothSwitches()
     TestProgramDir dir;
     dir.write("cron-bat.dat", "\r\n");
     writeDated(dir, "20200101.log", QDateTime::currentDateTime().addDays(-30));
-    dir.write("serie.ini", "[Form1]\r\nCheckBox_1=0\r\n");
-    auto created = makeTestForm(dir);
-    TForm1 &form = *created;
+    SchedulingEngine engine({.programDirectory = dir.path()});
+    engine.setSettings({.journalling = true, .purge = false, .purgeAfterDays = 1});
+    engine.startUp();
     QVERIFY(QFile::exists(dir.file("20200101.log")));
-    form.d();
+    engine.setSettings({.journalling = false, .purge = true, .purgeAfterDays = 1});
+    engine.purgeJournals();
     QVERIFY(QFile::exists(dir.file("20200101.log")));
-    form.TabSheet1->CheckBox_1->setChecked(true);
-    form.TabSheet1->CheckBox_9->setChecked(false);
-    form.d();
-    QVERIFY(QFile::exists(dir.file("20200101.log")));
-    form.TabSheet1->CheckBox_9->setChecked(true);
-    form.d();
+    engine.setSettings({.journalling = true, .purge = true, .purgeAfterDays = 1});
+    engine.purgeJournals();
     QVERIFY(!QFile::exists(dir.file("20200101.log")));
 }
 
@@ -140,13 +135,13 @@ void TestPurge::readOnlyJournalsAreKept()
     QVERIFY(QFile::setPermissions(dir.file("20200101.log"), QFileDevice::ReadOwner));
     // A pipe with a journal's name is not a journal file.
     QCOMPARE(::mkfifo(QFile::encodeName(dir.file("20200103.log")).constData(), 0600), 0);
-    dir.write("serie.ini", "[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n");
-    auto created = makeTestForm(dir);
+    SchedulingEngine engine({.programDirectory = dir.path()});
+    engine.startUp();
     // Kept as Windows keeps a read-only file, even for root.
     QVERIFY(QFile::exists(dir.file("20200101.log")));
     QVERIFY(!QFile::exists(dir.file("20200102.log")));
     QVERIFY(QFileInfo::exists(dir.file("20200103.log")));
 }
 
-QTEST_MAIN(TestPurge)
+QTEST_GUILESS_MAIN(TestPurge)
 #include "tst_purge.moc"

@@ -1,4 +1,5 @@
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
+#include "schedule/scheduleentry.h"
 #include "schedule/schedulefile.h"
 #include "schedule/schedulelines.h"
 #include "testprogramdir.h"
@@ -47,9 +48,13 @@ void TestScheduleFile::appendEntryWritesOneLine()
     TestProgramDir dir;
     ScheduleFile file(dir.path());
     file.CreateScheduleFile();
-    file.AppendEntry("30", "14", "0", "1", "0", "0", "0", "0", "0",
-                     QStringLiteral("C:\\jobs\\backup.bat"));
-    file.AppendEntry("15", "0", "0", "0", "0", "0", "0", "0", "0", QStringLiteral("é.cmd -q"));
+    file.AppendEntry(ScheduleEntry::fromLine(QStringLiteral("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|")));
+    ScheduleEntry entry;
+    entry.minute = QStringLiteral("15");
+    entry.hour = QStringLiteral("0");
+    entry.days.fill(QStringLiteral("0"));
+    entry.target = QStringLiteral("é.cmd -q");
+    file.AppendEntry(entry);
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
              QByteArray("\r\n30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|\r\n"
                         "15|0|0|0|0|0|0|0|0|\xc3\xa9.cmd -q|\r\n"));

@@ -1,3 +1,4 @@
+#include "schedule/scheduleentry.h"
 #include "schedule/schedulerow.h"
 
 #include <QTest>
@@ -64,7 +65,7 @@ void TestScheduleRow::row()
     QFETCH(QString, source);
     QFETCH(QString, target);
     const ScheduleRow row = makeScheduleRow(
-        index, line, [&](const QString &path) { return !existing.isEmpty() && path == existing; });
+        index, ScheduleEntry::fromLine(line), [&](const QString &path) { return !existing.isEmpty() && path == existing; });
     QCOMPARE(row.number, number);
     QCOMPARE(row.time, time);
     QCOMPARE(row.source, source);

@@ -1,5 +1,5 @@
-#include "journal/runtimeerror.h"
-#include "journal/textfile.h"
+#include "files/runtimeerror.h"
+#include "files/textfile.h"
 #include "platform/platform.h"
 #include "testprogramdir.h"
 

@@ -1,15 +1,13 @@
 #include "Unit1.h"
 
 #include "Unit3.h"
+#include "files/textfile.h"
 #include "journal/errorboundary.h"
-#include "journal/textfile.h"
 #include "journal/eventspage.h"
 #include "messagespage.h"
 #include "platform/platform.h"
-#include "programicon.h"
+#include "widgets/programicon.h"
 #include "programtitle.h"
-#include "runner/targetsplit.h"
-#include "runner/urltask.h"
 #include "schedule/newentrypage.h"
 #include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
@@ -24,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -31,28 +30,8 @@
 
 using ErrorBoundary::guarded;
 
-TForm1::TForm1(Options options, QWidget *parent)
-    : QMainWindow(parent), m_options(std::move(options)), m_schedule(m_options.programDirectory),
-      m_events(m_options.programDirectory,
-               {[this](const QString &time, const QString &subject) {
-                    TabSheet1->appendHistoryRow(time, subject);
-                },
-                [this] { return TabSheet1->CheckBox_9->isChecked(); }, [this] { errorSignal(); },
-                m_options.clock, {},
-                [this](const QString &status, const QString &subject) {
-                    notifyFailure(status, subject);
-                }}),
-      m_launcher(m_events, {[this](const QString &path, const QString &parameters,
-                                   Launcher::Report report) {
-                                // The bytes of the schedule file, as they stand.
-                                Platform::startTarget(Platform::nativePath(path),
-                                                      Platform::encodeText(parameters), this,
-                                                      std::move(report));
-                            },
-                            [this](const QString &url) { http(m_events, url, this); }}),
-      m_scheduler(ListBox1, {[this](const QString &target) { startTarget(target); },
-                             [this](const QString &message) { ApplicationEvents1Exception(message); },
-                             [this] { TrimWorkingSet(Platform::fixedExecutableName()); }})
+TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
+    : QMainWindow(parent), ListBox1(engine.lines()), m_engine(engine), m_options(std::move(options))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pendulix"));
@@ -119,23 +98,29 @@ TForm1::TForm1(Options options, QWidget *parent)
     buildTimers();
     connectNewEntryPage();
 
-    ScruteDossier1.OnFichier = [this](TScruteDossier &, const QString &Nom) {
-        ScruteDossier1Fichier(Nom);
-    };
-    // No message pump during a walk: a scheduler tick delivered inside it would
-    // run a pass in the middle of a purge. A walk over our own folder is short.
     connect(TabSheet1->Button11, &QPushButton::clicked, this, guarded([this] { d(); }));
     connect(TabSheet1->CheckBox_13, &QCheckBox::toggled, this,
             guarded([this] { CheckBox_13Click(); }));
+    // The engine journals and purges by these switches, restored ones included.
+    const auto push = guarded([this] { pushSettings(); });
+    connect(TabSheet1->CheckBox_9, &QCheckBox::toggled, this, push);
+    connect(TabSheet1->CheckBox_1, &QCheckBox::toggled, this, push);
+    connect(TabSheet1->SpinEdit_1, &QSpinBox::valueChanged, this, push);
+    pushSettings();
 
-    ErrorBoundary::setHandler([this](const QString &message) {
-        ApplicationEvents1Exception(message);
-    });
-
-    // The saved values go back into the controls once the window is built,
-    // before its start-up code runs.
     SvgEditIni1 = new TSvgEditIni(this, m_options.programDirectory + QStringLiteral("serie.ini"));
-    ErrorBoundary::run([this] { SvgEditIni1->Restaure(); });
+}
+
+void TForm1::restoreSettings()
+{
+    SvgEditIni1->Restaure();
+}
+
+void TForm1::pushSettings()
+{
+    m_engine.setSettings({.journalling = TabSheet1->CheckBox_9->isChecked(),
+                          .purge = TabSheet1->CheckBox_1->isChecked(),
+                          .purgeAfterDays = TabSheet1->SpinEdit_1->value()});
 }
 
 void TForm1::connectNewEntryPage()
@@ -160,10 +145,7 @@ void TForm1::connectNewEntryPage()
     });
 }
 
-TForm1::~TForm1()
-{
-    ErrorBoundary::setHandler({});
-}
+TForm1::~TForm1() = default;
 
 QAction *TForm1::addItem(QMenu *menu, const char *name, const QString &caption,
                          std::function<void()> handler)
@@ -211,14 +193,8 @@ void TForm1::buildMenus()
 
 void TForm1::buildTimers()
 {
-    // The first scheduler tick comes a second after the window is built and
-    // examines the current minute; later ones are armed for each minute's start.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, guarded([this] { Timer1Timer(); }));
-    Timer1->start(1000);
+    // Started by whoever builds the engine and the window.
+    Timer1 = m_engine.minuteTimer();
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -226,26 +202,17 @@ void TForm1::buildTimers()
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, guarded([this] { Timer2Timer(); }));
     Timer2->start();
-
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setTimerType(Qt::PreciseTimer);
-    Timer3->setInterval(60000);
-    connect(Timer3, &QTimer::timeout, this, guarded([this] { Timer3Timer(); }));
-    Timer3->start();
 }
 
 void TForm1::FormCreate()
 {
     // A write back killed between its temporary and the rename left the
     // temporary behind; nobody else writes ours while this instance runs.
-    m_schedule.removeStaleTemporaries();
     TextFile::removeStaleTemporaries(m_options.programDirectory + QStringLiteral("serie.ini"));
     Button13Click();
-    lirefiche(true);
-    d();
+    // lirefiche, d, and the file's size remembered.
+    m_engine.startUp();
     TabSheet4->setEntryActionsEnabled(false);
-    LastScheduleSize = m_schedule.stamp();
 }
 
 // ---- Shell -----------------------------------------------------------------
@@ -358,39 +325,14 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 // ---- Scheduler -------------------------------------------------------------
 
-void TForm1::armTimer1()
-{
-    // Just past the boundary, so that the tick reads the new minute. A tick
-    // that still comes a little early sees the old minute, does nothing, and
-    // arms itself again for the boundary it just missed.
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDateTime next = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute()))
-                               .addSecs(60);
-    Timer1->start(int(qBound(qint64(1), now.msecsTo(next) + 1, qint64(61000))));
-}
-
 void TForm1::Timer1Timer()
 {
-    // Armed first, so that an error in the pass cannot stop the scheduler.
-    armTimer1();
-    m_scheduler.tick(m_options.clock());
-}
-
-void TForm1::startTarget(const QString &target)
-{
-    const LaunchCall call = resolveTargetForLaunch(target, Platform::targetSeparators(),
-                                                   &Launcher::targetExists);
-    if (call.withParameters)
-        m_launcher.Exe(call.program, call.parameters);
-    else
-        m_launcher.ExecuteWait(call.program);
+    m_engine.runPass();
 }
 
 void TForm1::Timer3Timer()
 {
-    Button1Click();
-    if (m_options.clock().toString(QStringLiteral("hh:mm")) == QLatin1String("00:00"))
-        Button10Click();
+    m_engine.minuteCheck();
 }
 
 void TForm1::TrimWorkingSet(const QString &executableName)

@@ -1,13 +1,8 @@
 #pragma once
 
+#include "engine/schedulingengine.h"
 #include "exitquestion.h"
-#include "journal/Scrute.h"
-#include "journal/eventrecorder.h"
-#include "runner/launcher.h"
-#include "runner/minutescheduler.h"
 #include "runner/nextrun.h"
-#include "schedule/schedulefile.h"
-#include "schedule/schedulelines.h"
 
 #include <QMainWindow>
 
@@ -28,7 +23,8 @@ class TrayIcon;
 class ViewPage;
 
 // Form1, the main window. Its handlers keep their historical names and stay
-// thin: they read controls, call the schedule and journal code, write controls.
+// thin: they read controls, call the scheduling engine, write controls. The
+// engine is built beside it and outlives it.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -36,21 +32,24 @@ public:
     struct Options
     {
         QString programDirectory;
-        QString executableFileName;
+        QString executableFileName = {};
         ExitAsker exitAsker = askExitQuestion;
-        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
         // Chooses the target of a new entry: the chosen file, or an empty
         // text when the user cancels. Tests answer without a dialog.
         std::function<QString(QWidget *parent, const QStringList &nameFilters,
                               const QString &initialDirectory)>
-            chooseFile;
+            chooseFile = {};
         // Shows a notification; the tray icon's, through the desktop's
         // notification service, when empty. Tests record instead.
-        std::function<void(const QString &title, const QString &text)> notify;
+        std::function<void(const QString &title, const QString &text)> notify = {};
     };
 
-    explicit TForm1(Options options, QWidget *parent = nullptr);
+    TForm1(SchedulingEngine &engine, Options options, QWidget *parent = nullptr);
     ~TForm1() override;
+
+    // The saved values into the controls, once the window is built and
+    // connected to the engine, before its start-up code runs.
+    void restoreSettings();
 
     void setAboutWindow(TForm3 *form3) { m_form3 = form3; }
     void setJournalViewer(TForm2 *form2) { m_form2 = form2; }
@@ -93,10 +92,12 @@ public:
     void Timer1Timer();
     void Timer3Timer();
     void TrimWorkingSet(const QString &executableName);
-    // Starts a due entry's target, split as the scheduler splits it.
-    void startTarget(const QString &target);
-    Launcher &launcher() { return m_launcher; }
-    MinuteScheduler &scheduler() { return m_scheduler; }
+    SchedulingEngine &engine() { return m_engine; }
+
+    // What the engine reports.
+    void showRecorded(const RecordedEvent &event);
+    void showScheduleRows();
+    void showNewEntryPage();
 
     // New-entry page.
     void Button6Click();
@@ -122,7 +123,6 @@ public:
     void d();
     void ScruteDossier1Fichier(const QString &Nom);
     void Voirlesfichiersjuornaux1Click();
-    TScruteDossier ScruteDossier1;
 
     // History and journal.
     void Button10Click();
@@ -135,10 +135,9 @@ public:
     void notifyFailure(const QString &status, const QString &subject);
     void ecrirejournal(const QString &line);
     void ecrire(const QString &line);
-    EventRecorder &events() { return m_events; }
 
-    ScheduleLines ListBox1;
-    ScheduleFile::Stamp LastScheduleSize;
+    // The engine's lines, which the scheduler reads.
+    ScheduleLines &ListBox1;
 
     QTabWidget *PageControl1;
     EventsPage *TabSheet1;
@@ -149,9 +148,9 @@ public:
     QPushButton *Button9;
     QPushButton *Button7;
     QMenu *PopupMenu1;
+    // The engine's minute timer: the pass and the reload check share its wake-up.
     QTimer *Timer1;
     QTimer *Timer2;
-    QTimer *Timer3;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -160,15 +159,13 @@ private:
     void buildMenus();
     void connectNewEntryPage();
     void buildTimers();
-    void armTimer1();
+    // The events page's switches, as the engine works with them.
+    void pushSettings();
     QAction *addItem(QMenu *menu, const char *name, const QString &caption,
                      std::function<void()> handler);
 
+    SchedulingEngine &m_engine;
     Options m_options;
-    ScheduleFile m_schedule;
-    EventRecorder m_events;
-    Launcher m_launcher;
-    MinuteScheduler m_scheduler;
     TrayIcon *RxTrayIcon1 = nullptr;
     TForm2 *m_form2 = nullptr;
     TForm3 *m_form3 = nullptr;

@@ -3,7 +3,6 @@
 #include "journal/Unit2.h"
 #include "journal/eventspage.h"
 #include "journal/journal.h"
-#include "journal/purge.h"
 #include "platform/platform.h"
 #include "trayicon.h"
 
@@ -26,7 +25,17 @@ void TForm1::Button10Click()
 
 void TForm1::ApplicationEvents1Exception(const QString &message)
 {
-    m_events.recordError(message);
+    m_engine.recorder().recordError(message);
+}
+
+void TForm1::showRecorded(const RecordedEvent &event)
+{
+    TabSheet1->appendHistoryRow(event.historyTime(), event.subject);
+    if (event.kind != RecordedEvent::Failure)
+        return;
+    // Told before the Error signal, which would bring the window into view.
+    notifyFailure(event.status, event.subject);
+    errorSignal();
 }
 
 void TForm1::errorSignal()
@@ -58,7 +67,7 @@ void TForm1::notifyFailure(const QString &status, const QString &subject)
 
 void TForm1::ecrirejournal(const QString &line)
 {
-    m_events.ecrirejournal(line);
+    m_engine.recorder().ecrirejournal(line);
 }
 
 void TForm1::ecrire(const QString &line)
@@ -70,26 +79,12 @@ void TForm1::ecrire(const QString &line)
 
 void TForm1::d()
 {
-    if (!TabSheet1->CheckBox_1->isChecked() || !TabSheet1->CheckBox_9->isChecked())
-        return;
-    // Only this program's own journals, beside the executable: log files of
-    // the scripts it starts, often kept next to it, are none of its business.
-    ScruteDossier1.Dossier = m_options.programDirectory;
-    ScruteDossier1.Filtre = kJournalFilePattern;
-    ScruteDossier1.SousDossier = false;
-    ScruteDossier1.Execute();
+    m_engine.purgeJournals();
 }
 
 void TForm1::ScruteDossier1Fichier(const QString &Nom)
 {
-    const QFileInfo file(Nom);
-    // A file gone since the listing has nothing left to delete; one without
-    // its write permission is kept, as Windows keeps a read-only file.
-    if (!isJournalFileName(file.fileName()) || !file.isFile() ||
-        !file.permission(QFileDevice::WriteOwner))
-        return;
-    if (journalFileExpired(file.lastModified(), m_options.clock(), TabSheet1->SpinEdit_1->value()))
-        QFile::remove(Nom);
+    m_engine.purgeJournal(Nom);
 }
 
 void TForm1::Voirlesfichiersjuornaux1Click()

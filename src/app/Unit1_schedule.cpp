@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 #include "runner/nextrun.h"
 #include "schedule/entrysentence.h"
-#include "schedule/fields.h"
+#include "schedule/scheduleentry.h"
 #include "schedule/newentrypage.h"
 #include "schedule/schedulerow.h"
 #include "schedule/spinedit.h"
@@ -27,35 +27,40 @@
 
 void TForm1::lirefiche(bool load)
 {
-    ListBox1.clear();
+    if (load)
+        m_engine.loadSchedule();
+    else
+        m_engine.clearSchedule();
+}
+
+void TForm1::showNewEntryPage()
+{
+    Affiche1Click();
+    PageControl1->setCurrentIndex(1);
+}
+
+void TForm1::showScheduleRows()
+{
     TabSheet4->clearRows();
-    if (!load)
-        return;
-    if (!m_schedule.exists()) {
-        m_schedule.CreateScheduleFile();
-        Affiche1Click();
-        PageControl1->setCurrentIndex(1);
-    }
-    const QStringList lines = m_schedule.readLines();
     const auto fileExists = [](const QString &path) { return Platform::isRegularFile(path); };
     const NextRunWords words = nextRunWords();
-    const QDateTime now = m_options.clock();
-    for (int index = 0; index < lines.size(); ++index) {
-        if (!lines.at(index).isEmpty()) {
-            ScheduleRow row = makeScheduleRow(index, lines.at(index), fileExists);
-            // The header line is no entry and never runs.
-            if (index > 0)
-                row.next = nextRunText(nextRunOf(lines.at(index), now), now.date(), words, &row.nextReason);
-            TabSheet4->addRow(row);
-        }
-        ListBox1.add(lines.at(index));
+    const QDateTime now = m_engine.now();
+    for (int index = 0; index < ListBox1.count(); ++index) {
+        if (ListBox1.item(index).isEmpty())
+            continue;
+        const ScheduleEntry entry = ListBox1.entry(index);
+        ScheduleRow row = makeScheduleRow(index, entry, fileExists);
+        // The header line is no entry and never runs.
+        if (index > 0)
+            row.next = nextRunText(nextRunOf(entry, now), now.date(), words, &row.nextReason);
+        TabSheet4->addRow(row);
     }
 }
 
 void TForm1::refreshNextRuns()
 {
     const NextRunWords words = nextRunWords();
-    const QDateTime now = m_options.clock();
+    const QDateTime now = m_engine.now();
     QTreeWidget *list = TabSheet4->ListView2;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         QTreeWidgetItem *item = list->topLevelItem(row);
@@ -63,7 +68,7 @@ void TForm1::refreshNextRuns()
         if (index <= 0 || index >= ListBox1.count())
             continue;
         QString reason;
-        item->setText(4, nextRunText(nextRunOf(ListBox1.item(index), now), now.date(), words, &reason));
+        item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now), now.date(), words, &reason));
         item->setToolTip(4, reason);
     }
 }
@@ -85,21 +90,12 @@ NextRunWords TForm1::nextRunWords() const
 
 void TForm1::Button4Click()
 {
-    m_schedule.writeBack(ListBox1.items());
-    Button1Click();
+    m_engine.writeBack();
 }
 
 void TForm1::Button1Click()
 {
-    const ScheduleFile::Stamp current = m_schedule.stamp();
-    if (current == LastScheduleSize)
-        return;
-    // Kept only once the read succeeded: after a failed one, the next check
-    // tries again, whatever the file then looks like, instead of leaving the
-    // schedule empty until it changes.
-    LastScheduleSize = ScheduleFile::Stamp::unknown();
-    lirefiche(true);
-    LastScheduleSize = current;
+    m_engine.reloadWhenChanged();
 }
 
 void TForm1::Button3Click()
@@ -134,25 +130,19 @@ void TForm1::ListBox1Click()
         TabSheet4->setEntryActionsEnabled(false);
     } else {
         TabSheet4->setEntryActionsEnabled(true);
-        TabSheet4->showEntry(index, readSelectedEntry(ListBox1.item(index)));
+        TabSheet4->showEntry(index, ListBox1.entry(index));
     }
     TabSheet4->splitEdit7();
 }
 
 void TForm1::Button16Click()
 {
-    // Through the same split and launch as the scheduler, recorded the same
-    // way; the scheduler's own minutes are not touched.
-    const int index = ListBox1.itemIndex();
-    if (index <= 0)
-        return;
-    startTarget(fieldOf(ListBox1.item(index), QLatin1Char('|'), 10));
+    m_engine.runNow(ListBox1.itemIndex());
 }
 
 void TForm1::Button8Click()
 {
-    ListBox1.DeleteAt(ListBox1.itemIndex());
-    Button4Click();
+    m_engine.deleteSelected();
 }
 
 // ---- New-entry page --------------------------------------------------------
@@ -200,19 +190,20 @@ void TForm1::Button14Click()
 
 void TForm1::Button15Click()
 {
-    auto flag = [](const QCheckBox *box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
     const QString parameters = withoutLineBreaks(TabSheet3->Edit3->text());
     const QString source = withoutLineBreaks(TabSheet3->Editsource->text());
-    const QString target = parameters.isEmpty() ? source : source + QLatin1Char(' ') + parameters;
-    if (!ScheduleFile::canHoldTarget(target)) {
+    ScheduleEntry entry;
+    entry.target = parameters.isEmpty() ? source : source + QLatin1Char(' ') + parameters;
+    if (!ScheduleFile::canHoldTarget(entry.target)) {
         TabSheet3->Label43->setVisible(true);
         return;
     }
-    m_schedule.AppendEntry(QString::number(TabSheet3->SpinMinutes->value()),
-                           QString::number(TabSheet3->Spinheures->value()), flag(TabSheet3->CheckLundi),
-                           flag(TabSheet3->CheckMardi), flag(TabSheet3->CheckMercredi),
-                           flag(TabSheet3->CheckJeudi), flag(TabSheet3->CheckVendredi),
-                           flag(TabSheet3->CheckSamedi), flag(TabSheet3->CheckDimanche), target);
+    entry.minute = QString::number(TabSheet3->SpinMinutes->value());
+    entry.hour = QString::number(TabSheet3->Spinheures->value());
+    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
+    for (int day = 0; day < 7; ++day)
+        entry.days[day] = boxes.at(day)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    m_engine.appendEntry(entry);
     PageControl1->setCurrentWidget(TabSheet4);
     TabSheet4->ListView2->setFocus();
     // Without the keyboard focus (a window not active) the page is entered all the same.

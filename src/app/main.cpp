@@ -2,6 +2,8 @@
 #include "Unit3.h"
 #include "journal/Unit2.h"
 #include "application.h"
+#include "composition.h"
+#include "engine/schedulingengine.h"
 #include "sessionend.h"
 #include "journal/errorboundary.h"
 #include "platform/platform.h"
@@ -20,15 +22,17 @@ int main(int argc, char *argv[])
     // Hiding into the tray or closing the about window must not end the program.
     Application::setQuitOnLastWindowClosed(false);
 
-    TForm1::Options options;
-    options.programDirectory = Platform::programDirectory();
-    options.executableFileName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    TForm1 form1(options);
-    TForm2::Hooks viewerHooks;
-    viewerHooks.programDirectory = options.programDirectory;
-    viewerHooks.languageName = [&form1] { return form1.languageName(); };
-    viewerHooks.iniLang = [&form1](const QString &key) { return form1.IniLang(key); };
-    TForm2 form2(viewerHooks);
+    const QString programDirectory = Platform::programDirectory();
+    SchedulingEngine engine({.programDirectory = programDirectory});
+    TForm1 form1(engine, {.programDirectory = programDirectory,
+                          .executableFileName =
+                              QFileInfo(QCoreApplication::applicationFilePath()).fileName()});
+    connectEngineAndWindow(engine, form1);
+    ErrorBoundary::run([&form1] { form1.restoreSettings(); });
+    engine.startMinuteTimer();
+    TForm2 form2({.programDirectory = programDirectory,
+                  .languageName = [&form1] { return form1.languageName(); },
+                  .iniLang = [&form1](const QString &key) { return form1.IniLang(key); }});
     TForm3 form3;
     form1.setJournalViewer(&form2);
     form1.setAboutWindow(&form3);

@@ -1,6 +1,6 @@
 #include "trayicon.h"
 
-#include "programicon.h"
+#include "widgets/programicon.h"
 
 #include <QSystemTrayIcon>
 

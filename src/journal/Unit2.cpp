@@ -1,11 +1,11 @@
 #include "Unit2.h"
 
 #include "journal/errorboundary.h"
-#include "app/programicon.h"
+#include "widgets/programicon.h"
 #include "journalmodel.h"
 #include "settings/captions.h"
 #include "settings/languages.h"
-#include "textfile.h"
+#include "files/textfile.h"
 
 #include <QEvent>
 #include <QFileDialog>

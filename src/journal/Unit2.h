@@ -23,7 +23,7 @@ public:
         // The file dialog: the chosen file, or an empty text on cancel.
         std::function<QString(QWidget *parent, const QStringList &nameFilters,
                               const QString &initialDirectory)>
-            chooseFile;
+            chooseFile = {};
         // The current language name and IniLang of the main window.
         std::function<QString()> languageName;
         std::function<QString(const QString &key)> iniLang;

@@ -1,6 +1,6 @@
 #include "journal/errorboundary.h"
 
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 
 #include <QDebug>
 

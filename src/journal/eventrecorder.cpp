@@ -1,48 +1,46 @@
 #include "eventrecorder.h"
 
+#include "files/runtimeerror.h"
 #include "journal.h"
 #include "platform/platform.h"
-#include "runtimeerror.h"
 
-EventRecorder::EventRecorder(QString programDirectory, Hooks hooks)
-    : m_programDirectory(std::move(programDirectory)), m_hooks(std::move(hooks))
+EventRecorder::EventRecorder(QString programDirectory, Clock clock, TimeText timeText,
+                             QObject *parent)
+    : QObject(parent), m_programDirectory(std::move(programDirectory)), m_clock(std::move(clock)),
+      m_timeText(std::move(timeText))
 {
-    if (!m_hooks.timeText)
-        m_hooks.timeText = [](const QTime &time) { return Platform::longTimeText(time); };
+    if (!m_timeText)
+        m_timeText = [](const QTime &time) { return Platform::longTimeText(time); };
 }
 
 QString EventRecorder::timeText() const
 {
-    return m_hooks.timeText(m_hooks.clock().time());
+    return m_timeText(m_clock().time());
 }
 
 void EventRecorder::ecrirejournal(const QString &line)
 {
-    Journal::append(m_programDirectory, m_hooks.clock(), line);
+    Journal::append(m_programDirectory, m_clock(), line);
 }
 
 void EventRecorder::recordStart(const QString &subject)
 {
-    m_hooks.appendHistoryRow(timeText(), subject);
-    if (m_hooks.journalling())
+    emit recorded({RecordedEvent::Start, timeText(), QString(), subject});
+    if (m_journalling)
         ecrirejournal(timeText() + QLatin1Char(';') + subject);
 }
 
 void EventRecorder::recordFailure(const QString &status, const QString &subject)
 {
-    const QString suffix = QLatin1Char(' ') + status;
-    m_hooks.appendHistoryRow(timeText() + suffix, subject);
-    if (m_hooks.failure)
-        m_hooks.failure(status, subject);
-    m_hooks.errorSignal();
-    if (m_hooks.journalling())
-        ecrirejournal(timeText() + suffix + QLatin1Char(';') + subject);
+    emit recorded({RecordedEvent::Failure, timeText(), status, subject});
+    if (m_journalling)
+        ecrirejournal(timeText() + QLatin1Char(' ') + status + QLatin1Char(';') + subject);
 }
 
 void EventRecorder::recordError(const QString &message)
 {
-    m_hooks.appendHistoryRow(timeText(), message);
-    if (!m_hooks.journalling())
+    emit recorded({RecordedEvent::Error, timeText(), QString(), message});
+    if (!m_journalling)
         return;
     try {
         ecrirejournal(timeText() + QLatin1Char(';') + message);
@@ -50,6 +48,6 @@ void EventRecorder::recordError(const QString &message)
         // Journalling this error failed as well. The same failure has its row
         // already; only a different one gets a row of its own.
         if (second.message() != message)
-            m_hooks.appendHistoryRow(timeText(), second.message());
+            emit recorded({RecordedEvent::Error, timeText(), QString(), second.message()});
     }
 }

@@ -1,45 +1,73 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 
 #include <functional>
 
-// Records events as a History row and, while journalling is on, a Journal
-// line, in the one order every writer follows: row, Error signal for a
-// failure, then the line with the time taken again.
-class EventRecorder
+// One event as the history shows it.
+struct RecordedEvent
 {
-public:
-    struct Hooks
-    {
-        std::function<void(const QString &time, const QString &subject)> appendHistoryRow;
-        std::function<bool()> journalling;
-        std::function<void()> errorSignal;
-        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
-        std::function<QString(const QTime &)> timeText;
-        // A failure, told before the Error signal: its status and subject.
-        std::function<void(const QString &status, const QString &subject)> failure = {};
+    enum Kind {
+        Start,   // a target started or opened, a web address answered
+        Failure, // a failed target or request: comes with the Error signal
+        Error,   // an error that reached the application-wide handler
     };
+    Kind kind = Start;
+    QString time;    // the time text when it was recorded
+    QString status;  // a failure's status
+    QString subject; // the target, or an error's message
 
-    EventRecorder(QString programDirectory, Hooks hooks);
+    // The history's time column: the time text, then a failure's status.
+    QString historyTime() const
+    {
+        return kind == Failure ? time + QLatin1Char(' ') + status : time;
+    }
+};
+
+// Records events as a History row, reported through `recorded`, and while
+// journalling is on a Journal line, in the one order every writer follows:
+// the row (with the Error signal for a failure), then the line with the time
+// taken again.
+class EventRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+    using TimeText = std::function<QString(const QTime &)>;
+
+    // The user's long time format when `timeText` is empty.
+    EventRecorder(QString programDirectory, Clock clock, TimeText timeText = {},
+                  QObject *parent = nullptr);
+
+    void setJournalling(bool on) { m_journalling = on; }
+    bool journalling() const { return m_journalling; }
 
     // A target started or opened: T | subject, line T;subject.
     void recordStart(const QString &subject);
-    // A failed target or request: T + " " + status | subject, with the Error signal.
+    // A failed target or request: T + " " + status | subject, line likewise.
     void recordFailure(const QString &status, const QString &subject);
-    // An error that reached the application-wide handler: T | message, no
-    // Error signal. A failure of its own journal line becomes one more row
-    // and is never journalled again.
+    // An error that reached the application-wide handler: T | message. A
+    // failure of its own journal line becomes one more row and is never
+    // journalled again.
     void recordError(const QString &message);
 
     // ecrirejournal: the line into the day's journal file; raises EInOutError.
     void ecrirejournal(const QString &line);
 
     QString timeText() const;
+    QDateTime now() const { return m_clock(); }
     const QString &programDirectory() const { return m_programDirectory; }
+
+signals:
+    void recorded(const RecordedEvent &event);
 
 private:
     QString m_programDirectory;
-    Hooks m_hooks;
+    Clock m_clock;
+    TimeText m_timeText;
+    bool m_journalling = true;
 };
+
+Q_DECLARE_METATYPE(RecordedEvent)

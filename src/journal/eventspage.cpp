@@ -2,8 +2,8 @@
 
 #include "celltext.h"
 
-#include "app/reportview.h"
-#include "app/named.h"
+#include "widgets/reportview.h"
+#include "widgets/named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "journal.h"
 
-#include "textfile.h"
+#include "files/textfile.h"
 
 namespace Journal {
 

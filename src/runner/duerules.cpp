@@ -1,7 +1,8 @@
 #include "duerules.h"
 
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "schedule/fields.h"
+#include "schedule/scheduleentry.h"
 
 #include <limits>
 
@@ -51,49 +52,20 @@ bool IntervalDue(int currentHour, int currentMinute, int hour, int minute)
     return (qint64(currentHour) * 60 + currentMinute) % period == 0;
 }
 
-bool isIntervalEntry(const QString &line)
+DueEntry::DueEntry(const ScheduleEntry &entry)
+    : m_interval(entry.isIntervalEntry()), m_target(entry.target)
 {
-    QString flags;
-    for (int field = 3; field <= 9; ++field)
-        flags += fieldOf(line, kBar, field);
-    return flags == QLatin1String("0000000");
-}
-
-bool weekdayEntryDue(const QString &line, const MinuteValues &now)
-{
-    if (fieldOf(line, kBar, 1) + kBar + fieldOf(line, kBar, 2) != now.minuteHour)
-        return false;
-    return fieldOf(line, kBar, now.weekdayDigit.toInt() + 2) == QLatin1String("1");
-}
-
-bool intervalEntryDue(const QString &line, const MinuteValues &now)
-{
-    const int minute = StrToInt(fieldOf(line, kBar, 1));
-    const int hour = StrToInt(fieldOf(line, kBar, 2));
-    return IntervalDue(now.hour, now.minute, hour, minute);
-}
-
-DueEntry::DueEntry(const QString &line)
-{
-    // One split for all the fields: the rules are those of fieldOf.
-    const QStringList fields = fieldsOf(line, kBar);
-    const auto field = [&fields](int n) { return fields.value(n - 1); };
-    QString flags;
-    for (int day = 1; day <= 7; ++day)
-        flags += field(day + 2);
-    m_interval = flags == QLatin1String("0000000");
-    m_target = field(10);
     if (!m_interval) {
-        m_minuteHour = field(1) + kBar + field(2);
+        m_minuteHour = entry.minute + kBar + entry.hour;
         for (int day = 1; day <= 7; ++day) {
-            if (field(day + 2) == QLatin1String("1"))
+            if (entry.runsOn(day))
                 m_days |= quint8(1u << (day - 1));
         }
         return;
     }
     try {
-        const int minute = StrToInt(field(1));
-        const int hour = StrToInt(field(2));
+        const int minute = StrToInt(entry.minute);
+        const int hour = StrToInt(entry.hour);
         m_period = qint64(hour) * 60 + minute;
         if (m_period == 0)
             throw EConvertError(QStringLiteral("Division par zéro"));

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+struct ScheduleEntry;
+
 // The clock values one examination of the schedule works with.
 struct MinuteValues
 {
@@ -26,33 +28,25 @@ bool IntervalDue(int currentHour, int currentMinute, int hour, int minute);
 // EConvertError "'%s' n'est pas une valeur entière correcte".
 int StrToInt(const QString &text);
 
-// An interval entry: its seven day flags, Monday first, are exactly "0000000".
-bool isIntervalEntry(const QString &line);
-
-// A weekday entry due in the minute: field 1 "|" field 2 equals the
-// minute-hour text, and the day's flag is exactly "1".
-bool weekdayEntryDue(const QString &line, const MinuteValues &now);
-
-// An interval entry due in the minute; raises EConvertError for fields that
-// are not integers (minute first) and for a period of 0.
-bool intervalEntryDue(const QString &line, const MinuteValues &now);
-
-// One schedule entry read once, for all the passes until the list changes:
-// the same rules as the line-based functions above, without the field
-// splitting at every tick.
+// One schedule entry as the scheduler decides on it, read once for all the
+// passes until the list changes. A weekday entry is due when its minute "|"
+// hour text is the minute-hour text of the clock and the day's flag is
+// exactly "1"; an interval entry when the minutes since midnight are a
+// multiple of its period.
 class DueEntry
 {
 public:
-    explicit DueEntry(const QString &line);
+    explicit DueEntry(const ScheduleEntry &entry);
 
     bool isInterval() const { return m_interval; }
-    // Raises EConvertError where intervalEntryDue does.
+    // Raises EConvertError for an interval entry whose minute (first) or hour
+    // is not an integer, and for a period of 0.
     bool isDue(const MinuteValues &now) const;
     const QString &target() const { return m_target; }
 
 private:
     bool m_interval = false;
-    QString m_minuteHour;   // weekday entry: field 1 "|" field 2
+    QString m_minuteHour;   // weekday entry: minute "|" hour
     quint8 m_days = 0;      // weekday entry: bit d-1 when day d's flag is exactly "1"
     qint64 m_period = 0;    // interval entry, in minutes
     QString m_error;        // interval entry whose fields cannot be used

@@ -1,6 +1,6 @@
 #include "httprequest.h"
 
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "platform/platform.h"
 #include "runner/duerules.h"
 

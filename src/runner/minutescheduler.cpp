@@ -1,6 +1,7 @@
 #include "minutescheduler.h"
 
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
+#include "schedule/scheduleentry.h"
 #include "schedule/schedulelines.h"
 
 namespace {
@@ -96,7 +97,7 @@ const DueEntry &MinuteScheduler::entry(int index)
         m_entries.clear();
         m_entries.reserve(m_lines.count());
         for (const QString &line : m_lines.items())
-            m_entries.append(DueEntry(line));
+            m_entries.append(DueEntry(ScheduleEntry::fromLine(line)));
         m_entriesRevision = m_lines.revision();
     }
     return m_entries.at(index);

@@ -1,12 +1,10 @@
 #include "nextrun.h"
 
 #include "duerules.h"
-#include "journal/runtimeerror.h"
-#include "schedule/fields.h"
+#include "files/runtimeerror.h"
+#include "schedule/scheduleentry.h"
 
 namespace {
-
-const QChar kBar = QLatin1Char('|');
 
 // A field the weekday rule can match: the number as the scheduler writes it.
 int canonicalNumber(const QString &text, int highest)
@@ -35,18 +33,15 @@ QDateTime shownMinute(const QDate &date, const QTime &time)
 
 } // namespace
 
-NextRun nextRunOf(const QString &line, const QDateTime &now)
+NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now)
 {
     const QDate today = now.date();
     const int current = now.time().hour() * 60 + now.time().minute();
     NextRun next;
-    if (!isIntervalEntry(line)) {
-        const int minute = canonicalNumber(fieldOf(line, kBar, 1), 59);
-        const int hour = canonicalNumber(fieldOf(line, kBar, 2), 23);
-        bool anyDay = false;
-        for (int day = 3; day <= 9; ++day)
-            anyDay = anyDay || fieldOf(line, kBar, day) == QLatin1String("1");
-        if (!anyDay) {
+    if (!entry.isIntervalEntry()) {
+        const int minute = canonicalNumber(entry.minute, 59);
+        const int hour = canonicalNumber(entry.hour, 23);
+        if (!entry.anyDayTicked()) {
             next.never = NextRun::NoDay;
             return next;
         }
@@ -58,7 +53,7 @@ NextRun nextRunOf(const QString &line, const QDateTime &now)
             const QDate date = today.addDays(days);
             if (days == 0 && hour * 60 + minute <= current)
                 continue;
-            if (fieldOf(line, kBar, date.dayOfWeek() + 2) == QLatin1String("1")) {
+            if (entry.runsOn(date.dayOfWeek())) {
                 next.at = shownMinute(date, QTime(hour, minute));
                 return next;
             }
@@ -68,8 +63,8 @@ NextRun nextRunOf(const QString &line, const QDateTime &now)
     }
     qint64 period = 0;
     try {
-        const int minute = StrToInt(fieldOf(line, kBar, 1));
-        const int hour = StrToInt(fieldOf(line, kBar, 2));
+        const int minute = StrToInt(entry.minute);
+        const int hour = StrToInt(entry.hour);
         IntervalDue(0, 0, hour, minute); // raises for a period of 0
         period = qAbs(qint64(hour) * 60 + minute);
     } catch (const EConvertError &error) {

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+struct ScheduleEntry;
+
 // When an entry runs next after the minute of `now`, by the due rules of the
 // scheduler, on the local wall clock. A minute that a daylight-saving night
 // skips is not a minute the entry runs in: a weekday entry is caught up at
@@ -15,7 +17,7 @@ struct NextRun
     QDateTime at;   // local time, when never is No
 };
 
-NextRun nextRunOf(const QString &line, const QDateTime &now);
+NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now);
 
 // The words the view shows a next run with, in the interface's language.
 struct NextRunWords

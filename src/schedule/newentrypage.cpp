@@ -3,7 +3,7 @@
 #include "schedulefile.h"
 
 #include "spinedit.h"
-#include "app/named.h"
+#include "widgets/named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,8 +1,9 @@
 #include "schedulefile.h"
 
 #include "fields.h"
-#include "journal/runtimeerror.h"
-#include "journal/textfile.h"
+#include "scheduleentry.h"
+#include "files/runtimeerror.h"
+#include "files/textfile.h"
 
 #include <QFileInfo>
 
@@ -49,17 +50,11 @@ void ScheduleFile::AppendScheduleLine(const QString &line) const
     TextFile::appendLine(m_path, line);
 }
 
-void ScheduleFile::AppendEntry(const QString &minute, const QString &hour, const QString &monday,
-                               const QString &tuesday, const QString &wednesday,
-                               const QString &thursday, const QString &friday,
-                               const QString &saturday, const QString &sunday,
-                               const QString &target) const
+void ScheduleFile::AppendEntry(const ScheduleEntry &entry) const
 {
-    if (!canHoldTarget(target))
+    if (!canHoldTarget(entry.target))
         throw EInOutError(5);
-    const QStringList fields{minute,   hour,   monday,   tuesday, wednesday,
-                             thursday, friday, saturday, sunday,  target};
-    AppendScheduleLine(fields.join(QLatin1Char('|')) + QLatin1Char('|'));
+    AppendScheduleLine(entry.toLine());
 }
 
 QStringList ScheduleFile::readLines() const

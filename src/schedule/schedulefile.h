@@ -4,11 +4,13 @@
 #include <QString>
 #include <QStringList>
 
+struct ScheduleEntry;
+
 // The text of a target or parameters box without its line breaks.
 QString withoutLineBreaks(const QString &text);
 
 // cron-bat.dat in the program directory: line 0 the header line, then one
-// entry per line, ten '|'-terminated fields each. Every routine raises
+// entry per line (ScheduleEntry). Every routine raises
 // EInOutError with the runtime's text on failure.
 class ScheduleFile
 {
@@ -23,12 +25,9 @@ public:
     void RewriteScheduleFile(const QString &line) const;
     void AppendScheduleLine(const QString &line) const;
     // Raises EInOutError 5 for a target canHoldTarget refuses, writing nothing.
-    void AppendEntry(const QString &minute, const QString &hour, const QString &monday,
-                     const QString &tuesday, const QString &wednesday, const QString &thursday,
-                     const QString &friday, const QString &saturday, const QString &sunday,
-                     const QString &target) const;
+    void AppendEntry(const ScheduleEntry &entry) const;
 
-    // A target the file can hold as the tenth field of one line: no "|",
+    // A target the file can hold in one line: no "|",
     // which would shift the fields, and no line break.
     static bool canHoldTarget(const QString &target);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scheduleentry.h"
+
 #include <QStringList>
 
 // ListBox1: the lines of cron-bat.dat in file order, item 0 the header line,
@@ -11,6 +13,8 @@ public:
     int count() const { return int(m_items.size()); }
     QString item(int index) const { return m_items.value(index); }
     const QStringList &items() const { return m_items; }
+    // Item `index` read into its fields; an empty entry for an index out of range.
+    ScheduleEntry entry(int index) const { return ScheduleEntry::fromLine(item(index)); }
 
     void clear();
     void add(const QString &line)

@@ -1,21 +1,13 @@
 #include "schedulerow.h"
 
 #include "fields.h"
+#include "scheduleentry.h"
 
 namespace {
 
 QString twoDigits(const QString &field)
 {
     return field.size() == 1 ? QLatin1Char('0') + field : field;
-}
-
-bool isIntervalEntry(const QString &line)
-{
-    for (int field = 3; field <= 9; ++field) {
-        if (fieldOf(line, QLatin1Char('|'), field) == QLatin1String("1"))
-            return false;
-    }
-    return true;
 }
 
 QString withoutProgramPart(QString target, const QString &program)
@@ -44,16 +36,15 @@ TargetParts selectionParts(const QString &target)
     return splitTarget(target);
 }
 
-ScheduleRow makeScheduleRow(int index, const QString &line, const FileExists &fileExists)
+ScheduleRow makeScheduleRow(int index, const ScheduleEntry &entry, const FileExists &fileExists)
 {
-    const QChar bar = QLatin1Char('|');
     ScheduleRow row;
     row.number = QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0'));
-    row.time = twoDigits(fieldOf(line, bar, 2)) + QLatin1Char(':') + twoDigits(fieldOf(line, bar, 1));
-    if (isIntervalEntry(line))
+    row.time = twoDigits(entry.hour) + QLatin1Char(':') + twoDigits(entry.minute);
+    if (entry.showsAsInterval())
         row.time += QStringLiteral(" *");
 
-    const QString target = fieldOf(line, bar, 10);
+    const QString &target = entry.target;
     if (!target.contains(QLatin1Char(' ')) || fileExists(target) ||
         target.contains(QLatin1String("http://"))) {
         row.source = target;
@@ -63,16 +54,4 @@ ScheduleRow makeScheduleRow(int index, const QString &line, const FileExists &fi
     row.source = parts.program;
     row.target = parts.parameters;
     return row;
-}
-
-SelectedEntry readSelectedEntry(const QString &line)
-{
-    const QChar bar = QLatin1Char('|');
-    SelectedEntry entry;
-    entry.minute = fieldOf(line, bar, 1);
-    entry.hour = fieldOf(line, bar, 2);
-    for (int day = 0; day < 7; ++day)
-        entry.days[day] = fieldOf(line, bar, day + 3) == QLatin1String("1");
-    entry.target = fieldOf(line, bar, 10);
-    return entry;
 }

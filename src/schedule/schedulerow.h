@@ -4,6 +4,8 @@
 
 #include <functional>
 
+struct ScheduleEntry;
+
 // One row of the schedule view, built from a non-empty line of the file.
 struct ScheduleRow
 {
@@ -27,19 +29,8 @@ TargetParts splitTarget(const QString &target);
 
 using FileExists = std::function<bool(const QString &path)>;
 
-ScheduleRow makeScheduleRow(int index, const QString &line, const FileExists &fileExists);
+ScheduleRow makeScheduleRow(int index, const ScheduleEntry &entry, const FileExists &fileExists);
 
 // The split made on the selected entry's target: a target whose second
 // '.'-piece holds no blank stands whole as program part.
 TargetParts selectionParts(const QString &target);
-
-// The fields of one line as the view shows them after a selection.
-struct SelectedEntry
-{
-    QString minute;
-    QString hour;
-    bool days[7] = {};
-    QString target;
-};
-
-SelectedEntry readSelectedEntry(const QString &line);

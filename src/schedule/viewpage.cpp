@@ -1,9 +1,11 @@
 #include "viewpage.h"
 
+#include "scheduleentry.h"
+
 #include "journal/celltext.h"
 
-#include "app/reportview.h"
-#include "app/named.h"
+#include "widgets/reportview.h"
+#include "widgets/named.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -156,13 +158,13 @@ QCheckBox *ViewPage::dayBox(int day) const
     return boxes[day];
 }
 
-void ViewPage::showEntry(int index, const SelectedEntry &entry)
+void ViewPage::showEntry(int index, const ScheduleEntry &entry)
 {
     Edit10->setText(QString::number(index));
     Edit5->setText(entry.minute);
     Edit6->setText(entry.hour);
     for (int day = 0; day < 7; ++day)
-        dayBox(day)->setChecked(entry.days[day]);
+        dayBox(day)->setChecked(entry.runsOn(day + 1));
     Edit7->setText(entry.target);
 }
 

@@ -27,7 +27,7 @@ public:
     // The "N°" of the first selected row in list order, -1 when none is selected.
     int firstSelectedNumber() const;
     // Fills the hidden fields and the day boxes from the selected line.
-    void showEntry(int index, const SelectedEntry &entry);
+    void showEntry(int index, const ScheduleEntry &entry);
     // Splits Edit7 as it now stands into Label4 and Edit2.
     void splitEdit7();
 

@@ -1,7 +1,7 @@
 #include "profile.h"
 
-#include "journal/runtimeerror.h"
-#include "journal/textfile.h"
+#include "files/runtimeerror.h"
+#include "files/textfile.h"
 #include "platform/platform.h"
 
 #include <QFile>

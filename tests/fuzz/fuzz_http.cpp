@@ -1,7 +1,7 @@
 // A server's reply, in any cutting of its bytes, and any address turned into
 // a request: no control character or blank reaches the request head outside
 // its fixed text; a status line shown is clean.
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "runner/httpclient.h"
 #include "runner/httpreplyreader.h"
 #include "runner/httprequest.h"

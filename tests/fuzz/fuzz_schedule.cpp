@@ -1,11 +1,12 @@
 // Schedule lines as a hand-edited or damaged file may hold them: fields, due
 // rules, the target split and whole passes over the lines.
-#include "journal/runtimeerror.h"
+#include "files/runtimeerror.h"
 #include "platform/platform.h"
 #include "runner/duerules.h"
 #include "runner/minutescheduler.h"
 #include "runner/targetsplit.h"
 #include "schedule/fields.h"
+#include "schedule/scheduleentry.h"
 #include "schedule/schedulelines.h"
 
 #include <QDateTime>
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QString &line : lines)
         list.add(line);
     int starts = 0;
-    MinuteScheduler scheduler(list, {[&](const QString &target) {
+    MinuteScheduler scheduler(list, {.start = [&](const QString &target) {
                                          ++starts;
                                          for (const QString &separators :
                                               {QStringLiteral("/"), QStringLiteral("\\:")}) {
@@ -56,22 +57,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                              check(call.withParameters || call.program == target);
                                          }
                                      },
-                                     [](const QString &) {}, [] {}});
+                                     .reportError = [](const QString &) {}, .trim = [] {}});
     const QDateTime start(QDate(2026, 3, 29), QTime(0, 58));
     for (int tick = 0; tick < 8; ++tick)
         scheduler.tick(start.addSecs(60 * 61 * tick / 3));
 
-    // The entries the passes read agree with the rules on the lines themselves.
+    // The entries the passes read hold the fields GetField reads, and decide
+    // by them: a weekday entry on its minute-hour text and its day's flag.
+    const QChar bar = QLatin1Char('|');
     for (const QString &line : lines.mid(0, 16)) {
-        const DueEntry entry(line);
-        check(entry.isInterval() == isIntervalEntry(line));
-        check(entry.target() == fieldOf(line, QLatin1Char('|'), 10));
+        const ScheduleEntry fields = ScheduleEntry::fromLine(line);
+        check(fields.minute == fieldOf(line, bar, 1) && fields.hour == fieldOf(line, bar, 2));
+        for (int day = 0; day < 7; ++day)
+            check(fields.days[day] == fieldOf(line, bar, day + 3));
+        check(fields.target == fieldOf(line, bar, 10));
+        if (line.endsWith(bar) && line.count(bar) >= 10)
+            check(fields.toLine() == line);
+        const DueEntry entry(fields);
+        check(entry.target() == fields.target);
+        if (entry.isInterval())
+            continue;
         for (int t : {0, 1, 90, 870, 1439}) {
             const MinuteValues now = MinuteValues::of(QDate(2026, 12, 8 + t % 7), QTime(t / 60, t % 60));
-            const QString byLine = verdict([&] {
-                return isIntervalEntry(line) ? intervalEntryDue(line, now) : weekdayEntryDue(line, now);
-            });
-            check(verdict([&] { return entry.isDue(now); }) == byLine);
+            const bool byFields = fields.minute + bar + fields.hour == now.minuteHour &&
+                                  fieldOf(line, bar, now.weekday + 2) == QLatin1String("1");
+            check(verdict([&] { return entry.isDue(now); }) ==
+                  (byFields ? QStringLiteral("due") : QStringLiteral("not due")));
         }
     }
     return 0;

@@ -1,4 +1,4 @@
-#include "journal/ioerrortext.h"
+#include "files/ioerrortext.h"
 #include "platform/win/winfiles.h"
 #include "support.h"
 

@@ -1,0 +1,198 @@
+#include "schedulingengine.h"
+
+#include "journal/errorboundary.h"
+#include "journal/purge.h"
+#include "platform/platform.h"
+#include "runner/targetsplit.h"
+#include "runner/urltask.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
+    : QObject(parent), m_inputs(std::move(inputs)), m_schedule(m_inputs.programDirectory),
+      m_events(m_inputs.programDirectory, m_inputs.clock, m_inputs.timeText),
+      m_launcher(m_events,
+                 {.open =
+                      [this](const QString &path, const QString &parameters, Launcher::Report report) {
+                          // The bytes of the schedule file, as they stand.
+                          Platform::startTarget(Platform::nativePath(path),
+                                                Platform::encodeText(parameters), this,
+                                                std::move(report));
+                      },
+                  .http = [this](const QString &url) { http(m_events, url, this); }}),
+      m_scheduler(m_lines, {.start = [this](const QString &target) { startTarget(target); },
+                            .reportError = [this](const QString &message) { m_events.recordError(message); },
+                            .trim = [] { Platform::trimWorkingSet(Platform::fixedExecutableName()); }})
+{
+    connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
+    // Errors that leave an event handler anywhere in the program are recorded
+    // here, as the scheduler's own are.
+    ErrorBoundary::setHandler([this](const QString &message) { m_events.recordError(message); });
+
+    m_walker.OnFichier = [this](TScruteDossier &, const QString &Nom) { purgeJournal(Nom); };
+
+    // Just past each minute's start, so that the wake-up reads the new minute.
+    m_minuteTimer.setObjectName(QStringLiteral("Timer1"));
+    m_minuteTimer.setSingleShot(true);
+    m_minuteTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_minuteTimer, &QTimer::timeout, this, ErrorBoundary::guarded([this] {
+                // Armed first, so that an error in the minute's work cannot stop the scheduler.
+                armMinuteTimer();
+                wake();
+            }));
+}
+
+SchedulingEngine::~SchedulingEngine()
+{
+    ErrorBoundary::setHandler({});
+}
+
+void SchedulingEngine::setSettings(const Settings &settings)
+{
+    m_settings = settings;
+    m_events.setJournalling(settings.journalling);
+}
+
+void SchedulingEngine::startUp()
+{
+    // A write back killed between its temporary and the rename left the
+    // temporary behind; nobody else writes ours while this instance runs.
+    m_schedule.removeStaleTemporaries();
+    loadSchedule();
+    purgeJournals();
+    LastScheduleSize = m_schedule.stamp();
+}
+
+void SchedulingEngine::startMinuteTimer()
+{
+    // The first pass comes a second after start-up and examines the current minute.
+    m_minuteTimer.start(1000);
+}
+
+void SchedulingEngine::armMinuteTimer()
+{
+    // A wake-up that still comes a little early sees the old minute, does
+    // nothing, and is armed again for the start it just missed.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime next =
+        QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())).addSecs(60);
+    m_minuteTimer.start(int(qBound(qint64(1), now.msecsTo(next) + 1, qint64(61000))));
+}
+
+void SchedulingEngine::wake()
+{
+    // A failed reload must not keep the pass from running what it still has.
+    ErrorBoundary::run([this] { minuteCheck(); });
+    runPass();
+}
+
+void SchedulingEngine::runPass()
+{
+    m_scheduler.tick(m_inputs.clock());
+}
+
+void SchedulingEngine::minuteCheck()
+{
+    reloadWhenChanged();
+    if (m_inputs.clock().toString(QStringLiteral("hh:mm")) == QLatin1String("00:00"))
+        emit historyClearDue();
+}
+
+void SchedulingEngine::clearSchedule()
+{
+    m_lines.clear();
+    emit scheduleReloaded();
+}
+
+void SchedulingEngine::loadSchedule()
+{
+    m_lines.clear();
+    try {
+        if (!m_schedule.exists()) {
+            m_schedule.CreateScheduleFile();
+            emit scheduleCreated();
+        }
+        for (const QString &line : m_schedule.readLines())
+            m_lines.add(line);
+    } catch (...) {
+        // What shows the lines shows that there are none, then the error goes on.
+        emit scheduleReloaded();
+        throw;
+    }
+    emit scheduleReloaded();
+}
+
+void SchedulingEngine::reloadWhenChanged()
+{
+    const ScheduleFile::Stamp current = m_schedule.stamp();
+    if (current == LastScheduleSize)
+        return;
+    // Kept only once the read succeeded: after a failed one, the next check
+    // tries again, whatever the file then looks like, instead of leaving the
+    // schedule empty until it changes.
+    LastScheduleSize = ScheduleFile::Stamp::unknown();
+    loadSchedule();
+    LastScheduleSize = current;
+}
+
+void SchedulingEngine::writeBack()
+{
+    m_schedule.writeBack(m_lines.items());
+    reloadWhenChanged();
+}
+
+void SchedulingEngine::deleteSelected()
+{
+    m_lines.DeleteAt(m_lines.itemIndex());
+    writeBack();
+}
+
+void SchedulingEngine::appendEntry(const ScheduleEntry &entry)
+{
+    m_schedule.AppendEntry(entry);
+}
+
+void SchedulingEngine::startTarget(const QString &target)
+{
+    const LaunchCall call =
+        resolveTargetForLaunch(target, Platform::targetSeparators(), &Launcher::targetExists);
+    if (call.withParameters)
+        m_launcher.Exe(call.program, call.parameters);
+    else
+        m_launcher.ExecuteWait(call.program);
+}
+
+void SchedulingEngine::runNow(int index)
+{
+    // The header line is no entry.
+    if (index <= 0 || index >= m_lines.count())
+        return;
+    startTarget(m_lines.entry(index).target);
+}
+
+void SchedulingEngine::purgeJournals()
+{
+    if (!m_settings.purge || !m_settings.journalling)
+        return;
+    // Only this program's own journals, beside the executable: log files of
+    // the scripts it starts, often kept next to it, are none of its business.
+    // No message pump during the walk: a wake-up delivered inside it would run
+    // a pass in the middle of a purge. A walk over our own folder is short.
+    m_walker.Dossier = m_inputs.programDirectory;
+    m_walker.Filtre = kJournalFilePattern;
+    m_walker.SousDossier = false;
+    m_walker.Execute();
+}
+
+void SchedulingEngine::purgeJournal(const QString &path)
+{
+    const QFileInfo file(path);
+    // A file gone since the listing has nothing left to delete; one without
+    // its write permission is kept, as Windows keeps a read-only file.
+    if (!isJournalFileName(file.fileName()) || !file.isFile() ||
+        !file.permission(QFileDevice::WriteOwner))
+        return;
+    if (journalFileExpired(file.lastModified(), m_inputs.clock(), m_settings.purgeAfterDays))
+        QFile::remove(path);
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "journal/Scrute.h"
+#include "journal/eventrecorder.h"
+#include "runner/launcher.h"
+#include "runner/minutescheduler.h"
+#include "schedule/schedulefile.h"
+#include "schedule/schedulelines.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+// The scheduling engine: the schedule file and its lines, the pass of every
+// minute, the starts and their records, the reload of an edited schedule, the
+// clearing of the history at midnight and the purge of old journals. It knows
+// no window: what a window shows comes out of its signals, and what the user
+// set comes in through setSettings.
+class SchedulingEngine : public QObject
+{
+    Q_OBJECT
+public:
+    struct Inputs
+    {
+        QString programDirectory; // with its trailing separator
+        EventRecorder::Clock clock = [] { return QDateTime::currentDateTime(); };
+        // The user's long time format when empty.
+        EventRecorder::TimeText timeText = {};
+    };
+
+    // What the events page sets; its design values.
+    struct Settings
+    {
+        bool journalling = true;  // "Inscrire les événements dans un fichier journal"
+        bool purge = true;        // "Suppression après"
+        int purgeAfterDays = 1;   // its number of days
+    };
+
+    explicit SchedulingEngine(Inputs inputs, QObject *parent = nullptr);
+    ~SchedulingEngine() override;
+
+    void setSettings(const Settings &settings);
+    const Settings &settings() const { return m_settings; }
+
+    // Start-up: what a killed write back left goes, the schedule is loaded
+    // (made on a first run), old journals are purged, the file's stamp is kept.
+    void startUp();
+    // The first wake-up a second from now, then one at each minute's start.
+    void startMinuteTimer();
+    QTimer *minuteTimer() { return &m_minuteTimer; }
+    // One minute's work: the reload check first, so that an outside edit
+    // made during the minute is seen by the pass that follows.
+    void wake();
+
+    // The pass over the schedule at the clock's minute.
+    void runPass();
+    // The reload when the file changed, then the history's clearing in the minute 00:00.
+    void minuteCheck();
+
+    // lirefiche: the lines again from the file, made on a first run.
+    void loadSchedule();
+    // lirefiche without loading: no lines.
+    void clearSchedule();
+    // Button1Click: loads the schedule when its file changed since last time.
+    void reloadWhenChanged();
+    // Button4Click: the lines into the file, then the reload check.
+    void writeBack();
+    // The selected line out of the list and the file.
+    void deleteSelected();
+    void appendEntry(const ScheduleEntry &entry);
+
+    // Starts a target as a due entry's is started: split into program and
+    // parameters where they name an existing file, recorded the same way.
+    void startTarget(const QString &target);
+    // "Lancer maintenant": the entry's target at once; not its run for the minute.
+    void runNow(int index);
+
+    // d: the program's old journals go, when both switches are on.
+    void purgeJournals();
+    // ScruteDossier1Fichier: one journal file offered by the walk.
+    void purgeJournal(const QString &path);
+
+    EventRecorder &recorder() { return m_events; }
+    ScheduleLines &lines() { return m_lines; }
+    const ScheduleFile &scheduleFile() const { return m_schedule; }
+    Launcher &launcher() { return m_launcher; }
+    MinuteScheduler &scheduler() { return m_scheduler; }
+    QDateTime now() const { return m_inputs.clock(); }
+    const QString &programDirectory() const { return m_inputs.programDirectory; }
+
+    // What the reload check compares the file with.
+    ScheduleFile::Stamp LastScheduleSize;
+
+signals:
+    void recorded(const RecordedEvent &event);
+    // A first run made the schedule file: the user has entries to make.
+    void scheduleCreated();
+    // The lines changed: whatever shows them shows them again.
+    void scheduleReloaded();
+    // The minute 00:00 began: the history starts afresh.
+    void historyClearDue();
+
+private:
+    void armMinuteTimer();
+
+    Inputs m_inputs;
+    Settings m_settings;
+    ScheduleFile m_schedule;
+    ScheduleLines m_lines;
+    EventRecorder m_events;
+    Launcher m_launcher;
+    MinuteScheduler m_scheduler;
+    TScruteDossier m_walker;
+    QTimer m_minuteTimer;
+};

@@ -1,0 +1,249 @@
+#include "engine/schedulingengine.h"
+#include "files/runtimeerror.h"
+#include "journal/errorboundary.h"
+#include "programrun.h"
+#include "recordlog.h"
+#include "testprogramdir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 8), QTime(14, 30, 37));
+const QByteArray kA("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|");
+const QByteArray kB("15|0|0|0|0|0|0|0|0|C:\\jobs\\poll.cmd -q|");
+
+// An engine over a test's own program directory, on a clock the test moves,
+// with what it reports written down; started up as the program starts it.
+struct Harness
+{
+    explicit Harness(const TestProgramDir &dir, const QDateTime &start = kNow)
+        : clock(start),
+          engine({.programDirectory = dir.path(),
+                  .clock = [this] { return clock.now(); },
+                  .timeText = testTimeText}),
+          record(&engine), reloads(&engine, &SchedulingEngine::scheduleReloaded)
+    {
+        engine.startUp();
+    }
+    FakeClock clock;
+    SchedulingEngine engine;
+    RecordLog record;
+    QSignalSpy reloads;
+};
+
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstRunMakesTheSchedule();
+    void reloadWhenSizeOrTimeChanged();
+    void failedReloadIsTriedAgain();
+    void wakeUpReloadsBeforeThePass();
+    void historyClearsInTheMinuteOfMidnight();
+    void staleTemporariesGoAtStartUp();
+    void targetsAreSplitAndRecorded();
+    void runNowStartsTheEntry();
+    void errorsReachTheRecorder();
+};
+
+void TestEngine::firstRunMakesTheSchedule()
+{
+    TestProgramDir dir;
+    SchedulingEngine engine({.programDirectory = dir.path()});
+    QSignalSpy created(&engine, &SchedulingEngine::scheduleCreated);
+    engine.startUp();
+    QCOMPARE(created.count(), 1);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
+    QCOMPARE(engine.lines().items(), QStringList{QString()});
+    QCOMPARE(engine.LastScheduleSize.size, qint64(2));
+    // The next start finds it.
+    SchedulingEngine next({.programDirectory = dir.path()});
+    QSignalSpy createdAgain(&next, &SchedulingEngine::scheduleCreated);
+    next.startUp();
+    QCOMPARE(createdAgain.count(), 0);
+}
+
+void TestEngine::reloadWhenSizeOrTimeChanged()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
+    Harness h(dir);
+    QCOMPARE(h.reloads.count(), 1);
+    h.engine.reloadWhenChanged(); // nothing changed: no reload
+    QCOMPARE(h.reloads.count(), 1);
+
+    // An outside edit of the same size, a little later.
+    const QString path = dir.file(QStringLiteral("cron-bat.dat"));
+    QByteArray edited = "\r\n" + kA + "\r\n";
+    edited[2] = '4'; // minute 30 becomes 40
+    dir.write(QStringLiteral("cron-bat.dat"), edited);
+    TestProgramDir::setModified(path, h.engine.LastScheduleSize.modified.addSecs(2));
+    QCOMPARE(QFileInfo(path).size(), h.engine.LastScheduleSize.size);
+    h.engine.reloadWhenChanged();
+    QCOMPARE(h.reloads.count(), 2);
+    QCOMPARE(h.engine.lines().item(1), QString::fromLatin1(edited.mid(2, kA.size())));
+
+    // A change of size as well.
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n");
+    h.engine.reloadWhenChanged();
+    QCOMPARE(h.engine.lines().count(), 3);
+    QCOMPARE(h.engine.LastScheduleSize.size, QFileInfo(path).size());
+}
+
+void TestEngine::failedReloadIsTriedAgain()
+{
+    TestProgramDir dir;
+    const QString path = dir.file(QStringLiteral("cron-bat.dat"));
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n" + kB + "\r\n");
+    const QDateTime written = QFileInfo(path).lastModified();
+    Harness h(dir);
+    QCOMPARE(h.engine.lines().count(), 3);
+
+    // Briefly a folder (an editor's swap, a sync tool): the reload fails, and
+    // what shows the lines is told that there are none.
+    QVERIFY(QFile::rename(path, path + QStringLiteral(".away")));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("cron-bat.dat")));
+    ErrorBoundary::run([&] { h.engine.minuteCheck(); });
+    QCOMPARE(h.engine.lines().count(), 0);
+    QCOMPARE(h.reloads.count(), 2);
+    QCOMPARE(h.record.lines.last(), QStringLiteral("row 14:30:37|Accès au fichier refusé"));
+    // Nothing of the failed state is remembered: whatever the file looks like
+    // next, even exactly as then, it is read again.
+    QVERIFY(h.engine.LastScheduleSize == ScheduleFile::Stamp::unknown());
+
+    // Back as it was, to its very time stamp: the next check reads it again.
+    QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("cron-bat.dat")));
+    QVERIFY(QFile::rename(path + QStringLiteral(".away"), path));
+    TestProgramDir::setModified(path, written);
+    ErrorBoundary::run([&] { h.engine.minuteCheck(); });
+    QCOMPARE(h.engine.lines().count(), 3);
+}
+
+void TestEngine::wakeUpReloadsBeforeThePass()
+{
+    TestProgramDir dir;
+    const QString job = ProgramRun::writeJob(dir, QStringLiteral("job"));
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    Harness h(dir, QDateTime(QDate(2026, 12, 8), QTime(14, 30, 0, 5)));
+    // Written during the minute before: the wake-up of 14:31 sees it and runs it.
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n31|14|0|1|0|0|0|0|0|" + job + " edited|\r\n").toUtf8());
+    h.clock.advance(60);
+    h.engine.wake();
+    QCOMPARE(h.engine.lines().count(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 10000);
+    QCOMPARE(dir.read(QStringLiteral("job.sh.ran")), QByteArray("edited\n"));
+    QCOMPARE(h.record.rows(), QStringList{"14:31:00|" + job + " edited"});
+    // The same minute again runs nothing twice.
+    h.engine.wake();
+    QCOMPARE(h.record.rows().size(), 1);
+}
+
+void TestEngine::historyClearsInTheMinuteOfMidnight()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    Harness h(dir, QDateTime(QDate(2026, 12, 8), QTime(23, 59, 40)));
+    QSignalSpy clears(&h.engine, &SchedulingEngine::historyClearDue);
+    h.engine.minuteCheck();
+    QCOMPARE(clears.count(), 0);
+    h.clock.advance(30); // 00:00:10 the next day
+    h.engine.minuteCheck();
+    QCOMPARE(clears.count(), 1);
+    h.clock.advance(60);
+    h.engine.minuteCheck();
+    QCOMPARE(clears.count(), 1);
+}
+
+void TestEngine::staleTemporariesGoAtStartUp()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + kA + "\r\n");
+    // What a write back killed before its rename leaves behind.
+    dir.write(QStringLiteral("cron-bat.dat.0123abcd.tmp"), "\r\n");
+    dir.write(QStringLiteral("notes.0123abcd.tmp"), "not ours");
+    Harness h(dir);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             (QStringList{"cron-bat.dat", "notes.0123abcd.tmp"}));
+    QCOMPARE(h.engine.lines().count(), 2);
+}
+
+void TestEngine::targetsAreSplitAndRecorded()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    Harness h(dir);
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    h.engine.startTarget(missing + QStringLiteral(" -q -v"));
+    h.engine.startTarget(missing);
+    QCOMPARE(h.record.lines, (QStringList{"row 14:30:37 Fichier inexistant|" + missing + " -q -v", "signal",
+                                          "row 14:30:37 Fichier inexistant|" + missing, "signal"}));
+    // Journalling off: rows still, no file.
+    h.engine.setSettings({.journalling = false});
+    h.engine.startTarget(missing);
+    QCOMPARE(h.record.rows().size(), 3);
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")).count('\n'), 2);
+}
+
+void TestEngine::runNowStartsTheEntry()
+{
+    TestProgramDir dir;
+    const QString job = ProgramRun::writeJob(dir, QStringLiteral("job"));
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n0|3|0|0|0|0|0|0|1|" + job + " now|\r\n30|14|0|1|0|0|0|0|0|" +
+                                               missing + "|\r\n")
+                                                  .toUtf8());
+    Harness h(dir);
+    // Through the real launcher, recorded as a start, with its parameters.
+    h.engine.runNow(1);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 10000);
+    QCOMPARE(dir.read(QStringLiteral("job.sh.ran")), QByteArray("now\n"));
+    QCOMPARE(h.record.rows(), QStringList{"14:30:37|" + job + " now"});
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")), ("14:30:37;" + job + " now\r\n").toUtf8());
+    // A missing target is recorded as the scheduler records it.
+    h.engine.runNow(2);
+    QCOMPARE(h.record.rows().last(), "14:30:37 Fichier inexistant|" + missing);
+    // The header line and lines beyond the list are no entries.
+    h.engine.runNow(0);
+    h.engine.runNow(3);
+    QCOMPARE(h.record.rows().size(), 2);
+    // Not the entry's run for its minute: the pass at 14:30 still runs it once.
+    h.engine.runPass();
+    QCOMPARE(h.record.rows().size(), 3);
+}
+
+void TestEngine::errorsReachTheRecorder()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    Harness h(dir);
+    // From a timer's slot, anywhere in the program.
+    bool ran = false;
+    QTimer::singleShot(0, &h.engine, ErrorBoundary::guarded([&] {
+                           ran = true;
+                           throw EInOutError(5);
+                       }));
+    QTRY_VERIFY(ran);
+    QCOMPARE(h.record.lines, QStringList{"row 14:30:37|Accès au fichier refusé"});
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")),
+             QByteArray("14:30:37;Acc\xc3\xa8s au fichier refus\xc3\xa9\r\n"));
+
+    // The handler's own journal line fails: one more row, no loop, no end.
+    QVERIFY(QFile::remove(dir.file(QStringLiteral("20261208.log"))));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("20261208.log")));
+    ErrorBoundary::run([] { throw EConvertError(QStringLiteral("'x' n'est pas un entier")); });
+    QCOMPARE(h.record.rows().mid(1), (QStringList{"14:30:37|'x' n'est pas un entier",
+                                                  "14:30:37|Accès au fichier refusé"}));
+}
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "tst_engine.moc"

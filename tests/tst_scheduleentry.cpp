@@ -1,0 +1,94 @@
+#include "schedule/fields.h"
+#include "schedule/scheduleentry.h"
+
+#include <QTest>
+
+class TestScheduleEntry : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fieldsAsGetFieldReadsThem_data();
+    void fieldsAsGetFieldReadsThem();
+    void intervalRules_data();
+    void intervalRules();
+    void newEntryLine();
+};
+
+void TestScheduleEntry::fieldsAsGetFieldReadsThem_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("plain") << "30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|";
+    QTest::newRow("no last bar") << "45|0|0|0|0|0|0|0|0|x";
+    QTest::newRow("cut short") << "1|0|0|0|0|0|0|0";
+    QTest::newRow("empty") << "";
+    QTest::newRow("bars only") << "||||||||||";
+    QTest::newRow("a piece after the target") << "1|0|0|0|0|0|0|0|0|t|extra|";
+    QTest::newRow("two pieces and a tail") << "1|0|0|0|0|0|0|0|0|t|a=1;b|c|tail";
+    QTest::newRow("odd flags") << "0|12|2|1|1|1|1|1|1|odd-flag|";
+    QTest::newRow("blanks kept") << "7| 0|0|0|0|0|0|0|0| a b |";
+}
+
+void TestScheduleEntry::fieldsAsGetFieldReadsThem()
+{
+    // Every reader of a line goes through the entry: it must read each field
+    // exactly as GetField does, for odd lines as for plain ones.
+    QFETCH(QString, line);
+    const QChar bar = QLatin1Char('|');
+    const ScheduleEntry entry = ScheduleEntry::fromLine(line);
+    QCOMPARE(entry.minute, fieldOf(line, bar, 1));
+    QCOMPARE(entry.hour, fieldOf(line, bar, 2));
+    for (int day = 0; day < 7; ++day)
+        QCOMPARE(entry.days[day], fieldOf(line, bar, day + 3));
+    QCOMPARE(entry.target, fieldOf(line, bar, 10));
+    const int pieces = int(line.count(bar));
+    QCOMPARE(entry.following.size(), qMax(0, pieces - 10));
+    for (int n = 11; n <= pieces; ++n)
+        QCOMPARE(entry.following.at(n - 11), fieldOf(line, bar, n));
+    // A line of whole fields is what the entry writes again.
+    if (pieces >= 10 && line.endsWith(bar))
+        QCOMPARE(entry.toLine(), line);
+}
+
+void TestScheduleEntry::intervalRules_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("runsAsInterval");
+    QTest::addColumn<bool>("showsAsInterval");
+    QTest::newRow("all zero") << "15|0|0|0|0|0|0|0|0|x|" << true << true;
+    QTest::newRow("one day") << "15|0|0|0|0|0|0|1|0|x|" << false << false;
+    // Neither a weekday entry that could run nor an interval entry for the
+    // scheduler; the view still marks it as one.
+    QTest::newRow("a flag 2") << "15|0|0|0|2|0|0|0|0|x|" << false << true;
+    QTest::newRow("empty line") << "" << false << true;
+    QTest::newRow("cut short") << "15|0|0|0|" << false << true;
+    QTest::newRow("flag 01") << "15|0|01|0|0|0|0|0|0|x|" << false << true;
+}
+
+void TestScheduleEntry::intervalRules()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, runsAsInterval);
+    QFETCH(bool, showsAsInterval);
+    const ScheduleEntry entry = ScheduleEntry::fromLine(line);
+    QCOMPARE(entry.isIntervalEntry(), runsAsInterval);
+    QCOMPARE(entry.showsAsInterval(), showsAsInterval);
+}
+
+void TestScheduleEntry::newEntryLine()
+{
+    ScheduleEntry entry;
+    entry.minute = QStringLiteral("30");
+    entry.hour = QStringLiteral("14");
+    entry.days.fill(QStringLiteral("0"));
+    entry.days[1] = QStringLiteral("1");
+    entry.target = QStringLiteral("C:\\jobs\\backup.bat -q");
+    QCOMPARE(entry.toLine(), QStringLiteral("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat -q|"));
+    QVERIFY(entry.runsOn(2));
+    QVERIFY(!entry.runsOn(1));
+    QVERIFY(!entry.runsOn(8));
+    entry.following << QStringLiteral("nom=x");
+    QCOMPARE(entry.toLine(), QStringLiteral("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat -q|nom=x|"));
+}
+
+QTEST_GUILESS_MAIN(TestScheduleEntry)
+#include "tst_scheduleentry.moc"
