@@ -17,8 +17,9 @@ double medianPassMs(const QString &entry, int *starts)
     lines.add(QString());
     for (int i = 0; i < 10000; ++i)
         lines.add(entry.arg(i));
-    MinuteScheduler scheduler(lines, {[starts](const QString &) { ++*starts; },
-                                      [](const QString &) {}, [] {}});
+    MinuteScheduler scheduler(lines, {.start = [starts](const QString &) { ++*starts; },
+                                      .reportError = [](const QString &) {},
+                                      .trim = [] {}});
     std::vector<double> samples;
     QDateTime at(QDate(2026, 12, 8), QTime(10, 0));
     for (int run = 0; run < 31; ++run) {
@@ -39,7 +40,8 @@ double firstPassMs(const QString &entry)
     lines.add(QString());
     for (int i = 0; i < 10000; ++i)
         lines.add(entry.arg(i));
-    MinuteScheduler scheduler(lines, {[](const QString &) {}, [](const QString &) {}, [] {}});
+    MinuteScheduler scheduler(
+        lines, {.start = [](const QString &) {}, .reportError = [](const QString &) {}, .trim = [] {}});
     QElapsedTimer timer;
     timer.start();
     scheduler.tick(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));

@@ -56,7 +56,13 @@ PIDS+=($APP)
 # The start-up's last file: the settings, saved as the window goes to the tray.
 while [ ! -s "$WORK/p/serie.ini" ]; do sleep 0.01; done
 READY=$(date +%s%N)
-sleep 5
+# Qt's thread pool retires its start-up threads after 30 idle seconds, which
+# wakes the main thread once; idle begins when the main thread is alone.
+for _ in $(seq 450); do
+    [ "$(ls "/proc/$APP/task" | wc -l)" -eq 1 ] && break
+    sleep 0.1
+done
+sleep 2
 row "Pendulix hidden in the tray: RSS / PSS" "$(rss_pss $APP)"
 row "Pendulix idle: wake-ups in one minute" "$(wakeups $APP)"
 kill $APP

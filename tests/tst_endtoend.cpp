@@ -48,6 +48,7 @@ private slots:
     void fileSizeLimitIsRecordedNotFatal();
     void oddFilesNeitherHangNorEndIt_data();
     void oddFilesNeitherHangNorEndIt();
+    void restartInsideAMinuteRunsNothingTwice();
 };
 
 void TestEndToEnd::dueEntriesRunAndAreJournalled()
@@ -187,6 +188,27 @@ void TestEndToEnd::oddFilesNeitherHangNorEndIt()
         const QString journal = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + ".log";
         QVERIFY(dir.read(journal).contains("Acc\xc3\xa8s au fichier refus\xc3\xa9"));
     }
+}
+
+void TestEndToEnd::restartInsideAMinuteRunsNothingTwice()
+{
+    TestProgramDir dir;
+    installProgram(dir);
+    const QString job = dir.file(QStringLiteral("count.sh"));
+    dir.write(QStringLiteral("count.sh"), "#!/bin/sh\necho run >> \"$0.ran\"\n");
+    QFile::setPermissions(job, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n1|0|0|0|0|0|0|0|0|" + job + "|\r\n").toUtf8());
+    // Both runs inside one minute, with room to spare.
+    QTRY_VERIFY_WITH_TIMEOUT(QTime::currentTime().second() < 30, 40000);
+    const int minute = QTime::currentTime().minute();
+    for (int run = 0; run < 2; ++run) {
+        QProcess program;
+        startProgram(dir, program);
+        QTest::qWait(3000);
+        stopProgram(program);
+    }
+    QCOMPARE(QTime::currentTime().minute(), minute);
+    QCOMPARE(dir.read(QStringLiteral("count.sh.ran")), QByteArray("run\n"));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

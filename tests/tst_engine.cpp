@@ -2,6 +2,7 @@
 #include "files/runtimeerror.h"
 #include "journal/errorboundary.h"
 #include "programrun.h"
+#include "runner/examinedminute.h"
 #include "recordlog.h"
 #include "testprogramdir.h"
 
@@ -54,6 +55,10 @@ private slots:
     void targetsAreSplitAndRecorded();
     void runNowStartsTheEntry();
     void errorsReachTheRecorder();
+    void restartInsideAMinuteRunsNothingTwice();
+    void lastMinuteRecord_data();
+    void lastMinuteRecord();
+    void failingRecordIsToldOnce();
 };
 
 void TestEngine::firstRunMakesTheSchedule()
@@ -243,6 +248,90 @@ void TestEngine::errorsReachTheRecorder()
     ErrorBoundary::run([] { throw EConvertError(QStringLiteral("'x' n'est pas un entier")); });
     QCOMPARE(h.record.rows().mid(1), (QStringList{"14:30:37|'x' n'est pas un entier",
                                                   "14:30:37|Accès au fichier refusé"}));
+}
+
+void TestEngine::restartInsideAMinuteRunsNothingTwice()
+{
+    TestProgramDir dir;
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n1|0|0|0|0|0|0|0|0|" + missing + "|\r\n").toUtf8());
+    const QDateTime start(QDate(2026, 12, 8), QTime(12, 43, 0, 400));
+    {
+        Harness first(dir, start);
+        first.engine.runPass();
+        QCOMPARE(first.record.rows().size(), 1);
+    }
+    QCOMPARE(dir.read(ExaminedMinute::fileName()), QByteArray("202612081243\r\n"));
+    {
+        // Seven seconds later, the same minute.
+        Harness second(dir, start.addSecs(7));
+        second.engine.runPass();
+        QCOMPARE(second.record.rows().size(), 0);
+        second.clock.advance(60);
+        second.engine.runPass();
+        QCOMPARE(second.record.rows(), QStringList{"12:44:07 Fichier inexistant|" + missing});
+    }
+    QCOMPARE(dir.read(ExaminedMinute::fileName()), QByteArray("202612081244\r\n"));
+    // A garbled record is no record: the minute is examined.
+    dir.write(ExaminedMinute::fileName(), "2026120812\r\n");
+    Harness third(dir, start.addSecs(60));
+    third.engine.runPass();
+    QCOMPARE(third.record.rows().size(), 1);
+}
+
+void TestEngine::lastMinuteRecord_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("minute"); // empty: no record
+    QTest::newRow("as written") << QByteArray("202612081243\r\n") << "2026-12-08 12:43";
+    QTest::newRow("without line end") << QByteArray("202612081243") << "2026-12-08 12:43";
+    QTest::newRow("skipped by the spring night") << QByteArray("202603290230\r\n") << "2026-03-29 02:30";
+    QTest::newRow("empty") << QByteArray() << "";
+    QTest::newRow("cut short") << QByteArray("20261208124") << "";
+    QTest::newRow("no such day") << QByteArray("202602301243\r\n") << "";
+    QTest::newRow("hour 24") << QByteArray("202612082400\r\n") << "";
+    QTest::newRow("minute 60") << QByteArray("202612081260\r\n") << "";
+    QTest::newRow("two lines") << QByteArray("202612081243\r\n202612081244\r\n") << "";
+    QTest::newRow("a sign") << QByteArray("+20261208124") << "";
+}
+
+void TestEngine::lastMinuteRecord()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, minute);
+    const std::optional<qint64> read = ExaminedMinute::parse(bytes);
+    if (minute.isEmpty()) {
+        QVERIFY(!read);
+        return;
+    }
+    QVERIFY(read);
+    QCOMPARE(MinuteScheduler::wallClockDate(*read).toString(QStringLiteral("yyyy-MM-dd ")) +
+                 MinuteScheduler::wallClockTime(*read).toString(QStringLiteral("HH:mm")),
+             minute);
+    QCOMPARE(ExaminedMinute::text(*read).toLatin1() + "\r\n", bytes.endsWith("\r\n") ? bytes : bytes + "\r\n");
+}
+
+void TestEngine::failingRecordIsToldOnce()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n1|0|0|0|0|0|0|0|0|" + QFile::encodeName(dir.file("absent")) + "|\r\n");
+    QVERIFY(QDir(dir.path()).mkdir(ExaminedMinute::fileName()));
+    Harness h(dir);
+    for (int minute = 0; minute < 3; ++minute) {
+        h.engine.runPass();
+        h.clock.advance(60);
+    }
+    // Every minute still runs; the record's failure is told once.
+    QCOMPARE(h.record.rows().filter(QStringLiteral("Fichier inexistant")).size(), 3);
+    QCOMPARE(h.record.rows().filter(QStringLiteral("Accès au fichier refusé")).size(), 1);
+    // Working again, then failing again: told again.
+    QVERIFY(QDir(dir.path()).rmdir(ExaminedMinute::fileName()));
+    h.engine.runPass();
+    h.clock.advance(60);
+    QVERIFY(QFile::remove(dir.file(ExaminedMinute::fileName())));
+    QVERIFY(QDir(dir.path()).mkdir(ExaminedMinute::fileName()));
+    h.engine.runPass();
+    QCOMPARE(h.record.rows().filter(QStringLiteral("Accès au fichier refusé")).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

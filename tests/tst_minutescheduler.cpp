@@ -19,7 +19,8 @@ struct Harness
                                         onStart(target);
                                 },
                             .reportError = [this](const QString &message) { log << "error " + message; },
-                            .trim = [this] { ++trims; }})
+                            .trim = [this] { ++trims; },
+                            .examined = [this](qint64 minute) { examined << minute; }})
     {
         lines.add(QStringLiteral("0|0|1|1|1|1|1|1|1|header-never-runs|"));
         for (const QString &entry : entries)
@@ -35,6 +36,7 @@ struct Harness
     QDateTime tickTime;
     QStringList log;
     int trims = 0;
+    QList<qint64> examined;
     std::function<void(const QString &)> onStart;
 };
 
@@ -64,6 +66,7 @@ private slots:
     void aTickDuringAPassIsHeld();
     void badEntriesDoNotStopTheOthers();
     void reloadDuringAPassGoesOnAtTheNextIndex();
+    void anEarlierRunsMinuteIsNotExaminedAgain();
 };
 
 void TestMinuteScheduler::aWholeDayTickingEveryMinute()
@@ -267,6 +270,38 @@ void TestMinuteScheduler::reloadDuringAPassGoesOnAtTheNextIndex()
     };
     h.tick(at(10, 0));
     QCOMPARE(h.log, (QStringList{"10:00 a", "10:00 new-2"}));
+}
+
+void TestMinuteScheduler::anEarlierRunsMinuteIsNotExaminedAgain()
+{
+    const QStringList entries{QStringLiteral("30|14|0|1|0|0|0|0|0|weekly|"),
+                              QStringLiteral("1|0|0|0|0|0|0|0|0|every|")};
+    const qint64 half = MinuteScheduler::wallClockMinute(at(14, 30));
+    // Restarted seven seconds into the minute the run before examined.
+    Harness again(entries);
+    again.scheduler.setExaminedByEarlierRun(half);
+    again.tick(at(14, 30, 7));
+    QVERIFY(again.log.isEmpty());
+    QVERIFY(again.examined.isEmpty());
+    again.tick(at(14, 31, 0));
+    QCOMPARE(again.log, QStringList{"14:31 every"});
+    QCOMPARE(again.examined, QList<qint64>{half + 1});
+
+    // Restarted later: the current minute as at any start, nothing caught up.
+    Harness later(entries);
+    later.scheduler.setExaminedByEarlierRun(half - 10);
+    later.tick(at(14, 30, 1));
+    QCOMPARE(later.log, (QStringList{"14:30 weekly", "14:30 every"}));
+    QCOMPARE(later.examined, QList<qint64>{half});
+
+    // The record counts for the first tick only: a clock set back into that
+    // minute later on follows the clock rules.
+    Harness first(entries);
+    first.scheduler.setExaminedByEarlierRun(half);
+    first.tick(at(14, 29, 1));
+    first.tick(at(14, 30, 0));
+    QCOMPARE(first.log, (QStringList{"14:29 every", "14:30 weekly", "14:30 every"}));
+    QCOMPARE(first.examined, (QList<qint64>{half - 1, half}));
 }
 
 QTEST_GUILESS_MAIN(TestMinuteScheduler)

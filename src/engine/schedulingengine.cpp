@@ -1,13 +1,18 @@
 #include "schedulingengine.h"
 
+#include "files/runtimeerror.h"
+#include "files/textfile.h"
 #include "journal/errorboundary.h"
 #include "journal/purge.h"
 #include "platform/platform.h"
+#include "runner/examinedminute.h"
 #include "runner/targetsplit.h"
 #include "runner/urltask.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
     : QObject(parent), m_inputs(std::move(inputs)), m_schedule(m_inputs.programDirectory),
@@ -23,7 +28,8 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                   .http = [this](const QString &url) { http(m_events, url, this); }}),
       m_scheduler(m_lines, {.start = [this](const QString &target) { startTarget(target); },
                             .reportError = [this](const QString &message) { m_events.recordError(message); },
-                            .trim = [] { Platform::trimWorkingSet(Platform::fixedExecutableName()); }})
+                            .trim = [] { Platform::trimWorkingSet(Platform::fixedExecutableName()); },
+                            .examined = [this](qint64 minute) { keepExaminedMinute(minute); }})
 {
     connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
     // Errors that leave an event handler anywhere in the program are recorded
@@ -59,9 +65,37 @@ void SchedulingEngine::startUp()
     // A write back killed between its temporary and the rename left the
     // temporary behind; nobody else writes ours while this instance runs.
     m_schedule.removeStaleTemporaries();
+    m_scheduler.setExaminedByEarlierRun(examinedByEarlierRun());
     loadSchedule();
     purgeJournals();
     LastScheduleSize = m_schedule.stamp();
+}
+
+std::optional<qint64> SchedulingEngine::examinedByEarlierRun() const
+{
+    const QString path = m_inputs.programDirectory + ExaminedMinute::fileName();
+    // Anything but a short record is no record; a record never stops the start.
+    if (QFileInfo(path).size() > 64)
+        return std::nullopt;
+    try {
+        return ExaminedMinute::parse(TextFile::readAll(path));
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
+}
+
+void SchedulingEngine::keepExaminedMinute(qint64 minute)
+{
+    try {
+        TextFile::rewriteLine(m_inputs.programDirectory + ExaminedMinute::fileName(),
+                              ExaminedMinute::text(minute));
+        m_recordFailing = false;
+    } catch (const RuntimeError &error) {
+        // Told once when it starts failing, not at every minute it goes on
+        // failing; scheduling goes on either way.
+        if (!std::exchange(m_recordFailing, true))
+            m_events.recordError(error.message());
+    }
 }
 
 void SchedulingEngine::startMinuteTimer()

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 // The scheduling engine: the schedule file and its lines, the pass of every
 // minute, the starts and their records, the reload of an edited schedule, the
@@ -44,8 +45,9 @@ public:
     void setSettings(const Settings &settings);
     const Settings &settings() const { return m_settings; }
 
-    // Start-up: what a killed write back left goes, the schedule is loaded
-    // (made on a first run), old journals are purged, the file's stamp is kept.
+    // Start-up: what a killed write back left goes, the minute an earlier run
+    // examined last is read back, the schedule is loaded (made on a first
+    // run), old journals are purged, the file's stamp is kept.
     void startUp();
     // The first wake-up a second from now, then one at each minute's start.
     void startMinuteTimer();
@@ -104,6 +106,8 @@ signals:
 
 private:
     void armMinuteTimer();
+    std::optional<qint64> examinedByEarlierRun() const;
+    void keepExaminedMinute(qint64 minute);
 
     Inputs m_inputs;
     Settings m_settings;
@@ -114,4 +118,5 @@ private:
     MinuteScheduler m_scheduler;
     TScruteDossier m_walker;
     QTimer m_minuteTimer;
+    bool m_recordFailing = false;
 };

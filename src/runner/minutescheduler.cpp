@@ -4,6 +4,8 @@
 #include "schedule/scheduleentry.h"
 #include "schedule/schedulelines.h"
 
+#include <utility>
+
 namespace {
 // Beyond this the clock was corrected or the machine slept long: nothing is
 // caught up, the current minute is examined as if it followed the last one.
@@ -25,8 +27,12 @@ MinuteScheduler::MinuteScheduler(const ScheduleLines &lines, Hooks hooks)
 
 qint64 MinuteScheduler::wallClockMinute(const QDateTime &localTime)
 {
-    const QTime time = localTime.time();
-    return localTime.date().toJulianDay() * kMinutesPerDay + time.hour() * 60 + time.minute();
+    return wallClockMinute(localTime.date(), localTime.time());
+}
+
+qint64 MinuteScheduler::wallClockMinute(const QDate &date, const QTime &time)
+{
+    return date.toJulianDay() * kMinutesPerDay + time.hour() * 60 + time.minute();
 }
 
 QDate MinuteScheduler::wallClockDate(qint64 minute)
@@ -68,6 +74,12 @@ void MinuteScheduler::pass(const QDateTime &now)
     if (m_lastTick == current)
         return;
     m_lastTick = current;
+    const std::optional<qint64> before = m_lastExamined;
+    if (!m_lastExamined && std::exchange(m_examinedEarlier, std::nullopt) == current) {
+        // Restarted inside a minute the run before already examined.
+        m_lastExamined = current;
+        return;
+    }
 
     const qint64 gap = m_lastExamined ? current - *m_lastExamined : 1;
     if (gap == 1 || gap > kLongestCatchUp || gap < -kLongestCatchUp) {
@@ -87,6 +99,8 @@ void MinuteScheduler::pass(const QDateTime &now)
         // examined minute again.
         examine(current, Interval);
     }
+    if (m_lastExamined != before && m_hooks.examined)
+        m_hooks.examined(*m_lastExamined);
     m_hooks.trim();
 }
 

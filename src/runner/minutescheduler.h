@@ -26,6 +26,8 @@ public:
         std::function<void(const QString &message)> reportError;
         // Called once at the end of every pass.
         std::function<void()> trim;
+        // The last examined minute moved on: that minute's starts were made.
+        std::function<void(qint64 minute)> examined = {};
     };
 
     MinuteScheduler(const ScheduleLines &lines, Hooks hooks);
@@ -34,9 +36,16 @@ public:
     // held and handled right after that pass, by the same rules.
     void tick(const QDateTime &now);
 
+    // The minute an earlier run of the program examined last. When the first
+    // tick falls in that very minute, the minute is not examined again; any
+    // other minute is examined as at any start, and nothing is caught up.
+    void setExaminedByEarlierRun(std::optional<qint64> minute) { m_examinedEarlier = minute; }
+    std::optional<qint64> lastExamined() const { return m_lastExamined; }
+
     // Minutes since an epoch, counted on the local wall clock: a daylight-saving
     // change shows as a jump of the wall clock, not of this count's meaning.
     static qint64 wallClockMinute(const QDateTime &localTime);
+    static qint64 wallClockMinute(const QDate &date, const QTime &time);
     static QDate wallClockDate(qint64 minute);
     static QTime wallClockTime(qint64 minute);
 
@@ -50,6 +59,7 @@ private:
     Hooks m_hooks;
     std::optional<qint64> m_lastTick;
     std::optional<qint64> m_lastExamined;
+    std::optional<qint64> m_examinedEarlier;
     bool m_inPass = false;
     std::optional<QDateTime> m_heldTick;
     QList<DueEntry> m_entries;
