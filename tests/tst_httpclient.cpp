@@ -107,6 +107,14 @@ void TestHttpClient::hostHeaderWithoutDefaultPort()
              expectedRequest("/x", "[::1]:8080"));
     QCOMPARE(parseHttpAddress(QStringLiteral("http://[::1]:8080/x")).connectHost,
              QStringLiteral("::1"));
+    // A name with letters beyond ASCII goes as it is looked up: its ACE form.
+    QCOMPARE(buildHttpRequest(parseHttpAddress(QStringLiteral("http://bücher.example/x"))),
+             expectedRequest("/x", "xn--bcher-kva.example"));
+    QCOMPARE(buildHttpRequest(parseHttpAddress(QStringLiteral("https://Bücher.example:8443/x"))),
+             expectedRequest("/x", "xn--bcher-kva.example:8443"));
+    // ASCII names stay as written.
+    QCOMPARE(buildHttpRequest(parseHttpAddress(QStringLiteral("http://Example.ORG/x"))),
+             expectedRequest("/x", "Example.ORG"));
 }
 
 void TestHttpClient::replies_data()
@@ -160,11 +168,11 @@ void TestHttpClient::replies_data()
         << "La connexion s'est terminée proprement.";
     QTest::newRow("slow trickle is bounded")
         << trickle("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(100, 'x'), 100)
-        << false << "Délai de lecture";
+        << false << "Délai de la requête dépassé";
     QList<Step> endless{S::send("HTTP/1.1 200 OK\r\n\r\n")};
     for (int i = 0; i < 400; ++i)
         endless << S::send(QByteArray(64 * 1024, 'z')) << S::pause(10);
-    QTest::newRow("endless body is bounded") << endless << false << "Délai de lecture";
+    QTest::newRow("endless body is bounded") << endless << false << "Délai de la requête dépassé";
     QTest::newRow("hostile lengths")
         << QList<Step>{S::send("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n"
                                "X-Long: " + QByteArray(200000, 'a') + "\r\n\r\nbody"),

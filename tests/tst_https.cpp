@@ -10,6 +10,8 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 namespace {
@@ -124,6 +126,8 @@ private slots:
     void certificateFailuresSendNothing_data();
     void certificateFailuresSendNothing();
     void recordedAsAnyWebAddress();
+    void handshakeFailuresNamedTruly();
+    void privateAuthorityFromTheEnvironment();
 
 private:
     Certificates m_certificates;
@@ -185,6 +189,43 @@ void TestHttps::recordedAsAnyWebAddress()
     QVERIFY2(record.rows().first().startsWith(QStringLiteral("03:00:01 Certificat non valide : ")), qPrintable(record.rows().first()));
     QVERIFY(record.rows().first().endsWith("|" + url));
     QVERIFY(dir.read(QStringLiteral("20261208.log")).startsWith("03:00:01 Certificat non valide : "));
+}
+
+void TestHttps::handshakeFailuresNamedTruly()
+{
+    // No TLS server at the address, one that answers in plain text at once:
+    // nothing about a certificate went wrong.
+    QTcpServer plain;
+    QVERIFY(plain.listen(QHostAddress::LocalHost));
+    connect(&plain, &QTcpServer::newConnection, &plain, [&plain] {
+        QTcpSocket *peer = plain.nextPendingConnection();
+        peer->write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
+        peer->disconnectFromHost();
+    });
+    const HttpClient::Outcome outcome =
+        fetch(QStringLiteral("https://127.0.0.1:%1/").arg(plain.serverPort()), {});
+    QVERIFY(!outcome.success);
+    QVERIFY2(outcome.message.startsWith(QStringLiteral("Échec de la négociation TLS : ")), qPrintable(outcome.message));
+    QVERIFY(outcome.message.size() > QStringLiteral("Échec de la négociation TLS : ").size());
+}
+
+void TestHttps::privateAuthorityFromTheEnvironment()
+{
+    TlsServer server(m_certificates.certificate(QStringLiteral("good")), m_certificates.key(QStringLiteral("good")));
+    const QString url = QStringLiteral("https://localhost:%1/").arg(server.port());
+    // The system's store alone does not know the test's authority.
+    QVERIFY(!fetch(url, {}).success);
+    TestProgramDir folder;
+    folder.write(QStringLiteral("private-ca.pem"), m_certificates.certificate(QStringLiteral("ca")).toPem());
+    for (const char *variable : {"SSL_CERT_FILE", "SSL_CERT_DIR"}) {
+        qputenv(variable, QFile::encodeName(qstrcmp(variable, "SSL_CERT_FILE") == 0
+                                                ? folder.file(QStringLiteral("private-ca.pem"))
+                                                : folder.path()));
+        const HttpClient::Outcome outcome = fetch(url, {});
+        qunsetenv(variable);
+        QVERIFY2(outcome.success, qPrintable(QLatin1String(variable) + QLatin1Char(' ') + outcome.message));
+    }
+    QVERIFY(!fetch(url, {}).success);
 }
 
 QTEST_GUILESS_MAIN(TestHttps)

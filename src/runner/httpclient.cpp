@@ -1,6 +1,7 @@
 #include "httpclient.h"
 
 #include "socketerrortext.h"
+#include "trustedauthorities.h"
 
 #include <QHostInfo>
 #include <QNetworkProxy>
@@ -12,6 +13,7 @@ namespace {
 
 const QString kReadTimeout = QStringLiteral("Délai de lecture");
 const QString kConnectTimeout = QStringLiteral("Délai de connexion.");
+const QString kWholeTimeout = QStringLiteral("Délai de la requête dépassé");
 
 QString hostNotFound()
 {
@@ -52,7 +54,7 @@ HttpClient::HttpClient(const QString &url, const Limits &limits, QObject *parent
     connect(&m_connectTimer, &QTimer::timeout, this, [this] { fail(kConnectTimeout); });
     connect(&m_waitTimer, &QTimer::timeout, this, [this] { fail(kReadTimeout); });
     connect(&m_wholeTimer, &QTimer::timeout, this, [this] {
-        fail(m_connected ? kReadTimeout : kConnectTimeout);
+        fail(m_connected ? kWholeTimeout : kConnectTimeout);
     });
 }
 
@@ -104,6 +106,8 @@ void HttpClient::connectNext()
         configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
         if (!m_authorities.isEmpty())
             configuration.setCaCertificates(m_authorities);
+        else
+            configuration.addCaCertificates(userTrustedAuthorities());
         secure->setSslConfiguration(configuration);
         // The request goes only once the certificate and the host name were
         // verified: the connection counts from the end of the handshake.
@@ -160,10 +164,12 @@ void HttpClient::onSocketError()
         return;
     const QAbstractSocket::SocketError error = m_socket->error();
     if (!m_connected) {
-        if (!m_certificateProblem.isEmpty() || error == QAbstractSocket::SslHandshakeFailedError) {
-            const QString reason = m_certificateProblem.isEmpty() ? m_socket->errorString() : m_certificateProblem;
-            return fail(QStringLiteral("Certificat non valide : ") + reason);
-        }
+        if (!m_certificateProblem.isEmpty())
+            return fail(QStringLiteral("Certificat non valide : ") + m_certificateProblem);
+        // Refused for another reason than the certificate: no common protocol
+        // version, a client certificate demanded, no TLS server at all.
+        if (error == QAbstractSocket::SslHandshakeFailedError)
+            return fail(QStringLiteral("Échec de la négociation TLS : ") + m_socket->errorString());
         // Another address of the host may answer where this one did not.
         if (!m_addresses.isEmpty())
             return connectNext();

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "runner/duerules.h"
 
+#include <QUrl>
 
 HttpAddress parseHttpAddress(const QString &url)
 {
@@ -64,9 +65,27 @@ bool isPlausibleHost(const QString &host)
     return true;
 }
 
+namespace {
+
+// The Host header names the site as the name was looked up and sent in the
+// TLS handshake: a name with letters beyond ASCII in its ACE form, or the
+// server answers with its default site. ASCII names go as written.
+QByteArray hostHeaderName(const QString &host)
+{
+    for (const QChar c : host) {
+        if (c.unicode() >= 0x80) {
+            const QByteArray ace = QUrl::toAce(host);
+            return ace.isEmpty() ? host.toUtf8() : ace;
+        }
+    }
+    return host.toLatin1();
+}
+
+} // namespace
+
 QByteArray buildHttpRequest(const HttpAddress &address)
 {
-    QByteArray host = address.host.toUtf8();
+    QByteArray host = hostHeaderName(address.host);
     if (address.port != (address.secure() ? 443 : 80))
         host += ':' + QByteArray::number(address.port);
     // Blanks, controls and non-ASCII characters go as UTF-8 percent escapes;
