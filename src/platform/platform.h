@@ -21,10 +21,6 @@ QString programDirectory();
 // Returns false when another instance of the same user already holds it.
 bool acquireSingleInstance(const QString &name);
 
-// Opens a file with the desktop's associated application, without waiting
-// and without reporting back.
-void openWithAssociatedApplication(const QString &path);
-
 // Opens the compiled help with its viewer where the desktop has one, else the
 // HTML pages in the browser; without waiting and without reporting back.
 void openHelp(const QString &compiledHelp, const QString &htmlIndex);

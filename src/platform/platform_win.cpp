@@ -26,6 +26,11 @@ std::wstring wide(const QString &path)
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
+void openWithAssociatedApplication(const QString &path)
+{
+    Win::shellExecuteOpen(wide(path));
+}
+
 } // namespace
 
 QString programDirectory()
@@ -37,11 +42,6 @@ bool acquireSingleInstance(const QString &name)
 {
     // The handle stays open until the process ends: it is the marker.
     return Win::holdNamedMutex(name.toLocal8Bit().constData());
-}
-
-void openWithAssociatedApplication(const QString &path)
-{
-    Win::shellExecuteOpen(wide(path));
 }
 
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,

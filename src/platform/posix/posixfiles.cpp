@@ -1,0 +1,127 @@
+#include "posixfiles.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Posix {
+
+bool isRegularFile(const QByteArray &path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool isOtherThanRegularFile(const QByteArray &path)
+{
+    struct stat info {};
+    return !path.isEmpty() && ::stat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+std::FILE *openFile(const QByteArray &path, const char *mode)
+{
+    const QByteArray how(mode);
+    int flags = O_CLOEXEC | O_NONBLOCK;
+    if (how.startsWith('r'))
+        flags |= O_RDONLY;
+    else if (how.startsWith('w'))
+        flags |= O_WRONLY | O_CREAT | O_TRUNC;
+    else
+        flags |= O_WRONLY | O_CREAT | O_APPEND;
+    if (how.contains('x'))
+        flags |= O_EXCL;
+    errno = 0;
+    // Not blocking: a pipe would otherwise hold the open until someone writes
+    // to it. Truncating is left until we know it is a regular file.
+    const int fd = ::open(path.constData(), flags & ~O_TRUNC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EACCES;
+        return nullptr;
+    }
+    if (((flags & O_TRUNC) && ::ftruncate(fd, 0) != 0) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE *file = ::fdopen(fd, how.startsWith('r') ? "rb" : how.startsWith('w') ? "wb" : "ab");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
+}
+
+void copyPermissions(std::FILE *file, const QByteArray &reference)
+{
+    struct stat info {};
+    if (::stat(reference.constData(), &info) == 0)
+        ::fchmod(fileno(file), info.st_mode & 07777);
+}
+
+QByteArray resolvedPath(const QByteArray &path)
+{
+    char *resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return {};
+    const QByteArray target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+bool truncateFile(std::FILE *file, qint64 size)
+{
+    std::clearerr(file);
+    return ::ftruncate(fileno(file), off_t(size)) == 0;
+}
+
+bool syncFile(std::FILE *file)
+{
+    return std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
+}
+
+bool replaceFile(const QByteArray &from, const QByteArray &to)
+{
+    return std::rename(from.constData(), to.constData()) == 0;
+}
+
+int lastFileErrorCode()
+{
+    switch (errno) {
+    case ENOENT:
+        return 2;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ:
+        return 3;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    // What Windows says of a folder, a pipe or a device opened as a file.
+    case EISDIR:
+    case ENXIO:
+    case ELOOP:
+        return 5;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return 101;
+    default:
+        return errno;
+    }
+}
+
+} // namespace Posix

@@ -1,0 +1,89 @@
+#include "posixlaunch.h"
+
+#include "childreaper.h"
+#include "posixspawn.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+
+namespace Posix {
+
+namespace {
+
+// How long the desktop's opener may take to say that nothing opens a file.
+// An opener still running by then has started something that keeps it busy.
+constexpr int kOpenerVerdictMs = 2000;
+
+} // namespace
+
+bool isExecutableFile(const QByteArray &path)
+{
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.constData(), X_OK) == 0;
+}
+
+bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QObject *context,
+                  std::function<void(const ProgramEnd &)> ended)
+{
+    // Programs are started directly, never through a shell, so that ";", "|"
+    // or "$()" in a target stay plain text.
+    const pid_t pid = spawn(path, QList<QByteArray>{path} + arguments, false);
+    if (pid < 0)
+        return false;
+    new ChildReaper(pid, context, [ended = std::move(ended)](int status) {
+        if (WIFSIGNALED(status))
+            ended({true, WTERMSIG(status)});
+        else
+            ended({false, WEXITSTATUS(status)});
+    });
+    return true;
+}
+
+void openDocument(const QByteArray &path, QObject *context,
+                  std::function<void(bool opened)> decided)
+{
+    const pid_t pid = spawn("xdg-open", {"xdg-open", path}, true);
+    if (pid < 0) {
+        decided(false);
+        return;
+    }
+    // Shared by the reaper and the timer: whichever comes first decides.
+    auto done = std::make_shared<bool>(false);
+    auto *verdict = new QTimer(context);
+    verdict->setSingleShot(true);
+    QObject::connect(verdict, &QTimer::timeout, verdict, [verdict, done, decided] {
+        verdict->deleteLater();
+        if (!std::exchange(*done, true))
+            decided(true);
+    });
+    verdict->start(kOpenerVerdictMs);
+    new ChildReaper(pid, context, [done, decided, verdict = QPointer<QTimer>(verdict)](int status) {
+        if (verdict)
+            verdict->deleteLater();
+        if (std::exchange(*done, true))
+            return;
+        decided(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    });
+}
+
+void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex)
+{
+    // Most Linux desktops have no viewer for compiled help: the choice is
+    // made in a child, so that asking xdg-mime never holds the window.
+    static const QByteArray choose =
+        "if [ -f \"$1\" ] && [ -n \"$(xdg-mime query default application/vnd.ms-htmlhelp "
+        "2>/dev/null)\" ]; then exec xdg-open \"$1\"; fi; exec xdg-open \"$2\"";
+    const pid_t pid = spawn("/bin/sh", {"sh", "-c", choose, "sh", compiledHelp, htmlIndex}, false);
+    if (pid > 0)
+        new ChildReaper(pid, QCoreApplication::instance(), {});
+}
+
+} // namespace Posix

@@ -1,0 +1,44 @@
+#include "posixspawn.h"
+
+#include <csignal>
+#include <spawn.h>
+#include <unistd.h>
+#include <vector>
+
+namespace Posix {
+
+// posix_spawn rather than fork: it reports a refused exec (missing
+// interpreter, no "#!", no permission) and a refused fork as its result,
+// and it does not copy our address space. The child gets a session of its
+// own, so that it outlives us and our terminal, default signal handling
+// (ignored signals would otherwise be inherited), and none of our descriptors.
+pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath)
+{
+    std::vector<char *> argv;
+    for (const QByteArray &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.constData()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int error = searchPath ? posix_spawnp(&pid, program.constData(), &actions, &attributes,
+                                                argv.data(), environ)
+                                 : posix_spawn(&pid, program.constData(), &actions, &attributes,
+                                               argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? pid : -1;
+}
+
+} // namespace Posix

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <sys/types.h>
+
+namespace Posix {
+
+// Starts `program` with `arguments` (the first one its own name) in a
+// session of its own, with default signal handling and none of our
+// descriptors beyond the standard three; through the PATH when `searchPath`
+// is set. The child's process id, or -1 when the system refused the start.
+pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath);
+
+} // namespace Posix
