@@ -10,10 +10,12 @@
 #include <QTest>
 #include <QTime>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <unistd.h>
 
@@ -29,6 +31,7 @@ private slots:
     void readOnlyProgramDirectory();
     void tenThousandEntriesDueAtOnce();
     void targetForkingAThousandChildren();
+    void threeThousandChildrenStillRunning();
     void hostileServers();
     void scheduleDeletedAndRestoredWhileRunning();
     void killedDuringWriteBacks();
@@ -251,6 +254,55 @@ void TestFaults::targetForkingAThousandChildren()
     // Its children are none of ours: the program answers as ever.
     QVERIFY(ProgramRun::stop(program, kAnswerMs));
     QVERIFY(dir.read(ProgramRun::todaysJournal()).contains((";" + swarm).toUtf8()));
+}
+
+void TestFaults::threeThousandChildrenStillRunning()
+{
+    // One every-minute job that hangs reaches a thousand running children in
+    // about seventeen hours; the limit here is a hard one, so that the program
+    // cannot raise it.
+    constexpr int kChildren = 3000;
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    const QString holding = dir.file(QStringLiteral("holding.sh"));
+    const QString gate = holding + QStringLiteral(".gate");
+    QCOMPARE(::mkfifo(QFile::encodeName(gate).constData(), 0600), 0);
+    // Each waits, without using the processor, until the gate opens.
+    dir.write(QStringLiteral("holding.sh"), "#!/bin/sh\nread x < \"$0.gate\"\nexit 4\n");
+    QFile::setPermissions(holding, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
+    const QByteArray url = "http://127.0.0.1:" + QByteArray::number(server.port()) + "/after";
+    QByteArray schedule = "\r\n";
+    for (int i = 0; i < kChildren; ++i)
+        schedule += "1|0|0|0|0|0|0|0|0|" + holding.toUtf8() + "|\r\n";
+    schedule += "1|0|0|0|0|0|0|0|0|" + url + "|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    // All the starts inside the first minute: the next one finds the schedule emptied.
+    QTRY_VERIFY_WITH_TIMEOUT(QTime::currentTime().second() < 25, 40000);
+    QProcess program;
+    program.setChildProcessModifier([] {
+        const rlimit files{1024, 1024};
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    });
+    // Opening the gate for writing lets every waiting child read its end.
+    const auto openGate = [&gate] { ::close(::open(QFile::encodeName(gate).constData(), O_WRONLY | O_NONBLOCK)); };
+    struct Open
+    {
+        std::function<void()> gate;
+        ~Open() { gate(); }
+    } openAtTheEnd{openGate};
+    ProgramRun::start(dir, program);
+    const QString journal = ProgramRun::todaysJournal();
+    QTRY_VERIFY_WITH_TIMEOUT(dir.read(journal).contains(";" + url + "\r\n"), 45000);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    QCOMPARE(dir.read(journal).count((";" + holding + "\r\n").toUtf8()), kChildren);
+    QVERIFY(server.received().startsWith("GET /after HTTP/1.1\r\n"));
+    // Every end has its line, and nothing is left to reap.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (openGate(), dir.read(journal).count((" Terminé (code 4);" + holding + "\r\n").toUtf8()) == kChildren),
+        60000);
+    QVERIFY(!dir.read(journal).contains("fichiers ouverts"));
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
 }
 
 void TestFaults::hostileServers()

@@ -1,5 +1,7 @@
 #include "journal/eventrecorder.h"
+#include "files/runtimeerror.h"
 #include "platform/platform.h"
+#include "platform/posix/childreaper.h"
 #include "runner/launcher.h"
 #include "runner/urltask.h"
 #include "recordlog.h"
@@ -14,6 +16,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,6 +95,8 @@ private slots:
     void programGetsPlainArguments();
     void startedProgramIsOnItsOwn();
     void endOfAProgram();
+    void endRecordedWhenTheStartCouldNotBe();
+    void runningChildrenHoldNoDescriptors();
     void refusedStarts();
     void forkRefusedUnderAProcessLimit();
     void documentGoesToTheOpener();
@@ -181,6 +186,52 @@ void TestLauncher::endOfAProgram()
     QVERIFY(journal.contains(("14:30:37 Terminé (signal 15);" + killed + "\r\n").toUtf8()));
     // A healthy end writes nothing.
     QCOMPARE(journal.count(fine.toUtf8()), 1);
+}
+
+void TestLauncher::endRecordedWhenTheStartCouldNotBe()
+{
+    TestProgramDir dir;
+    const QString failing = dir.file(QStringLiteral("failing.sh"));
+    writeExecutable(failing, "#!/bin/sh\necho $$ > \"$0.pid\"\nexit 3\n");
+    // A folder in the place of the day's journal: the start's line fails.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("20261208.log")));
+    Harness h(dir.path());
+    try {
+        h.launcher.ExecuteWait(failing);
+        QFAIL("the start's journal line cannot be written");
+    } catch (const EInOutError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Accès au fichier refusé"));
+    }
+    // The child is reaped all the same, and its end has its row.
+    QTRY_VERIFY_WITH_TIMEOUT(h.log.contains("row 14:30:37 Terminé (code 3)|" + failing), 10000);
+    const QByteArray pid = dir.read(QStringLiteral("failing.sh.pid")).trimmed();
+    QVERIFY(!pid.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)), 10000);
+    QCOMPARE(Posix::watchedChildren(), 0);
+}
+
+void TestLauncher::runningChildrenHoldNoDescriptors()
+{
+    TestProgramDir dir;
+    const QString holding = dir.file(QStringLiteral("holding.sh"));
+    const QByteArray gate = QFile::encodeName(holding + QStringLiteral(".gate"));
+    QCOMPARE(::mkfifo(gate.constData(), 0600), 0);
+    // Each waits, without using the processor, until the gate opens.
+    writeExecutable(holding, "#!/bin/sh\nread x < \"$0.gate\"\nexit 4\n");
+    Harness h(dir.path());
+    const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    h.launcher.ExecuteWait(holding); // what the first start opens once
+    const qsizetype before = descriptors();
+    constexpr int kChildren = 300;
+    for (int i = 1; i < kChildren; ++i)
+        h.launcher.ExecuteWait(holding);
+    QCOMPARE(Posix::watchedChildren(), kChildren);
+    QVERIFY2(descriptors() - before < 5, qPrintable(QString::number(descriptors() - before)));
+    // Opened for writing again and again, until every child has read its end.
+    QTRY_COMPARE_WITH_TIMEOUT((::close(::open(gate.constData(), O_WRONLY | O_NONBLOCK)),
+                               h.log.count("row 14:30:37 Terminé (code 4)|" + holding)),
+                              qsizetype(kChildren), 30000);
+    QCOMPARE(Posix::watchedChildren(), 0);
 }
 
 void TestLauncher::refusedStarts()

@@ -121,7 +121,8 @@ bool setStartWithSession(bool start, const QString &executable);
 QString startWithSessionEntry();
 
 // Process-wide settings every start-up makes before anything else: a write
-// past a file-size limit must fail with its error, not end the program.
+// past a file-size limit must fail with its error, not end the program, and
+// the program may hold as many descriptors as the system lets it.
 void prepareProcess();
 
 // Calls the handler on the main thread's event loop when the session asks the

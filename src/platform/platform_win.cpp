@@ -55,24 +55,25 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         report({TargetEvent::Refused, 0});
         return;
     }
-    report({TargetEvent::Started, 0});
-    if (!start.process)
-        return;
     // Only what was started directly reports its end; a document's viewer is
     // none of the schedule's business.
     const QByteArray lower = path.toLower();
     const bool program = lower.endsWith(".exe") || lower.endsWith(".com") ||
                          lower.endsWith(".bat") || lower.endsWith(".cmd");
-    if (!program) {
+    if (start.process && !program)
         CloseHandle(start.process);
-        return;
+    // Watched before the start is told: recording it may fail, and the end
+    // must still be recorded.
+    if (start.process && program) {
+        auto *notifier = new QWinEventNotifier(start.process, context);
+        QObject::connect(notifier, &QWinEventNotifier::activated, notifier,
+                         [notifier, report](HANDLE process) {
+                             notifier->setEnabled(false);
+                             notifier->deleteLater();
+                             report({TargetEvent::Exited, int(Win::endedProcessCode(process))});
+                         });
     }
-    auto *notifier = new QWinEventNotifier(start.process, context);
-    QObject::connect(notifier, &QWinEventNotifier::activated, notifier, [notifier, report](HANDLE process) {
-        notifier->setEnabled(false);
-        notifier->deleteLater();
-        report({TargetEvent::Exited, int(Win::endedProcessCode(process))});
-    });
+    report({TargetEvent::Started, 0});
 }
 
 void openHelp(const QString &compiledHelp, const QString &)

@@ -28,6 +28,13 @@ void Launcher::start(const QString &path, const QString &parameters, const QStri
         return;
     }
     const auto inCall = std::make_shared<bool>(true);
+    // Over also when recording the start raised: the end of what started
+    // comes later, outside the pass, and must still be recorded.
+    struct Leave
+    {
+        std::shared_ptr<bool> inCall;
+        ~Leave() { *inCall = false; }
+    } leave{inCall};
     m_hooks.open(path, parameters, [this, detail, inCall](const Platform::TargetEvent &event) {
         // Within the call an error belongs to the pass, which records it and
         // goes on; later it leaves an event handler and must be recorded here.
@@ -36,7 +43,6 @@ void Launcher::start(const QString &path, const QString &parameters, const QStri
         else
             ErrorBoundary::run([&] { record(event, detail); });
     });
-    *inCall = false;
 }
 
 void Launcher::record(const Platform::TargetEvent &event, const QString &detail)

@@ -1,50 +1,128 @@
 #include "childreaper.h"
 
+#include <QHash>
+#include <QObject>
+#include <QPointer>
 #include <QSocketNotifier>
-#include <QTimer>
 
-#include <sys/syscall.h>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
 namespace Posix {
 
-ChildReaper::ChildReaper(pid_t pid, QObject *context, std::function<void(int status)> ended)
-    : QObject(context), m_pid(pid), m_ended(std::move(ended))
+namespace {
+
+int g_childPipe[2] = {-1, -1};
+struct sigaction g_previous {};
+
+void onChild(int signal, siginfo_t *info, void *context)
 {
-    m_pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
-    if (m_pidfd >= 0) {
-        m_notifier = new QSocketNotifier(m_pidfd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &ChildReaper::poll);
-    } else {
-        m_timer = new QTimer(this);
-        connect(m_timer, &QTimer::timeout, this, &ChildReaper::poll);
-        m_timer->start(1000);
+    const int saved = errno;
+    // One byte pending is enough: the reader looks at every child it watches.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_childPipe[1], &byte, 1);
+    errno = saved;
+    // Whoever watched SIGCHLD before us (Qt's own process handling) still hears it.
+    if ((g_previous.sa_flags & SA_SIGINFO) && g_previous.sa_sigaction)
+        g_previous.sa_sigaction(signal, info, context);
+    else if (g_previous.sa_handler != SIG_DFL && g_previous.sa_handler != SIG_IGN &&
+             g_previous.sa_handler)
+        g_previous.sa_handler(signal);
+}
+
+struct Watched
+{
+    QPointer<QObject> context;
+    std::function<void(int)> ended;
+};
+
+class ChildWatch : public QObject
+{
+public:
+    static ChildWatch &instance()
+    {
+        static ChildWatch *watch = new ChildWatch;
+        return *watch;
     }
+
+    void add(pid_t pid, QObject *context, std::function<void(int)> ended)
+    {
+        m_children.insert(pid, {context, std::move(ended)});
+        // Ended before it was ours to watch: its signal came before we held
+        // it. Told on the event loop all the same, as any end is.
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            QMetaObject::invokeMethod(this, [this, pid, status] { deliver(pid, status); },
+                                      Qt::QueuedConnection);
+    }
+
+    int count() const { return int(m_children.size()); }
+
+private:
+    // Lives as long as the process: a child may end at any time.
+    ChildWatch()
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_childPipe) != 0)
+            return;
+        auto *notifier = new QSocketNotifier(g_childPipe[0], QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, &ChildWatch::reap);
+        struct sigaction action {};
+        action.sa_sigaction = onChild;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART | SA_NOCLDSTOP | SA_SIGINFO;
+        sigaction(SIGCHLD, &action, &g_previous);
+    }
+
+    void reap()
+    {
+        char bytes[64];
+        while (::read(g_childPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        // Only the children we started: waitpid(-1) would take the status of
+        // a process Qt started and waits for itself.
+        QList<std::pair<pid_t, int>> ended;
+        for (auto it = m_children.cbegin(); it != m_children.cend(); ++it) {
+            int status = 0;
+            const pid_t result = ::waitpid(it.key(), &status, WNOHANG);
+            if (result == it.key())
+                ended.append({it.key(), status});
+            else if (result < 0 && errno == ECHILD)
+                ended.append({it.key(), -1});
+        }
+        for (const auto &[pid, status] : ended)
+            deliver(pid, status);
+    }
+
+    void deliver(pid_t pid, int status)
+    {
+        const auto it = m_children.constFind(pid);
+        if (it == m_children.cend())
+            return;
+        const Watched watched = it.value();
+        m_children.erase(it);
+        // Gone without a status to read (reaped elsewhere): nothing to report.
+        if (status >= 0 && watched.context && watched.ended)
+            watched.ended(status);
+    }
+
+    QHash<pid_t, Watched> m_children;
+};
+
+} // namespace
+
+void watchChild(pid_t pid, QObject *context, std::function<void(int status)> ended)
+{
+    ChildWatch::instance().add(pid, context, std::move(ended));
 }
 
-ChildReaper::~ChildReaper()
+int watchedChildren()
 {
-    if (m_pidfd >= 0)
-        ::close(m_pidfd);
-}
-
-void ChildReaper::poll()
-{
-    int status = 0;
-    const pid_t result = ::waitpid(m_pid, &status, WNOHANG);
-    if (result == 0)
-        return;
-    if (m_notifier)
-        m_notifier->setEnabled(false);
-    if (m_timer)
-        m_timer->stop();
-    deleteLater();
-    // Gone without a status to read (reaped elsewhere): nothing to report.
-    std::function<void(int)> ended = std::move(m_ended);
-    if (result == m_pid && ended)
-        ended(status);
+    return ChildWatch::instance().count();
 }
 
 } // namespace Posix

@@ -1,33 +1,21 @@
 #pragma once
 
-#include <QObject>
-
 #include <functional>
 #include <sys/types.h>
 
-class QSocketNotifier;
-class QTimer;
+class QObject;
 
 namespace Posix {
 
-// Reaps one child when it ends, and hands over its wait status. A pidfd wakes
-// us exactly once; without one (an old kernel, no descriptor left) we ask
-// once a second while the child runs. Deletes itself once the child is
-// reaped, or with `context`.
-class ChildReaper : public QObject
-{
-public:
-    ChildReaper(pid_t pid, QObject *context, std::function<void(int status)> ended);
-    ~ChildReaper() override;
+// Reaps a child we started when it ends, and hands over its wait status on
+// the event loop, never once `context` is gone (the child is reaped all the
+// same). Every child is watched through the same two descriptors, a
+// SIGCHLD handler's socket pair, whatever their number: children that run
+// for days must not use up the descriptors the journal and the web
+// addresses need.
+void watchChild(pid_t pid, QObject *context, std::function<void(int status)> ended);
 
-private:
-    void poll();
-
-    pid_t m_pid;
-    int m_pidfd = -1;
-    QSocketNotifier *m_notifier = nullptr;
-    QTimer *m_timer = nullptr;
-    std::function<void(int)> m_ended;
-};
+// Children being watched, for the tests.
+int watchedChildren();
 
 } // namespace Posix

@@ -38,7 +38,7 @@ bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QO
     const pid_t pid = spawn(path, QList<QByteArray>{path} + arguments, false);
     if (pid < 0)
         return false;
-    new ChildReaper(pid, context, [ended = std::move(ended)](int status) {
+    watchChild(pid, context, [ended = std::move(ended)](int status) {
         if (WIFSIGNALED(status))
             ended({true, WTERMSIG(status)});
         else
@@ -65,7 +65,7 @@ void openDocument(const QByteArray &path, QObject *context,
             decided(true);
     });
     verdict->start(kOpenerVerdictMs);
-    new ChildReaper(pid, context, [done, decided, verdict = QPointer<QTimer>(verdict)](int status) {
+    watchChild(pid, context, [done, decided, verdict = QPointer<QTimer>(verdict)](int status) {
         if (verdict)
             verdict->deleteLater();
         if (std::exchange(*done, true))
@@ -83,7 +83,7 @@ void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex)
         "2>/dev/null)\" ]; then exec xdg-open \"$1\"; fi; exec xdg-open \"$2\"";
     const pid_t pid = spawn("/bin/sh", {"sh", "-c", choose, "sh", compiledHelp, htmlIndex}, false);
     if (pid > 0)
-        new ChildReaper(pid, QCoreApplication::instance(), {});
+        watchChild(pid, QCoreApplication::instance(), {});
 }
 
 } // namespace Posix

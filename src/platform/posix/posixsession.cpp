@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -34,6 +35,14 @@ void onAlarm(int)
 void prepareProcess()
 {
     signal(SIGXFSZ, SIG_IGN);
+    // A resident program that starts children for days opens its journal,
+    // its schedule and its sockets beside whatever it still has open: it
+    // takes every descriptor the system allows it, as long-running services do.
+    rlimit files {};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
 }
 
 void onSessionEnd(std::function<void()> handler)

@@ -9,7 +9,8 @@ namespace Posix {
 void onSessionEnd(std::function<void()> handler);
 
 // A write past a file-size limit fails with its error instead of ending the
-// program (SIGXFSZ ignored).
+// program (SIGXFSZ ignored); the soft limit of open descriptors is raised to
+// the hard one.
 void prepareProcess();
 
 } // namespace Posix
