@@ -59,6 +59,8 @@ private slots:
     void shortSleepCatchesUpWeekdayEntriesOnly();
     void clockBackRunsWeekdayEntriesOnce();
     void clockCorrectionCatchesNothingUp();
+    void clockSetBack_data();
+    void clockSetBack();
     void springForwardNight_data();
     void springForwardNight();
     void fallBackNight_data();
@@ -142,6 +144,30 @@ void TestMinuteScheduler::clockCorrectionCatchesNothingUp()
     h.tick(at(8, 0)); // and ten hours back
     h.tick(at(12, 0));
     QCOMPARE(h.log, QStringList{"12:00 noon"});
+}
+
+void TestMinuteScheduler::clockSetBack_data()
+{
+    // As cron: weekday entries are held only when the clock went back by less than three hours.
+    QTest::addColumn<int>("minutesBack");
+    QTest::addColumn<bool>("weekdayRuns");
+    QTest::newRow("1 minute") << 1 << false;
+    QTest::newRow("179 minutes") << 179 << false;
+    QTest::newRow("exactly 180 minutes") << 180 << true;
+    QTest::newRow("181 minutes") << 181 << true;
+}
+
+void TestMinuteScheduler::clockSetBack()
+{
+    QFETCH(int, minutesBack);
+    QFETCH(bool, weekdayRuns);
+    const QDateTime from = at(17, 0);
+    const QDateTime back = from.addSecs(-60 * minutesBack);
+    const QString entry = QStringLiteral("%1|%2|0|1|0|0|0|0|0|weekly|").arg(back.time().minute()).arg(back.time().hour());
+    Harness h({entry});
+    h.tick(from);
+    h.tick(back);
+    QCOMPARE(h.log.contains(back.toString(QStringLiteral("hh:mm")) + QStringLiteral(" weekly")), weekdayRuns);
 }
 
 void TestMinuteScheduler::springForwardNight_data()
@@ -248,8 +274,9 @@ void TestMinuteScheduler::badEntriesDoNotStopTheOthers()
             throw EInOutError(5);
     };
     h.tick(at(10, 0));
-    QCOMPARE(h.log, (QStringList{"10:00 first", "error Division par zéro",
-                                 "error 'x' n'est pas une valeur entière correcte",
+    // A bad entry's error names its number in the view; a failed start is the journal's error.
+    QCOMPARE(h.log, (QStringList{"10:00 first", "error Division par zéro (N° 002)",
+                                 "error 'x' n'est pas une valeur entière correcte (N° 003)",
                                  "10:00 journal-fails", "error Accès au fichier refusé",
                                  "10:00 last"}));
     QCOMPARE(h.trims, 1);

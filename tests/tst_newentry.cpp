@@ -170,10 +170,10 @@ void TestNewEntry::savingAppendsTheLineAndShowsTheRow()
     page->Editsource->clear();
     page->Edit3->setText(QStringLiteral("-q"));
     page->CheckMardi->setChecked(false);
-    page->SpinMinutes->setValue(0);
+    page->SpinMinutes->setValue(5);
     page->Spinheures->setValue(0);
     page->Button15->click();
-    QVERIFY(f.dir.read(QStringLiteral("cron-bat.dat")).endsWith("\r\n0|0|0|0|0|0|0|0|0| -q|\r\n"));
+    QVERIFY(f.dir.read(QStringLiteral("cron-bat.dat")).endsWith("\r\n5|0|0|0|0|0|0|0|0| -q|\r\n"));
 
     // A schedule deleted meanwhile: the entry is not saved, the page stays.
     QFile::remove(f.dir.file(QStringLiteral("cron-bat.dat")));
@@ -262,11 +262,21 @@ void TestNewEntry::barInTargetIsNotSaved()
         QVERIFY(page->Label43->isVisible());
         QVERIFY(page->Label43->text().contains(QLatin1Char('|')));
     }
-    // Mended, it saves, and the reason goes away.
+    // Mended, the reason goes away.
     page->Edit3->setText(QStringLiteral("x y"));
     QVERIFY(!page->Label43->isVisible());
+    // An interval of 0 minutes would never run: refused, with its own reason,
+    // whatever the sentence says.
+    QCOMPARE(page->SpinMinutes->value() + page->Spinheures->value(), 0);
     page->Button15->click();
-    QVERIFY(f.dir.read(QStringLiteral("cron-bat.dat")).endsWith("|/srv/job.sh x y|\r\n"));
+    QCOMPARE(f.dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
+    QVERIFY(page->Label57->isVisible());
+    QVERIFY(!page->Label43->isVisible());
+    // A day makes it an entry that runs at 00:00; the reason goes away.
+    page->CheckDimanche->setChecked(true);
+    QVERIFY(!page->Label57->isVisible());
+    page->Button15->click();
+    QVERIFY(f.dir.read(QStringLiteral("cron-bat.dat")).endsWith("\r\n0|0|0|0|0|0|0|0|1|/srv/job.sh x y|\r\n"));
     QCOMPARE(ScheduleFile::canHoldTarget(QStringLiteral("a|b")), false);
     QCOMPARE(ScheduleFile::canHoldTarget(QStringLiteral("a\nb")), false);
 }

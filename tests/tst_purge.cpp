@@ -86,6 +86,8 @@ void TestPurge::purgeDeletesOnlyOldJournals()
     writeDated(dir, "backup.log", now.addDays(-30));
     writeDated(dir, "scripts/20200101.log", now.addDays(-30));
     writeDated(dir, "scripts/deep/job.log", now.addDays(-30));
+    const QString today = now.date().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
+    writeDated(dir, today, now.addSecs(-2));
 
     SchedulingEngine engine({.programDirectory = dir.path()});
     QSignalSpy recorded(&engine, &SchedulingEngine::recorded);
@@ -97,6 +99,8 @@ void TestPurge::purgeDeletesOnlyOldJournals()
     QVERIFY(QFile::exists(dir.file("backup.log")));
     QVERIFY(QFile::exists(dir.file("scripts/20200101.log")));
     QVERIFY(QFile::exists(dir.file("scripts/deep/job.log")));
+    // Today's journal, being written, is never old.
+    QVERIFY(QFile::exists(dir.file(today)));
     QCOMPARE(recorded.count(), 0);
 
     // On demand, with the value the user set.

@@ -44,7 +44,7 @@ QList<QObject *> TForm1::languageComponents() const
                << p1->CheckBox_9 << p1->Button11 << p1->CheckBox_11 << p1->CheckBox_12
                << p1->CheckBox_13;
     const NewEntryPage *p3 = TabSheet3;
-    components << TabSheet3 << p3->Label6 << p3->Label43 << p3->GroupBox6 << p3->CheckMardi << p3->CheckLundi
+    components << TabSheet3 << p3->Label6 << p3->Label43 << p3->Label57 << p3->GroupBox6 << p3->CheckMardi << p3->CheckLundi
                << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi
                << p3->CheckDimanche << p3->GroupBox7 << p3->GroupBox8 << p3->Button6
                << p3->GroupBox1 << p3->GroupBox2 << p3->Button14 << p3->Button12 << p3->Button13

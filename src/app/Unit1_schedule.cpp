@@ -203,6 +203,12 @@ void TForm1::Button15Click()
     const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
     for (int day = 0; day < 7; ++day)
         entry.days[day] = boxes.at(day)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    // Saved, it would never run, while the sentence says "every minute".
+    if (entry.isIntervalEntry() && TabSheet3->SpinMinutes->value() == 0 &&
+        TabSheet3->Spinheures->value() == 0) {
+        TabSheet3->Label57->setVisible(true);
+        return;
+    }
     m_engine.appendEntry(entry);
     PageControl1->setCurrentWidget(TabSheet4);
     TabSheet4->ListView2->setFocus();

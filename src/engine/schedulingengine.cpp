@@ -3,6 +3,7 @@
 #include "files/runtimeerror.h"
 #include "files/textfile.h"
 #include "journal/errorboundary.h"
+#include "journal/journal.h"
 #include "journal/purge.h"
 #include "platform/platform.h"
 #include "runner/examinedminute.h"
@@ -227,6 +228,10 @@ void SchedulingEngine::purgeJournal(const QString &path)
     if (!isJournalFileName(file.fileName()) || !file.isFile() ||
         !file.permission(QFileDevice::WriteOwner))
         return;
-    if (journalFileExpired(file.lastModified(), m_inputs.clock(), m_settings.purgeAfterDays))
+    // The journal being written today is never old, even with 0 days.
+    const QDateTime now = m_inputs.clock();
+    if (file.fileName() == Journal::fileNameFor(now.date()))
+        return;
+    if (journalFileExpired(file.lastModified(), now, m_settings.purgeAfterDays))
         QFile::remove(path);
 }

@@ -82,7 +82,8 @@ void MinuteScheduler::pass(const QDateTime &now)
     }
 
     const qint64 gap = m_lastExamined ? current - *m_lastExamined : 1;
-    if (gap == 1 || gap > kLongestCatchUp || gap < -kLongestCatchUp) {
+    // A clock set back by three hours or more is a correction too, as cron has it.
+    if (gap == 1 || gap > kLongestCatchUp || gap <= -kLongestCatchUp) {
         examine(current, Both);
         m_lastExamined = current;
     } else if (gap > 1 && gap <= kLateTick) {
@@ -132,6 +133,9 @@ void MinuteScheduler::examine(qint64 minute, int kinds)
                 const QString target = due.target();
                 m_hooks.start(target);
             }
+        } catch (const EConvertError &error) {
+            // A bad entry: named as the view numbers it, so that the user finds it.
+            m_hooks.reportError(error.message() + QStringLiteral(" (N° %1)").arg(i, 3, 10, QLatin1Char('0')));
         } catch (const RuntimeError &error) {
             m_hooks.reportError(error.message());
         }

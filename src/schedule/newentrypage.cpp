@@ -62,6 +62,19 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     Label43->setWordWrap(true);
     Label43->setStyleSheet(QStringLiteral("color: #b00020"));
     Label43->setVisible(false);
+    Label57 = named(new QLabel(QStringLiteral("Non enregistré : un intervalle de 0 minute ne "
+                                              "s'exécute jamais ; choisissez des minutes, des "
+                                              "heures ou des jours"),
+                               this),
+                    "Label57");
+    Label57->setWordWrap(true);
+    Label57->setStyleSheet(QStringLiteral("color: #b00020"));
+    Label57->setVisible(false);
+    // Gone as soon as the entry could run.
+    for (QSpinBox *spin : {static_cast<QSpinBox *>(SpinMinutes), static_cast<QSpinBox *>(Spinheures)})
+        connect(spin, &QSpinBox::valueChanged, Label57, [this] { Label57->setVisible(false); });
+    for (QCheckBox *box : dayBoxes())
+        connect(box, &QCheckBox::toggled, Label57, [this] { Label57->setVisible(false); });
     Button15 = named(new QPushButton(QStringLiteral("Enregistrer"), this), "Button15");
 
     // A line break pasted into a box (or in a chosen file's name) would write
@@ -101,6 +114,7 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     layout->addWidget(GroupBox1);
     layout->addLayout(when);
     layout->addWidget(Label43);
+    layout->addWidget(Label57);
     layout->addLayout(bottom);
     layout->addStretch();
 }

@@ -35,6 +35,8 @@ public:
     QLabel *Label6;
     // Why the entry was not saved; shown until the target or parameters change.
     QLabel *Label43;
+    // Why an interval of 0 minutes is not saved: it never runs.
+    QLabel *Label57;
     QPushButton *Button15;
     // Hidden: the sentence's own button and the language controls.
     QPushButton *Button6;
