@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QWindow>
@@ -100,6 +101,7 @@ private slots:
     void startUpPurgesByTheRestoredSwitches();
     void viewShowsOnlyTheRowsOfTheFile();
     void historyTimeColumnFitsTheStatus();
+    void historyKeepsTheNewestRows();
     void windowsStartWhereDesigned();
     void helpOpensWhereItCanBeRead();
     void runNowStartsTheSelectedEntry();
@@ -501,6 +503,29 @@ void TestMainWindow::historyTimeColumnFitsTheStatus()
     const int fitted = history->columnWidth(0);
     form.engine().recorder().recordStart(QStringLiteral("/srv/b.sh"));
     QCOMPARE(history->columnWidth(0), fitted);
+}
+
+void TestMainWindow::historyKeepsTheNewestRows()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    auto form = makeForm(dir);
+    form->show();
+    QTreeWidget *history = form->TabSheet1->ListView1;
+    EventsPage *page = form->TabSheet1;
+    for (int i = 0; i < EventsPage::kHistoryRows + 5; ++i)
+        page->appendHistoryRow(QStringLiteral("14:30:37"), QString::number(i));
+    QCOMPARE(history->topLevelItemCount(), EventsPage::kHistoryRows);
+    QCOMPARE(history->topLevelItem(0)->text(1), QStringLiteral("5"));
+    // The newest row comes into view as it comes...
+    QScrollBar *scroll = history->verticalScrollBar();
+    QCOMPARE(scroll->value(), scroll->maximum());
+    // ...unless the user scrolled away to read an older one.
+    scroll->setValue(scroll->maximum() / 2);
+    const int reading = scroll->value();
+    page->appendHistoryRow(QStringLiteral("14:30:38"), QStringLiteral("newest"));
+    QCOMPARE(history->topLevelItem(EventsPage::kHistoryRows - 1)->text(1), QStringLiteral("newest"));
+    QVERIFY(qAbs(scroll->value() - reading) <= 1);
 }
 
 void TestMainWindow::windowsStartWhereDesigned()

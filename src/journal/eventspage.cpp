@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -76,9 +77,19 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 
 void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
 {
+    // Following the newest row unless the user scrolled away from the end.
+    QScrollBar *scroll = ListView1->verticalScrollBar();
+    const bool atEnd = scroll->value() >= scroll->maximum();
     const QString shownTime = cellText(time);
     auto *row = new QTreeWidgetItem(ListView1, {shownTime, cellText(subject)});
     ListView1->addTopLevelItem(row);
+    // The journal keeps everything; the screen only the newest rows, or a
+    // day of thousands of starts a minute would fill the memory by midnight.
+    const int excess = ListView1->topLevelItemCount() - kHistoryRows;
+    if (excess > 0)
+        ListView1->model()->removeRows(0, excess);
+    if (atEnd)
+        ListView1->scrollToItem(row);
     // The "Heures" column grows to what it holds: a failure's status follows
     // the time ("14:30:37 Fichier inexistant"), a network error on two lines.
     int needed = 0;

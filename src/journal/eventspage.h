@@ -16,7 +16,11 @@ class EventsPage : public QWidget
 public:
     explicit EventsPage(QWidget *parent = nullptr);
 
-    // Appends a History row at the end of ListView1.
+    // The rows the history keeps on screen, the newest.
+    static constexpr int kHistoryRows = 10000;
+
+    // Appends a History row at the end of ListView1, dropping the oldest
+    // beyond kHistoryRows.
     void appendHistoryRow(const QString &time, const QString &subject);
 
     QLabel *Label5;
