@@ -668,11 +668,21 @@ void TestMainWindow::startWithTheSession()
         form->TabSheet1->CheckBox_13->setChecked(false);
         QVERIFY(!QFile::exists(entry));
     }
-    // Paths the Exec key must quote.
-    QVERIFY(Platform::setStartWithSession(true, QStringLiteral("/opt/my $app/Pendu\"lix")));
-    QVERIFY(config.read(QStringLiteral("autostart/pendulix.desktop"))
-                .contains("\nExec=\"/opt/my \\$app/Pendu\\\"lix\"\n"));
-    QVERIFY(Platform::setStartWithSession(false, QString()));
+    // An entry that cannot be written: the box unticks and the history says why.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.file(QStringLiteral("a-file"))));
+    config.write(QStringLiteral("a-file"), "not a folder");
+    {
+        // Restored ticked (as saved above), then ticked by hand.
+        auto form = makeForm(dir);
+        QTreeWidget *history = form->TabSheet1->ListView1;
+        QVERIFY(!form->TabSheet1->CheckBox_13->isChecked());
+        QCOMPARE(history->topLevelItemCount(), 1);
+        form->TabSheet1->CheckBox_13->setChecked(true);
+        QVERIFY(!form->TabSheet1->CheckBox_13->isChecked());
+        QCOMPARE(history->topLevelItemCount(), 2);
+        QVERIFY2(history->topLevelItem(1)->text(1).startsWith(QStringLiteral("Démarrage avec la session impossible : ")),
+                 qPrintable(history->topLevelItem(1)->text(1)));
+    }
     qputenv("XDG_CONFIG_HOME", saved);
 }
 

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTreeWidget>
 
@@ -50,8 +51,16 @@ void TForm1::errorSignal()
 
 void TForm1::CheckBox_13Click()
 {
-    Platform::setStartWithSession(TabSheet1->CheckBox_13->isChecked(),
-                                  QCoreApplication::applicationFilePath());
+    const QString failure = Platform::setStartWithSession(TabSheet1->CheckBox_13->isChecked(),
+                                                          QCoreApplication::applicationFilePath());
+    if (failure.isEmpty())
+        return;
+    // The box says what is so, and the history why.
+    if (TabSheet1->CheckBox_13->isChecked()) {
+        const QSignalBlocker quiet(TabSheet1->CheckBox_13);
+        TabSheet1->CheckBox_13->setChecked(false);
+    }
+    ApplicationEvents1Exception(failure);
 }
 
 void TForm1::notifyFailure(const QString &status, const QString &subject)

@@ -114,9 +114,9 @@ int lastFileErrorCode();
 
 // Starts the executable with the user's session, or no longer: an XDG
 // autostart entry (pendulix.desktop in $XDG_CONFIG_HOME/autostart, else
-// ~/.config/autostart), the current user's Run key on Windows. False when
-// it could not be written or removed.
-bool setStartWithSession(bool start, const QString &executable);
+// ~/.config/autostart), the current user's Run key on Windows. Empty when
+// done; otherwise why it could not be written or removed.
+QString setStartWithSession(bool start, const QString &executable);
 // Where that entry lives, for the tests.
 QString startWithSessionEntry();
 

@@ -164,7 +164,7 @@ QString startWithSessionEntry()
     return Posix::autostartEntry();
 }
 
-bool setStartWithSession(bool start, const QString &executable)
+QString setStartWithSession(bool start, const QString &executable)
 {
     return Posix::setAutostart(start, executable);
 }

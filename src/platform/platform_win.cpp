@@ -183,7 +183,7 @@ QString startWithSessionEntry()
     return QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Pendulix");
 }
 
-bool setStartWithSession(bool start, const QString &executable)
+QString setStartWithSession(bool start, const QString &executable)
 {
     QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
                   QSettings::NativeFormat);
@@ -193,7 +193,9 @@ bool setStartWithSession(bool start, const QString &executable)
     else
         run.remove(QStringLiteral("Pendulix"));
     run.sync();
-    return run.status() == QSettings::NoError;
+    if (run.status() == QSettings::NoError)
+        return QString();
+    return QStringLiteral("Démarrage avec la session impossible : Accès au registre refusé");
 }
 
 void prepareProcess()

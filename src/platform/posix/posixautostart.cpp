@@ -1,5 +1,7 @@
 #include "posixautostart.h"
 
+#include "text/desktopexec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,28 +17,33 @@ QString autostartEntry()
     return QDir::cleanPath(config + QStringLiteral("/autostart/pendulix.desktop"));
 }
 
-bool setAutostart(bool start, const QString &executable)
+QString setAutostart(bool start, const QString &executable)
 {
+    const QString refused = QStringLiteral("Démarrage avec la session impossible : ");
     const QString entry = autostartEntry();
-    if (!start)
-        return !QFile::exists(entry) || QFile::remove(entry);
-    // The Exec key's quoting: the path in double quotes, where a double quote,
-    // a backquote, a dollar sign and a backslash each take a backslash.
-    QString quoted = executable;
-    for (const QChar c : {QLatin1Char('\\'), QLatin1Char('"'), QLatin1Char('`'), QLatin1Char('$')})
-        quoted.replace(c, QStringLiteral("\\") + c);
+    if (!start) {
+        QFile file(entry);
+        if (!file.exists() || file.remove())
+            return QString();
+        return refused + file.errorString();
+    }
+    const std::optional<QByteArray> exec = DesktopExec::quoted(executable);
+    if (!exec)
+        return refused + QStringLiteral("le chemin du programme contient un saut de ligne");
     const QByteArray text = "[Desktop Entry]\n"
                             "Type=Application\n"
                             "Name=Pendulix\n"
                             "Comment=Starts programs, documents and web addresses on time\n"
                             "Comment[fr]=Lance programmes, documents et adresses web à heure fixe\n"
-                            "Exec=\"" + quoted.toUtf8() + "\"\n"
+                            "Exec=" + *exec + "\n"
                             "Icon=pendulix\n"
                             "Terminal=false\n"
                             "X-GNOME-Autostart-enabled=true\n";
     QDir().mkpath(QFileInfo(entry).path());
     QSaveFile file(entry);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+    if (file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit())
+        return QString();
+    return refused + file.errorString();
 }
 
 } // namespace Posix

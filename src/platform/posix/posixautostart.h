@@ -8,7 +8,8 @@ namespace Posix {
 // pendulix.desktop in $XDG_CONFIG_HOME/autostart, else ~/.config/autostart.
 QString autostartEntry();
 
-// Writes the entry for `executable`, or removes it; false when that failed.
-bool setAutostart(bool start, const QString &executable);
+// Writes the entry for `executable`, or removes it. Empty when done;
+// otherwise why not.
+QString setAutostart(bool start, const QString &executable);
 
 } // namespace Posix
