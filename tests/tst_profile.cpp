@@ -2,6 +2,7 @@
 #include "testprogramdir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 class TestProfile : public QObject
@@ -19,6 +20,7 @@ private slots:
     void writerRefuses();
     void writtenValuesReadBack();
     void foreignBytesSurviveWrites();
+    void outsideEditsAreSeen();
 };
 
 void TestProfile::reading_data()
@@ -203,6 +205,31 @@ void TestProfile::foreignBytesSurviveWrites()
     QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "1", path));
     QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "0", path));
     QCOMPARE(dir.read(QStringLiteral("serie.ini")), foreign + "[Form1]\r\nCheckBox_1=0\r\n");
+}
+
+void TestProfile::outsideEditsAreSeen()
+{
+    // A file is parsed once per change: each change must still be seen.
+    TestProgramDir dir;
+    const QString path = dir.file(QStringLiteral("sourcelang.ini"));
+    const QString other = dir.file(QStringLiteral("serie.ini"));
+    dir.write("sourcelang.ini", "[English]\r\nButton5=Hide\r\n");
+    QCOMPARE(Profile::GetPrivateProfileString("English", "Button5", "", path), QStringLiteral("Hide"));
+    // Another size.
+    dir.write("sourcelang.ini", "[English]\r\nButton5=Reduce\r\n");
+    QCOMPARE(Profile::GetPrivateProfileString("English", "Button5", "", path), QStringLiteral("Reduce"));
+    // The same size, written later.
+    dir.write("sourcelang.ini", "[English]\r\nButton5=Shrink\r\n");
+    TestProgramDir::setModified(path, QFileInfo(path).lastModified().addSecs(2));
+    QCOMPARE(Profile::GetPrivateProfileString("English", "Button5", "", path), QStringLiteral("Shrink"));
+    // Our own write, with other files read in between.
+    QVERIFY(Profile::WritePrivateProfileString("English", "Button9", "Quit", path));
+    QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "1", other));
+    QCOMPARE(Profile::GetPrivateProfileString("Form1", "CheckBox_1", "", other), QStringLiteral("1"));
+    QCOMPARE(Profile::GetPrivateProfileString("English", "Button9", "", path), QStringLiteral("Quit"));
+    // Gone.
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(Profile::GetPrivateProfileString("English", "Button5", "none", path), QStringLiteral("none"));
 }
 
 QTEST_GUILESS_MAIN(TestProfile)

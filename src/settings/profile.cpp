@@ -5,7 +5,11 @@
 #include "platform/platform.h"
 
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
+
+#include <list>
+#include <memory>
 
 namespace {
 
@@ -75,7 +79,46 @@ namespace Profile {
 
 namespace {
 
-ProfileText load(const QString &path)
+// What a file looked like when it was parsed: a change of size or of
+// last-write time means it changed.
+struct Stamp
+{
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const Stamp &) const = default;
+    static Stamp of(const QFileInfo &info) { return {info.size(), info.lastModified()}; }
+};
+
+struct Parsed
+{
+    QString path;
+    Stamp stamp;
+    // Shared, not copied: a look-up must not copy a file of many megabytes.
+    std::shared_ptr<const ProfileText> text;
+};
+
+// The last files parsed (the settings and the language file): a look-up
+// parses its file once per change, not once per key, which a language file
+// of many megabytes would make last minutes.
+std::list<Parsed> &parsedFiles()
+{
+    static std::list<Parsed> files;
+    return files;
+}
+constexpr std::size_t kParsedFiles = 2;
+
+std::shared_ptr<const ProfileText> remember(const QString &path, const Stamp &stamp, ProfileText text)
+{
+    std::list<Parsed> &files = parsedFiles();
+    files.remove_if([&path](const Parsed &parsed) { return parsed.path == path; });
+    auto shared = std::make_shared<const ProfileText>(std::move(text));
+    files.push_front({path, stamp, shared});
+    while (files.size() > kParsedFiles)
+        files.pop_back();
+    return shared;
+}
+
+ProfileText parse(const QString &path)
 {
     if (!QFileInfo(path).isFile())
         return {};
@@ -91,6 +134,19 @@ ProfileText load(const QString &path)
     }
 }
 
+std::shared_ptr<const ProfileText> load(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::make_shared<const ProfileText>();
+    const Stamp stamp = Stamp::of(info);
+    for (const Parsed &parsed : parsedFiles()) {
+        if (parsed.path == path && parsed.stamp == stamp)
+            return parsed.text;
+    }
+    return remember(path, stamp, parse(path));
+}
+
 // A file without write permission is left alone, as the profile functions
 // leave it; replacing it through a rename would otherwise succeed.
 bool isReadOnly(const QString &path)
@@ -102,6 +158,7 @@ bool store(const QString &path, const ProfileText &text)
 {
     try {
         TextFile::replaceAll(path, text.lines());
+        remember(path, Stamp::of(QFileInfo(path)), text);
         return true;
     } catch (const RuntimeError &) {
         return false;
@@ -113,7 +170,7 @@ bool store(const QString &path, const ProfileText &text)
 QString GetPrivateProfileString(const QString &section, const QString &key,
                                 const QString &fallback, const QString &path)
 {
-    return load(path).value(section, key, fallback);
+    return load(path)->value(section, key, fallback);
 }
 
 bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
@@ -121,7 +178,7 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
 {
     if (isReadOnly(path))
         return false;
-    ProfileText text = load(path);
+    ProfileText text = *load(path);
     if (!text.setValue(section, key, value))
         return false;
     return store(path, text);
@@ -131,7 +188,7 @@ bool EraseSection(const QString &section, const QString &path)
 {
     if (isReadOnly(path))
         return false;
-    ProfileText text = load(path);
+    ProfileText text = *load(path);
     text.eraseSection(section);
     return store(path, text);
 }
