@@ -3,11 +3,18 @@
 # session manager (xsm), driven by xdotool as a user would drive it.
 # Usage: desktop_test.sh <Pendulix executable> <folder for screenshots>
 # Exits 77 (skipped) only when the X server itself cannot start.
+#
+# Every step waits for the state the next one needs (a window mapped and at
+# rest, a page drawn, a name in a field, a file written) instead of sleeping:
+# on a loaded machine each of those can take seconds, and a click sent too
+# early lands on nothing. The bounds are generous for the same reason; when
+# one runs out, the step, the logs and a screenshot say where it stopped.
 set -u
 EXE=$1
 SHOTS=$2
 mkdir -p "$SHOTS"
 WORK=$(mktemp -d)
+PROG=$WORK/program
 PIDS=()
 cleanup() {
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
@@ -15,10 +22,26 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
+STEP="setting up"
+step() {
+    STEP=$*
+    echo "${SECONDS}s: $STEP" >> "$WORK/steps.log"
+}
 fail() {
     echo "FAIL: $*"
-    tail -n 5 "$WORK"/*.log 2>/dev/null
-    import -window root "$SHOTS/failure.png" 2>/dev/null
+    echo "  at the step \"$STEP\", ${SECONDS}s into the test"
+    import -window root "$SHOTS/failure.png" 2>/dev/null && echo "  screenshot: $SHOTS/failure.png"
+    echo "---- steps"
+    cat "$WORK/steps.log" 2>/dev/null
+    echo "---- xsm's output"
+    cat "$WORK/xsm.log" 2>/dev/null
+    echo "---- the program's output"
+    cat "$WORK/pendulix.log" 2>/dev/null
+    for journal in "$PROG"/[0-9]*.log; do
+        [ -e "$journal" ] && echo "---- the program's journal ${journal##*/}" && cat "$journal"
+    done
+    echo "---- the windows"
+    xwininfo -root -tree 2>&1 | grep -v '(has no name): ()  1x1+' | head -n 60
     exit 1
 }
 PASSED=0
@@ -26,58 +49,152 @@ pass() {
     echo "PASS: $*"
     PASSED=$((PASSED + 1))
 }
-# Polls a condition for up to $1 tenths of a second.
+# Polls a condition, evaluated anew at every try, for up to $1 seconds.
 waitfor() {
-    local tenths=$1
+    local deadline=$((SECONDS + $1))
     shift
-    for ((i = 0; i < tenths; i++)); do
+    while :; do
         "$@" && return 0
-        sleep 0.1
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.2
     done
-    return 1
 }
-for tool in Xvfb trayer xsm xdotool xwininfo import iceauth; do
+# Waits as waitfor does, and fails with the message $2 when the time is out.
+await() {
+    local seconds=$1 message=$2
+    shift 2
+    waitfor "$seconds" "$@" || fail "$message (nothing after ${seconds}s)"
+}
+for tool in Xvfb trayer xsm xdotool xwininfo xprop xev xset import compare identify iceauth; do
     command -v "$tool" >/dev/null || fail "$tool is missing (the setup script installs it)"
 done
 
-# The X server, on the first free display it finds.
-exec 3> "$WORK/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-PIDS+=($!)
-waitfor 50 test -s "$WORK/display" || { echo "SKIP: Xvfb cannot start here"; exit 77; }
-export DISPLAY=:$(head -n1 "$WORK/display")
-waitfor 50 xwininfo -root >/dev/null 2>&1 || { echo "SKIP: Xvfb cannot start here"; exit 77; }
+# ---- What the screen shows -------------------------------------------------
 
-# The session manager, with a home of its own, loading its default session.
+# Prints "x y width height" of a window in root coordinates; fails once it is gone.
+geometry() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
+    [ -n "${X:-}" ] && echo "$X $Y $WIDTH $HEIGHT"
+}
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# Mapped and no longer moving: clicks computed from its place then hit it.
+settled() {
+    local before after
+    viewable "$1" || return 1
+    before=$(geometry "$1") || return 1
+    sleep 0.3
+    after=$(geometry "$1") || return 1
+    [ "$before" = "$after" ] && viewable "$1"
+}
+hexid() { printf '0x%x' "$1"; }
+# A region is WIDTHxHEIGHT+X+Y in root coordinates.
+grab() { import -window root -crop "$1" +repage "$2" 2>/dev/null; }
+area() {
+    local size=${1%%+*}
+    echo $((${size%x*} * ${size#*x}))
+}
+# How many pixels of the region $1 differ from the image $2.
+changed_pixels() {
+    grab "$1" "$WORK/now.png" || return 1
+    compare -metric AE "$2" "$WORK/now.png" null: 2>&1 | awk '{ printf "%d", $1 }'
+}
+# The region $1 differs from the image $2 in at least a fifth of its pixels
+# (or the share 1/$3): another page, a row highlighted, a text typed, not a
+# blinking text cursor.
+region_changed() {
+    local count
+    count=$(changed_pixels "$1" "$2") || return 1
+    [ "${count:-0}" -ge $(($(area "$1") / ${3:-5})) ]
+}
+# The region $1 is drawn (more than a few colours) and at rest; kept in $2 to
+# compare with later. A picture taken before the first paint would make any
+# paint look like the change awaited.
+region_drawn() {
+    local count
+    grab "$1" "$2" || return 1
+    [ "$(identify -format '%k' "$2" 2>/dev/null)" -gt 8 ] || return 1
+    sleep 0.3
+    count=$(changed_pixels "$1" "$2") || return 1
+    [ "${count:-1}" -le $(($(area "$1") / 100)) ]
+}
+
+# ---- The X server, on the first free display it finds ----------------------
+
+exec 3> "$WORK/display"
+# Without auto repeat (-r): a key held longer than the repeat delay, as
+# xdotool's are when it waits for the CPU between a press and its release,
+# would be typed again and again.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r >/dev/null 2>&1 &
+XVFB=$!
+PIDS+=($XVFB)
+# A server that cannot start here ends at once; a slow one is waited for, not
+# skipped.
+display_named() { test -s "$WORK/display" || ended "$XVFB"; }
+waitfor 120 display_named
+test -s "$WORK/display" || { echo "SKIP: Xvfb cannot start here"; exit 77; }
+export DISPLAY=:$(head -n1 "$WORK/display")
+waitfor 120 xwininfo -root >/dev/null 2>&1 || { echo "SKIP: Xvfb cannot start here"; exit 77; }
+xset q | grep -q 'auto repeat: *off' || fail "the X server repeats held keys"
+
+# Everything mapped on the root window, and the tray host's announcement, as
+# they happen: a state that lasts a moment is seen even if no poll falls in it.
+xev -root -event structure -event substructure >"$WORK/root-events.log" 2>&1 &
+PIDS+=($!)
+EVENTS=$WORK/root-events.log
+# True when the window $1 was mapped in the events after line $2.
+mapped_since() { tail -n +"$(($2 + 1))" "$EVENTS" | grep -A1 '^MapNotify' | grep -q "window $(hexid "$1"),"; }
+
+# ---- The session manager, with a home of its own, loading its default session
+
+step "the session manager starts"
 export HOME=$WORK/home
 mkdir -p "$HOME"
 echo true > "$HOME/.xsmstartup"
 xsm >"$WORK/xsm.log" 2>&1 &
 XSM=$!
 PIDS+=($XSM)
-window() { xdotool search --name "$1" 2>/dev/null | head -n1; }
-# Conditions for waitfor: evaluated anew at every try.
+# xsm's dialogs exist, unmapped, before they are first shown and after they
+# are closed: only a mapped one is there to be clicked.
+window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
 has_window() { test -n "$(window "$1")"; }
 xsm_ready() { has_window '^chooseSessionPopup$' || has_window '^xsm: Default$'; }
 # With saved sessions it first asks which one to load.
-waitfor 100 xsm_ready || fail "xsm shows nothing"
+await 60 "xsm shows nothing" xsm_ready
 if [ -n "$(window '^chooseSessionPopup$')" ]; then
-    eval "$(xdotool getwindowgeometry --shell "$(window '^chooseSessionPopup$')")"
+    POPUP=$(window '^chooseSessionPopup$')
+    await 30 "xsm's session list does not come to rest" settled "$POPUP"
+    read -r X Y _ <<< "$(geometry "$POPUP")"
     xdotool mousemove $((X + 45)) $((Y + 102)) click 1
 fi
-waitfor 100 has_window '^xsm: Default$' || fail "xsm does not load its session"
+await 60 "xsm does not load its session" has_window '^xsm: Default$'
 XSMWIN=$(window '^xsm: Default$')
-xdotool windowmove "$XSMWIN" 700 0
+# The root window's events must reach the log before anything is started that
+# is awaited there; moving xsm's window is the first event it must show.
+configured() { grep -A1 '^ConfigureNotify' "$EVENTS" | grep -q "window $(hexid "$XSMWIN"),"; }
+xev_listens() { xdotool windowmove "$XSMWIN" 700 0 2>/dev/null; configured; }
+await 30 "the root window's events do not reach xev" xev_listens
+at_place() { [ "$(geometry "$XSMWIN" | cut -d' ' -f1-2)" = "700 0" ]; }
+await 30 "xsm's window does not move to the top right" at_place
+# A program started before xsm listens and has written its authority file
+# would run outside the session.
+xsm_listens() { test -S "/tmp/.ICE-unix/$XSM" && test -s "$HOME/.ICEauthority"; }
+await 30 "xsm does not listen for clients" xsm_listens
 export SESSION_MANAGER="local/$(hostname):@/tmp/.ICE-unix/$XSM,unix/$(hostname):/tmp/.ICE-unix/$XSM"
 export ICEAUTHORITY=$HOME/.ICEauthority
 
+step "the tray host starts"
 trayer --edge top --align right --widthtype request --height 24 --transparent false >/dev/null 2>&1 &
 PIDS+=($!)
 panel() { xwininfo -root -tree | grep -q '"panel"'; }
-waitfor 50 panel || fail "trayer shows no panel"
+await 60 "trayer shows no panel" panel
+# A program that finds no tray host minimizes its window instead of hiding it.
+tray_host() { grep -q '(MANAGER)' "$EVENTS"; }
+await 60 "trayer does not announce its tray" tray_host
 
-# The program in a folder of its own.
-PROG=$WORK/program
+# ---- The program in a folder of its own ------------------------------------
+
 mkdir -p "$PROG/run"
 chmod 700 "$PROG/run"
 cp "$EXE" "$PROG/Pendulix"
@@ -87,156 +204,295 @@ start() {
     XDG_RUNTIME_DIR=$PROG/run QT_QPA_PLATFORM=xcb "$PROG/Pendulix" >>"$WORK/pendulix.log" 2>&1 &
     LAST=$!
 }
-start
-APP=$LAST
-PIDS+=($APP)
 # The tray icon's window bears the program's name too: the main window is the wide one.
 mainwindow() {
-    for w in $(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        [ "$WIDTH" -gt 600 ] && echo "$w" && return
+    local w width
+    for w in $(xdotool search ${1:-} --name '^Pendulix$' 2>/dev/null); do
+        read -r _ _ width _ <<< "$(geometry "$w")"
+        [ "${width:-0}" -gt 600 ] && echo "$w" && return
     done
 }
-visible() { test -n "$(mainwindow)"; }
-trayicon() { xwininfo -root -tree | awk '/"panel"/ { p = 1; next } p && /"Pendulix"/ { print $1; exit }'; }
-has_trayicon() { test -n "$(trayicon)"; }
+visible() { test -n "$(mainwindow --onlyvisible)"; }
 hidden() { ! visible; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
-saved() { test -s "$PROG/serie.ini"; }
-waitfor 50 visible || fail "the window does not show at start-up"
-import -window root "$SHOTS/desktop-startup.png"
-waitfor 50 has_trayicon || fail "no tray icon"
-pass "the tray icon appears"
-waitfor 50 hidden || fail "the window does not go to the tray"
-pass "the window hides into the tray"
-
-start
-SECOND=$LAST
-waitfor 100 ended "$SECOND" || fail "a second start goes on running"
-wait "$SECOND"
-[ $? -eq 0 ] || fail "a second start ends with another code than 0"
-pass "a second start ends at once with code 0"
-
-# Right click on the icon: the menu, not the window.
-eval "$(xdotool getwindowgeometry --shell "$(trayicon)")"
-ICONX=$((X + WIDTH / 2))
-ICONY=$((Y + HEIGHT / 2))
-xdotool mousemove $ICONX $ICONY click 3
-sleep 1
-import -window root "$SHOTS/desktop-tray-menu.png"
-visible && fail "a right click shows the window"
-xdotool key Escape
-sleep 0.5
-pass "a right click opens the menu without the window"
-xdotool mousemove $ICONX $ICONY click 1
-waitfor 50 visible || fail "a left click does not show the window"
-pass "a left click shows the window"
-import -window root "$SHOTS/desktop-shown.png"
-# "Réduire", the first button under the pages.
-eval "$(xdotool getwindowgeometry --shell "$(mainwindow)")"
-xdotool mousemove $((X + 73)) $((Y + 426)) click 1
-waitfor 50 hidden || fail "Réduire does not hide the window"
-pass "Réduire hides the window into the tray"
-
-# An entry made on the new-entry page lands in the file byte for byte and
-# runs at its minute; deleted on the view page, it leaves the file.
-xdotool mousemove $ICONX $ICONY click 1
-waitfor 50 visible || fail "the window does not show again"
-eval "$(xdotool getwindowgeometry --shell "$(mainwindow)")"
-WX=$X
-WY=$Y
+# The window is shown for a second or so before it goes to the tray: the
+# events tell whether it was, however long a poll takes.
+shown_at_start() {
+    local w
+    w=$(mainwindow)
+    [ -n "$w" ] && { viewable "$w" || mapped_since "$w" "$1"; }
+}
+trayicon() { xwininfo -root -tree | awk '/"panel"/ { p = 1; next } p && /"Pendulix"/ { print $1; exit }'; }
+has_trayicon() { local icon; icon=$(trayicon); [ -n "$icon" ] && settled "$icon"; }
+no_trayicon() { test -z "$(trayicon)"; }
+# The main window at rest; its place in WX and WY for the clicks in it.
+main_settled() {
+    local w
+    w=$(mainwindow --onlyvisible)
+    [ -n "$w" ] && settled "$w" && read -r WX WY _ <<< "$(geometry "$w")" && MAIN=$w
+}
 at() {
     local ax=$1 ay=$2
     shift 2
     xdotool mousemove $((WX + ax)) $((WY + ay)) "$@"
 }
+# A region of the main window: width, height and place relative to it.
+in_main() { echo "$1x$2+$((WX + $3))+$((WY + $4))"; }
+click_trayicon() {
+    local x y width height
+    read -r x y width height <<< "$(geometry "$(trayicon)")"
+    xdotool mousemove $((x + width / 2)) $((y + height / 2)) click "$1"
+}
+# The exit question: the program's dialog 500 pixels wide.
+question() {
+    local w width
+    for w in $(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null); do
+        read -r _ _ width _ <<< "$(geometry "$w")"
+        [ "${width:-0}" -eq 500 ] && echo "$w" && return
+    done
+}
+question_settled() {
+    local w
+    w=$(question)
+    [ -n "$w" ] && settled "$w" && read -r QX QY _ <<< "$(geometry "$w")"
+}
+
+step "the first start"
+MARK=$(wc -l < "$EVENTS")
+start
+APP=$LAST
+PIDS+=($APP)
+await 60 "the window does not show at start-up" shown_at_start "$MARK"
+import -window root "$SHOTS/desktop-startup.png"
+await 60 "no tray icon" has_trayicon
+pass "the tray icon appears"
+await 60 "the window does not go to the tray" hidden
+pass "the window hides into the tray"
+
+step "a second start"
+start
+SECOND=$LAST
+await 60 "a second start goes on running" ended "$SECOND"
+wait "$SECOND"
+[ $? -eq 0 ] || fail "a second start ends with another code than 0"
+pass "a second start ends at once with code 0"
+
+step "a right click on the tray icon"
+# The context menu: a window of the program's, laid over the others, and no tooltip.
+traymenu() {
+    local w
+    for w in $(xdotool search --onlyvisible --maxdepth 1 --class '^Pendulix$' 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && continue
+        echo "$w"
+        return
+    done
+}
+menu_open() { test -n "$(traymenu)"; }
+menu_closed() { test -z "$(traymenu)"; }
+MAIN=$(mainwindow)
+MARK=$(wc -l < "$EVENTS")
+click_trayicon 3
+await 30 "a right click opens no menu" menu_open
+# A window shown by mistake would be shown while the click is handled: a
+# second is left to it after the menu.
+sleep 1
+import -window root "$SHOTS/desktop-tray-menu.png"
+visible && fail "a right click shows the window"
+mapped_since "$MAIN" "$MARK" && fail "a right click shows the window, if only for a moment"
+xdotool key Escape
+await 30 "Escape does not close the tray menu" menu_closed
+pass "a right click opens the menu without the window"
+
+step "a left click on the tray icon"
+click_trayicon 1
+await 60 "a left click does not show the window" visible
+pass "a left click shows the window"
+await 30 "the window does not come to rest" main_settled
+import -window root "$SHOTS/desktop-shown.png"
+# "Réduire", the first button under the pages.
+at 73 426 click 1
+await 60 "Réduire does not hide the window" hidden
+pass "Réduire hides the window into the tray"
+
+# An entry made on the new-entry page lands in the file byte for byte and
+# runs at its minute; deleted on the view page, it leaves the file.
+step "the new-entry page"
+click_trayicon 1
+await 60 "the window does not show again" visible
+await 30 "the window does not come to rest" main_settled
 JOB=$WORK/job.sh
 printf '#!/bin/sh\ntouch "$0.ran"\n' > "$JOB"
 chmod +x "$JOB"
+# The body of the pages, under the tabs.
+PAGE=$(in_main 660 240 20 60)
+await 30 "the shown page is not drawn" region_drawn "$PAGE" "$WORK/page.png"
 at 198 41 click 1
-sleep 0.5
+await 30 "a click on its tab does not show the new-entry page" region_changed "$PAGE" "$WORK/page.png"
+# The start of the source field, empty until the path is typed in; the page
+# was drawn in one go when it showed.
+SOURCE=$(in_main 200 14 38 96)
+grab "$SOURCE" "$WORK/source.png"
 at 300 102 click 1
 xdotool type --delay 10 "$JOB"
+typed() { region_changed "$SOURCE" "$WORK/source.png" 10; }
+await 30 "the path typed does not show in the source field" typed
 at 57 241 click 1
 xdotool key ctrl+a
 xdotool type 1
-sleep 0.5
 import -window root "$SHOTS/desktop-new-entry.png"
+grab "$PAGE" "$WORK/page.png"
 at 638 351 click 1
-sleep 1
-[ "$(tail -c +3 "$PROG/cron-bat.dat" | tail -n 1)" = "1|0|0|0|0|0|0|0|0|$JOB|"$'\r' ] ||
+await 30 "Enregistrer does not show the view page" region_changed "$PAGE" "$WORK/page.png"
+last_line() { tail -c +3 "$PROG/cron-bat.dat" | tail -n 1; }
+entry_written() { [ "$(last_line)" = "1|0|0|0|0|0|0|0|0|$JOB|"$'\r' ]; }
+waitfor 30 entry_written ||
     fail "the new entry is not the file's last line: $(tail -n 1 "$PROG/cron-bat.dat" | od -c | head -3)"
 pass "an entry made on the page lands in the file as typed"
+
+step "the new entry's minute"
 ran() { test -e "$JOB.ran"; }
-waitfor 700 ran || fail "the new entry did not run at its minute"
+await 150 "the new entry did not run at its minute" ran
 pass "the new entry runs at its minute"
-# The third row (001 and 002 are the first entries): the first click enters
-# the page, which reloads it; the second selects.
+
+step "a delete on the view page"
+# The third row (001 and 002 are the first entries), up to the column of the
+# next runs, whose text changes with the minute.
+ROW=$(in_main 240 8 24 112)
+await 30 "the view page's rows are not drawn" region_drawn "$ROW" "$WORK/row.png"
+# The first click enters the page, which reloads it; the second selects.
 at 120 116 click 1
-sleep 0.5
 at 120 116 click 1
-sleep 0.5
+await 30 "two clicks on the third row do not select it" region_changed "$ROW" "$WORK/row.png"
 at 630 392 click 1
-sleep 1
+entry_gone() { ! grep -q "job.sh" "$PROG/cron-bat.dat"; }
+waitfor 30 entry_gone || fail "the deleted entry is still in the file"
 import -window root "$SHOTS/desktop-after-delete.png"
-grep -q "job.sh" "$PROG/cron-bat.dat" && fail "the deleted entry is still in the file"
 [ "$(wc -l < "$PROG/cron-bat.dat")" -eq 3 ] || fail "the delete took more than its line"
 pass "a row deleted on the view page leaves the file"
 
 # "Quitter" asks; "Non" keeps it, in the tray.
+step "Quitter, then Non"
 at 208 426 click 1
-question() { test -n "$(xdotool search --onlyvisible --name '^Pendulix$' 2>/dev/null | while read -r w; do
-    eval "$(xdotool getwindowgeometry --shell "$w")"; [ "$WIDTH" -eq 500 ] && echo "$w"; done)"; }
-waitfor 50 question || fail "Quitter asks no question"
+await 60 "Quitter asks no question" question_settled
 import -window root "$SHOTS/desktop-exit-question.png"
-xdotool mousemove $((WX + 32 + 448)) $((WY + 142 + 76)) click 1
-waitfor 50 hidden || fail "Non does not put the window in the tray"
+xdotool mousemove $((QX + 448)) $((QY + 76)) click 1
+await 60 "Non does not put the window in the tray" hidden
 kill -0 "$APP" 2>/dev/null || fail "Non ended the program"
 pass "Quitter asks, and Non keeps the program in the tray"
 
+# xsm's save dialog (for a checkpoint and for the end of the session): its
+# name field cleared and "Default" typed in it, each seen on the screen before
+# the next key or click, then its first button pressed.
+# Without a window manager the keys go to the window under the pointer.
+pointer_in() {
+    local WINDOW X Y SCREEN
+    eval "$(xdotool getmouselocation --shell 2>/dev/null)"
+    [ "${WINDOW:-}" = "$1" ]
+}
+# How far the black of the text and its cursor reaches into the name field.
+ink_reach() {
+    import -window root -crop "$FIELD" +repage txt:- 2>/dev/null |
+        awk -F'[,:]' 'NR > 1 && /\(0,0,0\)/ { if ($1 + 1 > m) m = $1 + 1 } END { print m + 0 }'
+}
+field_empty() { [ "$(ink_reach)" -le 12 ]; }
+field_named() { [ "$(ink_reach)" -ge 30 ]; }
+save_dialog() {
+    local name=$1 dialog x y
+    await 60 "xsm shows no $name dialog" has_window "^$name\$"
+    dialog=$(window "^$name\$")
+    await 30 "xsm's $name dialog does not come to rest" settled "$dialog"
+    read -r x y _ <<< "$(geometry "$dialog")"
+    FIELD="96x15+$((x + 103))+$((y + 7))"
+    xdotool mousemove $((x + 151)) $((y + 14)) click 1
+    await 30 "the pointer is not over xsm's $name dialog" pointer_in "$dialog"
+    # A name left from an earlier use would be typed after.
+    xdotool key ctrl+a ctrl+k
+    await 30 "the name field of xsm's $name dialog does not take the keys" field_empty
+    xdotool type --delay 30 Default
+    await 30 "the name typed does not show in xsm's $name dialog" field_named
+    touch "$WORK/pressed"
+    xdotool mousemove $((x + 38)) $((y + 109)) click 1
+}
+
 # A checkpoint of the session saves the settings and leaves the program running.
+step "a checkpoint"
+registered() {
+    local leader
+    leader=$(xprop -id "$MAIN" WM_CLIENT_LEADER 2>/dev/null | awk '{ print $NF }')
+    [ -n "$leader" ] && xprop -id "$leader" SM_CLIENT_ID 2>/dev/null | grep -q ' = "'
+}
+await 30 "the program has not joined xsm's session" registered
 rm -f "$PROG/serie.ini"
 xdotool mousemove 740 37 click 1
-waitfor 50 has_window '^Checkpoint$' || fail "xsm shows no checkpoint dialog"
-eval "$(xdotool getwindowgeometry --shell "$(window '^Checkpoint$')")"
-xdotool mousemove $((X + 151)) $((Y + 14)) click 1
-xdotool type --delay 30 Default
-xdotool mousemove $((X + 38)) $((Y + 109)) click 1
-waitfor 100 saved || fail "the checkpoint saved no settings"
+save_dialog Checkpoint
+# Written after the button was pressed, not by a save begun before.
+saved() { [ "$PROG/serie.ini" -nt "$WORK/pressed" ]; }
+waitfor 60 saved || fail "the checkpoint saved no settings"
+# xsm writes its session file when every client has answered.
+session_written() {
+    local file
+    for file in "$HOME"/.XSM-*; do
+        [ "$file" -nt "$WORK/pressed" ] && grep -q "$PROG/Pendulix" "$file" && return 0
+    done
+    return 1
+}
+await 60 "xsm does not finish the checkpoint" session_written
+# A program that ends after a checkpoint does so at once: two seconds to show it.
 sleep 2
 kill -0 "$APP" 2>/dev/null || fail "a checkpoint ended the program"
 pass "a checkpoint saves and leaves the program running"
 
 # The end of the session ends it, without the question.
-xdotool mousemove 823 37 mousedown 1 sleep 0.5 mousemove 835 57 sleep 0.3 mouseup 1
-waitfor 50 has_window '^Shutdown$' || fail "xsm shows no shutdown dialog"
-eval "$(xdotool getwindowgeometry --shell "$(window '^Shutdown$')")"
-xdotool mousemove $((X + 151)) $((Y + 14)) click 1
-xdotool type --delay 30 Default
-xdotool mousemove $((X + 38)) $((Y + 109)) click 1
-waitfor 100 ended "$APP" || fail "the end of the session does not end the program"
+step "the end of the session"
+# The first item of the Shutdown button's menu, "With Checkpoint", is taken
+# on the button's release once it is drawn highlighted.
+xsm_menu() {
+    local WINDOW X Y SCREEN
+    eval "$(xdotool getmouselocation --shell 2>/dev/null)"
+    [ -n "${WINDOW:-}" ] && [ "$WINDOW" != "$XSMWIN" ] &&
+        xwininfo -id "$WINDOW" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
+        viewable "$WINDOW" && MENU=$WINDOW
+}
+# Each try moves the pointer within the item: the highlight follows a motion
+# the menu receives once it is mapped.
+NUDGE=0
+highlighted() {
+    local mx my mw mh mean
+    read -r mx my mw mh <<< "$(geometry "$MENU")"
+    NUDGE=$((1 - NUDGE))
+    xdotool mousemove $((mx + mw / 2 + NUDGE)) $((my + mh / 4)) 2>/dev/null
+    grab "$((mw - 16))x4+$((mx + 8))+$((my + mh / 4 - 2))" "$WORK/item.png" || return 1
+    mean=$(identify -format '%[fx:mean]' "$WORK/item.png" 2>/dev/null)
+    awk -v m="${mean:-1}" 'BEGIN { exit !(m < 0.5) }'
+}
+xdotool mousemove 823 37 mousedown 1 mousemove 835 57
+waitfor 30 xsm_menu || { xdotool mouseup 1; fail "xsm's Shutdown button opens no menu"; }
+waitfor 30 highlighted || { xdotool mouseup 1; fail "xsm's Shutdown menu does not highlight With Checkpoint"; }
+xdotool mouseup 1
+save_dialog Shutdown
+await 60 "the end of the session does not end the program" ended "$APP"
 wait "$APP"
 CODE=$?
 [ $CODE -eq 0 ] || fail "the end of the session ends the program with code $CODE"
 pass "the end of the session ends the program, without the question"
 
 # Outside a session: "Quitter", then "Oui", ends it and the tray icon goes.
+step "a start outside a session, Quitter, then Oui"
 unset SESSION_MANAGER
 start
 APP=$LAST
 PIDS+=($APP)
-waitfor 50 has_trayicon || fail "no tray icon at the next start"
-waitfor 50 hidden || fail "the window does not go to the tray at the next start"
-eval "$(xdotool getwindowgeometry --shell "$(trayicon)")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
-waitfor 50 visible || fail "the window does not show at the next start"
+await 60 "no tray icon at the next start" has_trayicon
+await 60 "the window does not go to the tray at the next start" hidden
+click_trayicon 1
+await 60 "the window does not show at the next start" visible
+await 30 "the window does not come to rest at the next start" main_settled
 at 208 426 click 1
-waitfor 50 question || fail "Quitter asks no question at the next start"
-xdotool mousemove $((WX + 32 + 362)) $((WY + 142 + 76)) click 1
-waitfor 50 ended "$APP" || fail "Oui does not end the program"
+await 60 "Quitter asks no question at the next start" question_settled
+xdotool mousemove $((QX + 362)) $((QY + 76)) click 1
+await 60 "Oui does not end the program" ended "$APP"
 wait "$APP"
 [ $? -eq 0 ] || fail "Oui ends the program with another code than 0"
-no_trayicon() { ! has_trayicon; }
-waitfor 30 no_trayicon || fail "the tray icon stays after the end"
+await 30 "the tray icon stays after the end" no_trayicon
 pass "Oui ends the program and the tray icon goes"
 echo "$PASSED passed, 0 failed"

@@ -7,8 +7,10 @@ exec 3> "$WORK/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB=$!
 trap 'kill $XVFB 2>/dev/null; rm -rf "$WORK"' EXIT
-for ((i = 0; i < 50; i++)); do
-    [ -s "$WORK/display" ] && break
+# Xvfb names its display once it accepts clients. On a loaded machine that
+# can take seconds: a short bound would skip the tests for nothing.
+deadline=$((SECONDS + 120))
+until [ -s "$WORK/display" ] || [ "$SECONDS" -ge "$deadline" ] || ! kill -0 $XVFB 2>/dev/null; do
     sleep 0.1
 done
 [ -s "$WORK/display" ] || { echo "SKIP: Xvfb cannot start here"; exit 77; }
