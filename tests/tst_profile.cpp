@@ -199,12 +199,17 @@ void TestProfile::foreignBytesSurviveWrites()
 {
     TestProgramDir dir;
     const QString path = dir.file(QStringLiteral("serie.ini"));
-    // A section the program does not own, in another code page.
-    const QByteArray foreign("[Notes]\r\nnote=d\xe9j\xe0 vu\r\n");
-    dir.write(QStringLiteral("serie.ini"), foreign);
-    QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "1", path));
+    // A section the program does not own, in another code page, with the
+    // line ends another editor left: a lone LF, a lone CR.
+    const QByteArray foreign("[Notes]\r\nnote=d\xe9j\xe0 vu\nunix=1\rmac=2\r\n");
+    dir.write(QStringLiteral("serie.ini"), foreign + "[Form1]\nCheckBox_1=1\n[Last]\rk=v");
     QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_1", "0", path));
-    QCOMPARE(dir.read(QStringLiteral("serie.ini")), foreign + "[Form1]\r\nCheckBox_1=0\r\n");
+    QVERIFY(Profile::WritePrivateProfileString("Form1", "CheckBox_2", "1", path));
+    QVERIFY(Profile::WritePrivateProfileString("Other", "x", "1", path));
+    QCOMPARE(dir.read(QStringLiteral("serie.ini")),
+             foreign + "[Form1]\nCheckBox_1=0\nCheckBox_2=1\r\n[Last]\rk=v\r\n[Other]\r\nx=1\r\n");
+    QVERIFY(Profile::EraseSection("Form1", path));
+    QCOMPARE(dir.read(QStringLiteral("serie.ini")), foreign + "[Last]\rk=v\r\n[Other]\r\nx=1\r\n");
 }
 
 void TestProfile::outsideEditsAreSeen()

@@ -62,7 +62,11 @@ void replaceAll(const QString &path, const QStringList &lines)
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += Platform::encodeText(line) + "\r\n";
+    replaceAll(path, bytes);
+}
 
+void replaceAll(const QString &path, const QByteArray &bytes)
+{
     // Through a link to the file it points to: replacing the link itself
     // would leave that file with the old content.
     const QString target = Platform::finalTarget(path);

@@ -22,6 +22,8 @@ void rewriteLine(const QString &path, const QString &line);
 // or the new one is left, never a part of it. A link is written through: the
 // file it points to is replaced, with its permissions.
 void replaceAll(const QString &path, const QStringList &lines);
+// The same with the file's bytes given whole, line ends included.
+void replaceAll(const QString &path, const QByteArray &bytes);
 
 // Removes the temporaries a write back left behind when the program was
 // killed between writing and renaming.

@@ -43,6 +43,18 @@ QStringList ProfileText::lines() const
     return result;
 }
 
+QByteArray ProfileText::bytes() const
+{
+    QByteArray result;
+    const auto &ends = m_lines.ends();
+    for (std::size_t i = 0; i < m_lines.lines().size(); ++i) {
+        const std::string_view end = ProfileLines::endBytes(ends[i]);
+        result += Platform::encodeText(toQString(m_lines.lines()[i]));
+        result.append(end.data(), qsizetype(end.size()));
+    }
+    return result;
+}
+
 QString ProfileText::value(const QString &section, const QString &key,
                            const QString &fallback) const
 {
@@ -126,9 +138,11 @@ ProfileText parse(const QString &path)
         // Read as the profile functions read: a lone CR ends a line too.
         const QByteArray bytes = TextFile::readAll(path);
         std::vector<ProfileLines::Text> lines;
-        for (const std::string &line : ProfileLines::splitLines({bytes.constData(), std::size_t(bytes.size())}))
+        std::vector<ProfileLines::End> ends;
+        for (const std::string &line :
+             ProfileLines::splitLines({bytes.constData(), std::size_t(bytes.size())}, &ends))
             lines.emplace_back(view(Platform::decodeText(QByteArray::fromStdString(line))));
-        return ProfileText(ProfileLines(std::move(lines)));
+        return ProfileText(ProfileLines(std::move(lines), std::move(ends)));
     } catch (const RuntimeError &) {
         return {};
     }
@@ -157,7 +171,7 @@ bool isReadOnly(const QString &path)
 bool store(const QString &path, const ProfileText &text)
 {
     try {
-        TextFile::replaceAll(path, text.lines());
+        TextFile::replaceAll(path, text.bytes());
         remember(path, Stamp::of(QFileInfo(path)), text);
         return true;
     } catch (const RuntimeError &) {

@@ -16,6 +16,9 @@ public:
     explicit ProfileText(ProfileLines lines) : m_lines(std::move(lines)) {}
 
     QStringList lines() const;
+    // The file's bytes: each line in the local encoding with the end it was
+    // read with.
+    QByteArray bytes() const;
 
     // The value, or `fallback` when the section or key is missing. A key
     // present with an empty value gives the empty text.

@@ -103,6 +103,36 @@ bool hasControl(ProfileLines::View text)
 
 } // namespace
 
+ProfileLines::ProfileLines(std::vector<Text> lines)
+    : m_lines(std::move(lines)), m_ends(m_lines.size(), End::CrLf)
+{
+}
+
+ProfileLines::ProfileLines(std::vector<Text> lines, std::vector<End> ends)
+    : m_lines(std::move(lines)), m_ends(std::move(ends))
+{
+    m_ends.resize(m_lines.size(), End::CrLf);
+}
+
+std::string_view ProfileLines::endBytes(End end)
+{
+    switch (end) {
+    case End::Lf:
+        return "\n";
+    case End::Cr:
+        return "\r";
+    case End::CrLf:
+        break;
+    }
+    return "\r\n";
+}
+
+void ProfileLines::insertLine(std::size_t at, Text line)
+{
+    m_lines.insert(m_lines.begin() + std::ptrdiff_t(at), std::move(line));
+    m_ends.insert(m_ends.begin() + std::ptrdiff_t(at), End::CrLf);
+}
+
 bool ProfileLines::sameName(View a, View b)
 {
     return a.size() == b.size() &&
@@ -182,8 +212,8 @@ bool ProfileLines::setValue(View section, View key, View given)
     const Text value = storedForm(given);
     const std::size_t start = sectionStart(section);
     if (start == npos) {
-        m_lines.push_back(u'[' + Text(section) + u']');
-        m_lines.push_back(Text(key) + u'=' + value);
+        insertLine(m_lines.size(), u'[' + Text(section) + u']');
+        insertLine(m_lines.size(), Text(key) + u'=' + value);
         return true;
     }
     const std::size_t end = sectionEnd(start);
@@ -199,19 +229,21 @@ bool ProfileLines::setValue(View section, View key, View given)
         }
         lastKey = i;
     }
-    m_lines.insert(m_lines.begin() + std::ptrdiff_t(lastKey + 1), Text(key) + u'=' + value);
+    insertLine(lastKey + 1, Text(key) + u'=' + value);
     return true;
 }
 
 void ProfileLines::eraseSection(View section)
 {
     const std::size_t start = sectionStart(section);
-    if (start != npos)
-        m_lines.erase(m_lines.begin() + std::ptrdiff_t(start),
-                      m_lines.begin() + std::ptrdiff_t(sectionEnd(start)));
+    if (start == npos)
+        return;
+    const std::size_t end = sectionEnd(start);
+    m_lines.erase(m_lines.begin() + std::ptrdiff_t(start), m_lines.begin() + std::ptrdiff_t(end));
+    m_ends.erase(m_ends.begin() + std::ptrdiff_t(start), m_ends.begin() + std::ptrdiff_t(end));
 }
 
-std::vector<std::string> ProfileLines::splitLines(std::string_view bytes)
+std::vector<std::string> ProfileLines::splitLines(std::string_view bytes, std::vector<End> *ends)
 {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -219,10 +251,15 @@ std::vector<std::string> ProfileLines::splitLines(std::string_view bytes)
         const std::size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
             lines.emplace_back(bytes.substr(start));
+            if (ends)
+                ends->push_back(End::CrLf);
             break;
         }
         lines.emplace_back(bytes.substr(start, end - start));
-        start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+        const bool crLf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+        if (ends)
+            ends->push_back(crLf ? End::CrLf : bytes[end] == '\r' ? End::Cr : End::Lf);
+        start = end + (crLf ? 2 : 1);
     }
     return lines;
 }

@@ -18,17 +18,25 @@
 // one; blanks around a value dropped, then one matching pair of enclosing
 // quotes; at most 2047 characters. Writing: a key replaced in place, a new key
 // after the last key of its section, a new section at the end of the file.
+// Each line keeps the end it was read with, so that writing back leaves a
+// lone CR or LF where the user put one; a line the program adds ends with
+// CR LF, as does a last line that had no end.
 class ProfileLines
 {
 public:
     using Text = std::u16string;
     using View = std::u16string_view;
     static constexpr std::size_t kMaxValue = 2047;
+    enum class End : unsigned char { CrLf, Lf, Cr };
 
     ProfileLines() = default;
-    explicit ProfileLines(std::vector<Text> lines) : m_lines(std::move(lines)) {}
+    explicit ProfileLines(std::vector<Text> lines);
+    // `ends` holds one end per line.
+    ProfileLines(std::vector<Text> lines, std::vector<End> ends);
 
     const std::vector<Text> &lines() const { return m_lines; }
+    const std::vector<End> &ends() const { return m_ends; }
+    static std::string_view endBytes(End end);
 
     // The value, or nothing when the section or key is missing. A key present
     // with an empty value gives the empty text.
@@ -48,8 +56,9 @@ public:
 
     // The lines of a profile file's bytes: CR LF, LF or a lone CR ends a
     // line, as the profile functions read them; a last line without line end
-    // counts.
-    static std::vector<std::string> splitLines(std::string_view bytes);
+    // counts. `ends`, when given, receives the end of each line.
+    static std::vector<std::string> splitLines(std::string_view bytes,
+                                               std::vector<End> *ends = nullptr);
 
     // Names compare with the case of the letters of the ANSI code pages
     // (Latin, Greek, Cyrillic) ignored.
@@ -61,5 +70,8 @@ private:
     // Index of the line after the section's last line.
     std::size_t sectionEnd(std::size_t start) const;
 
+    void insertLine(std::size_t at, Text line);
+
     std::vector<Text> m_lines;
+    std::vector<End> m_ends;
 };

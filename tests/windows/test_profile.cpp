@@ -60,15 +60,19 @@ std::string windowsRead(const std::wstring &path, const std::string &section, co
 }
 
 // The program writes a value: the file read, the value set, every line
-// written back with CR LF.
+// written back with the end it was read with.
 std::string oursWrite(const std::string &bytes, const std::string &section, const std::string &key,
                       const std::string &value)
 {
-    ProfileLines lines = oursFrom(bytes);
+    std::vector<ProfileLines::Text> read;
+    std::vector<ProfileLines::End> ends;
+    for (const std::string &line : ProfileLines::splitLines(bytes, &ends))
+        read.push_back(wide(line));
+    ProfileLines lines(std::move(read), std::move(ends));
     lines.setValue(wide(section), wide(key), wide(value));
     std::string written;
-    for (const auto &line : lines.lines())
-        written += ansi(line) + "\r\n";
+    for (std::size_t i = 0; i < lines.lines().size(); ++i)
+        written += ansi(lines.lines()[i]) + std::string(ProfileLines::endBytes(lines.ends()[i]));
     return written;
 }
 
@@ -191,6 +195,11 @@ const WriteCase kWrites[] = {
      "line as it was and puts the key after the last key; not relied on: only the program "
      "writes serie.ini",
      "[Form1]\r\na=1\r\n; note\r\n\r\nb=2\r\nnew=n\r\n\r\n; tail\r\n\r\n[Other]\r\nz=9\r\n"},
+    {"lone CR and LF ends in a section the program does not own",
+     "[Notes]\na=1\rb=2\r\n[Form1]\r\nk=1\r\n", "Form1", "k", "2",
+     "Wine writes every line end back as CR LF; ours keeps the end each line was read with, "
+     "so that a section another editor wrote stays byte for byte",
+     "[Notes]\na=1\rb=2\r\n[Form1]\r\nk=2\r\n"},
     {"blanks around a value", "[Form1]\r\n", "Form1", "Edit_1", "  two blanks  ",
      "Wine drops the blanks, so the value no longer reads back; ours writes it in quotes and "
      "reads it back whole, which the system's reader does too (checked below)",
