@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include "win/winchildren.h"
 #include "win/winfiles.h"
 #include "win/wininstance.h"
 #include "win/winshell.h"
@@ -10,6 +11,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QPointer>
 #include <QSettings>
 #include <QWinEventNotifier>
 
@@ -29,6 +32,75 @@ std::wstring wide(const QString &path)
 void openWithAssociatedApplication(const QString &path)
 {
     Win::shellExecuteOpen(wide(path));
+}
+
+// The started programs whose end is awaited, all through one job object.
+// Lives on the window thread, a child of the application, so that the
+// reader thread has stopped before the object it posts to goes.
+class ChildWatch : public QObject
+{
+public:
+    using Report = std::function<void(const TargetEvent &)>;
+
+    static ChildWatch &instance()
+    {
+        static QPointer<ChildWatch> watch;
+        if (!watch)
+            watch = new ChildWatch(QCoreApplication::instance());
+        return *watch;
+    }
+
+    // Takes the handle; false when the job cannot have it.
+    bool watch(void *process, QObject *context, Report report)
+    {
+        const quint64 key = ++m_lastKey;
+        m_reports.insert(key, {context, std::move(report)});
+        if (m_ends->watch(process, key))
+            return true;
+        m_reports.remove(key);
+        return false;
+    }
+
+    ~ChildWatch() override { m_ends.reset(); }
+
+private:
+    struct Awaited
+    {
+        QPointer<QObject> context;
+        Report report;
+    };
+
+    explicit ChildWatch(QObject *parent)
+        : QObject(parent),
+          m_ends(std::make_unique<Win::ChildEnds>([this](std::uint64_t key, unsigned long code) {
+              QMetaObject::invokeMethod(this, [this, key, code] { ended(key, code); },
+                                        Qt::QueuedConnection);
+          }))
+    {
+    }
+
+    void ended(quint64 key, unsigned long code)
+    {
+        const Awaited awaited = m_reports.take(key);
+        if (awaited.context && awaited.report)
+            awaited.report({TargetEvent::Exited, int(code)});
+    }
+
+    std::unique_ptr<Win::ChildEnds> m_ends;
+    QHash<quint64, Awaited> m_reports;
+    quint64 m_lastKey = 0;
+};
+
+// Where the job cannot have a child: a wait of its own.
+void watchOnItsOwn(HANDLE process, QObject *context, ChildWatch::Report report)
+{
+    auto *notifier = new QWinEventNotifier(process, context);
+    QObject::connect(notifier, &QWinEventNotifier::activated, notifier,
+                     [notifier, report](HANDLE ended) {
+                         notifier->setEnabled(false);
+                         notifier->deleteLater();
+                         report({TargetEvent::Exited, int(Win::endedProcessCode(ended))});
+                     });
 }
 
 } // namespace
@@ -64,15 +136,8 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         CloseHandle(start.process);
     // Watched before the start is told: recording it may fail, and the end
     // must still be recorded.
-    if (start.process && program) {
-        auto *notifier = new QWinEventNotifier(start.process, context);
-        QObject::connect(notifier, &QWinEventNotifier::activated, notifier,
-                         [notifier, report](HANDLE process) {
-                             notifier->setEnabled(false);
-                             notifier->deleteLater();
-                             report({TargetEvent::Exited, int(Win::endedProcessCode(process))});
-                         });
-    }
+    if (start.process && program && !ChildWatch::instance().watch(start.process, context, report))
+        watchOnItsOwn(start.process, context, report);
     report({TargetEvent::Started, 0});
 }
 
