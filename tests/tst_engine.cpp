@@ -25,11 +25,12 @@ const QByteArray kB("15|0|0|0|0|0|0|0|0|C:\\jobs\\poll.cmd -q|");
 // with what it reports written down; started up as the program starts it.
 struct Harness
 {
-    explicit Harness(const TestProgramDir &dir, const QDateTime &start = kNow)
+    explicit Harness(const TestProgramDir &dir, const QDateTime &start = kNow, int startSliceMs = 20)
         : clock(start),
           engine({.programDirectory = dir.path(),
                   .clock = [this] { return clock.now(); },
-                  .timeText = testTimeText}),
+                  .timeText = testTimeText,
+                  .startSliceMs = startSliceMs}),
           record(&engine), reloads(&engine, &SchedulingEngine::scheduleReloaded)
     {
         engine.startUp();
@@ -59,6 +60,7 @@ private slots:
     void lastMinuteRecord_data();
     void lastMinuteRecord();
     void failingRecordIsToldOnce();
+    void manyStartsLeaveTheEventLoopItsTurns();
 };
 
 void TestEngine::firstRunMakesTheSchedule()
@@ -332,6 +334,33 @@ void TestEngine::failingRecordIsToldOnce()
     QVERIFY(QDir(dir.path()).mkdir(ExaminedMinute::fileName()));
     h.engine.runPass();
     QCOMPARE(h.record.rows().filter(QStringLiteral("Accès au fichier refusé")).size(), 2);
+}
+
+void TestEngine::manyStartsLeaveTheEventLoopItsTurns()
+{
+    TestProgramDir dir;
+    QByteArray schedule = "\r\n";
+    for (int i = 0; i < 6; ++i)
+        schedule += "1|0|0|0|0|0|0|0|0|" + QFile::encodeName(dir.file(QStringLiteral("absent%1").arg(i))) + "|\r\n";
+    schedule += "x|0|0|0|0|0|0|0|0|not-a-number|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    // A slice of no time: one piece of work, then the event loop's turn.
+    Harness h(dir, QDateTime(QDate(2026, 12, 8), QTime(12, 43, 0)), 0);
+    h.engine.runPass();
+    QVERIFY(h.record.rows().isEmpty());
+    QVERIFY(!h.engine.starts().idle());
+    int doneAtTimer = -1;
+    QTimer::singleShot(0, [&] { doneAtTimer = int(h.record.rows().size()); });
+    QTRY_VERIFY(h.engine.starts().idle());
+    QVERIFY(doneAtTimer >= 0);
+    QVERIFY(doneAtTimer < 7);
+    // In the order of the lines, the bad entry in its place; the minute is
+    // recorded once its starts were made.
+    QCOMPARE(h.record.rows().size(), 7);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(h.record.rows().at(i), "12:43:00 Fichier inexistant|" + dir.file(QStringLiteral("absent%1").arg(i)));
+    QVERIFY2(h.record.rows().at(6).endsWith(QStringLiteral("(N° 007)")), qPrintable(h.record.rows().at(6)));
+    QCOMPARE(dir.read(ExaminedMinute::fileName()), QByteArray("202612081243\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

@@ -27,10 +27,20 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                                                 std::move(report));
                       },
                   .http = [this](const QString &url) { http(m_events, url, this); }}),
-      m_scheduler(m_lines, {.start = [this](const QString &target) { startTarget(target); },
-                            .reportError = [this](const QString &message) { m_events.recordError(message); },
-                            .trim = [] { Platform::trimWorkingSet(Platform::fixedExecutableName()); },
-                            .examined = [this](qint64 minute) { keepExaminedMinute(minute); }})
+      m_starts(m_inputs.startSliceMs, [this](const QString &message) { m_events.recordError(message); }),
+      // All through the queue, in the pass's order: the record of the
+      // examined minute comes after that minute's starts were made.
+      m_scheduler(m_lines,
+                  {.start = [this](const QString &target) { m_starts.post([this, target] { startTarget(target); }); },
+                   .reportError =
+                       [this](const QString &message) {
+                           m_starts.post([this, message] { m_events.recordError(message); });
+                       },
+                   .trim =
+                       [this] {
+                           m_starts.post([] { Platform::trimWorkingSet(Platform::fixedExecutableName()); });
+                       },
+                   .examined = [this](qint64 minute) { m_starts.post([this, minute] { keepExaminedMinute(minute); }); }})
 {
     connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
     // Errors that leave an event handler anywhere in the program are recorded
@@ -124,6 +134,7 @@ void SchedulingEngine::wake()
 
 void SchedulingEngine::runPass()
 {
+    m_starts.beginPass();
     m_scheduler.tick(m_inputs.clock());
 }
 

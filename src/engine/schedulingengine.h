@@ -4,6 +4,7 @@
 #include "journal/eventrecorder.h"
 #include "runner/launcher.h"
 #include "runner/minutescheduler.h"
+#include "runner/startqueue.h"
 #include "schedule/schedulefile.h"
 #include "schedule/schedulelines.h"
 
@@ -29,6 +30,9 @@ public:
         EventRecorder::Clock clock = [] { return QDateTime::currentDateTime(); };
         // The user's long time format when empty.
         EventRecorder::TimeText timeText = {};
+        // How long the starts of a pass hold the window thread before it
+        // answers again.
+        int startSliceMs = 20;
     };
 
     // What the events page sets; its design values.
@@ -89,6 +93,9 @@ public:
     const ScheduleFile &scheduleFile() const { return m_schedule; }
     Launcher &launcher() { return m_launcher; }
     MinuteScheduler &scheduler() { return m_scheduler; }
+    // The starts of a pass not made yet: a pass with many holds the window
+    // thread for one slice at a time.
+    const StartQueue &starts() const { return m_starts; }
     QDateTime now() const { return m_inputs.clock(); }
     const QString &programDirectory() const { return m_inputs.programDirectory; }
 
@@ -115,6 +122,7 @@ private:
     ScheduleLines m_lines;
     EventRecorder m_events;
     Launcher m_launcher;
+    StartQueue m_starts;
     MinuteScheduler m_scheduler;
     TScruteDossier m_walker;
     QTimer m_minuteTimer;

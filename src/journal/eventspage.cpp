@@ -77,19 +77,16 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 
 void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
 {
-    // Following the newest row unless the user scrolled away from the end.
-    QScrollBar *scroll = ListView1->verticalScrollBar();
-    const bool atEnd = scroll->value() >= scroll->maximum();
+    // Following the newest row unless the user scrolled away from the end:
+    // as the first row of a batch found the list.
+    if (!m_settlePending) {
+        QScrollBar *scroll = ListView1->verticalScrollBar();
+        m_followNewest = scroll->value() >= scroll->maximum();
+        m_settlePending = true;
+        QMetaObject::invokeMethod(this, &EventsPage::settleHistory, Qt::QueuedConnection);
+    }
     const QString shownTime = cellText(time);
-    auto *row = new QTreeWidgetItem(ListView1, {shownTime, cellText(subject)});
-    ListView1->addTopLevelItem(row);
-    // The journal keeps everything; the screen only the newest rows, or a
-    // day of thousands of starts a minute would fill the memory by midnight.
-    const int excess = ListView1->topLevelItemCount() - kHistoryRows;
-    if (excess > 0)
-        ListView1->model()->removeRows(0, excess);
-    if (atEnd)
-        ListView1->scrollToItem(row);
+    ListView1->addTopLevelItem(new QTreeWidgetItem({shownTime, cellText(subject)}));
     // The "Heures" column grows to what it holds: a failure's status follows
     // the time ("14:30:37 Fichier inexistant"), a network error on two lines.
     int needed = 0;
@@ -98,4 +95,19 @@ void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
     needed += 3 * ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
     if (needed > ListView1->columnWidth(0))
         ListView1->setColumnWidth(0, needed);
+}
+
+void EventsPage::settleHistory()
+{
+    // Once for all the rows that came since the last turn of the event loop:
+    // a scroll or a removal lays the whole list out again, which for each of
+    // thousands of rows started in one minute would hold the window.
+    m_settlePending = false;
+    // The journal keeps everything; the screen only the newest rows, or a
+    // day of thousands of starts a minute would fill the memory by midnight.
+    const int excess = ListView1->topLevelItemCount() - kHistoryRows;
+    if (excess > 0)
+        ListView1->model()->removeRows(0, excess);
+    if (m_followNewest && ListView1->topLevelItemCount() > 0)
+        ListView1->scrollToItem(ListView1->topLevelItem(ListView1->topLevelItemCount() - 1));
 }

@@ -19,8 +19,9 @@ public:
     // The rows the history keeps on screen, the newest.
     static constexpr int kHistoryRows = 10000;
 
-    // Appends a History row at the end of ListView1, dropping the oldest
-    // beyond kHistoryRows.
+    // Appends a History row at the end of ListView1. The oldest rows beyond
+    // kHistoryRows go, and the newest comes into view, once the event loop
+    // turns: a minute may bring thousands of rows.
     void appendHistoryRow(const QString &time, const QString &subject);
 
     QLabel *Label5;
@@ -36,4 +37,10 @@ public:
     QCheckBox *CheckBox_11;
     QCheckBox *CheckBox_9;
     QPushButton *Button11;
+
+private:
+    void settleHistory();
+
+    bool m_settlePending = false;
+    bool m_followNewest = true;
 };

@@ -39,6 +39,7 @@ struct Watched
 {
     QPointer<QObject> context;
     std::function<void(int)> ended;
+    bool reaped = false;
 };
 
 class ChildWatch : public QObject
@@ -52,13 +53,17 @@ public:
 
     void add(pid_t pid, QObject *context, std::function<void(int)> ended)
     {
-        m_children.insert(pid, {context, std::move(ended)});
+        m_children.insert(pid, {context, std::move(ended), false});
         // Ended before it was ours to watch: its signal came before we held
         // it. Told on the event loop all the same, as any end is.
         int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid)
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            // Reaped: a look at every child before the report comes must
+            // not take it for one gone elsewhere.
+            m_children[pid].reaped = true;
             QMetaObject::invokeMethod(this, [this, pid, status] { deliver(pid, status); },
                                       Qt::QueuedConnection);
+        }
     }
 
     int count() const { return int(m_children.size()); }
@@ -84,9 +89,36 @@ private:
         while (::read(g_childPipe[0], bytes, sizeof bytes) > 0) {
         }
         // Only the children we started: waitpid(-1) would take the status of
-        // a process Qt started and waits for itself.
+        // a process Qt started and waits for itself. The system names one
+        // ended child at a time without reaping it; while that is one of
+        // ours it is reaped at once, so thousands still running cost nothing
+        // at each end. A child of someone else's means looking at each of ours.
         QList<std::pair<pid_t, int>> ended;
-        for (auto it = m_children.cbegin(); it != m_children.cend(); ++it) {
+        for (;;) {
+            siginfo_t info {};
+            if (::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0)
+                break;
+            if (!m_children.contains(info.si_pid)) {
+                ended += scanAll();
+                break;
+            }
+            int status = 0;
+            if (::waitpid(info.si_pid, &status, WNOHANG) != info.si_pid)
+                break;
+            ended.append({info.si_pid, status});
+            // Told after the loop: a report may start more children.
+            m_children[info.si_pid].reaped = true;
+        }
+        for (const auto &[pid, status] : ended)
+            deliver(pid, status);
+    }
+
+    QList<std::pair<pid_t, int>> scanAll()
+    {
+        QList<std::pair<pid_t, int>> ended;
+        for (auto it = m_children.begin(); it != m_children.end(); ++it) {
+            if (it->reaped)
+                continue;
             int status = 0;
             const pid_t result = ::waitpid(it.key(), &status, WNOHANG);
             if (result == it.key())
@@ -94,8 +126,7 @@ private:
             else if (result < 0 && errno == ECHILD)
                 ended.append({it.key(), -1});
         }
-        for (const auto &[pid, status] : ended)
-            deliver(pid, status);
+        return ended;
     }
 
     void deliver(pid_t pid, int status)

@@ -1,0 +1,121 @@
+// COUNT entries of one minute (default 10,000), all due at one pass, each
+// starting a real program, in the program's own engine and window: how long
+// until every start is recorded (history row and journal line), how long the
+// pass itself holds the window thread, and the longest the window thread
+// went without handling its events meanwhile (a timer asks every 10 ms).
+// Usage: bench_many_starts [count] [program] [shown|hidden]
+#include "app/Unit1.h"
+#include "app/composition.h"
+#include "engine/schedulingengine.h"
+#include "journal/eventspage.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
+    const QByteArray program = argc > 2 ? QByteArray(argv[2]) : QByteArray("/usr/bin/true");
+
+    QTemporaryDir dir;
+    const QString programDirectory = dir.path() + QLatin1Char('/');
+    QFile schedule(programDirectory + QStringLiteral("cron-bat.dat"));
+    if (!schedule.open(QIODevice::WriteOnly))
+        return 1;
+    schedule.write("\r\n");
+    for (int i = 0; i < count; ++i)
+        schedule.write("1|0|0|0|0|0|0|0|0|" + program + "|\r\n");
+    schedule.close();
+
+    SchedulingEngine engine({.programDirectory = programDirectory});
+    TForm1 form(engine, {.programDirectory = programDirectory,
+                         .executableFileName = QStringLiteral("Pendulix"),
+                         .exitAsker = [](const QString &, const QString &) { return ExitAnswer::No; },
+                         .notify = [](const QString &, const QString &) {}});
+    connectEngineAndWindow(engine, form);
+    form.restoreSettings();
+    form.Timer2->stop();
+    form.FormCreate();
+    // Shown, the window paints the history as it grows; hidden, as in the tray.
+    if (argc <= 3 || QByteArray(argv[3]) != "hidden")
+        form.show();
+    QApplication::processEvents();
+    const qint64 residentBefore = residentKiB();
+
+    int started = 0;
+    QObject::connect(&engine, &SchedulingEngine::recorded, [&](const RecordedEvent &event) {
+        if (event.kind == RecordedEvent::Start)
+            ++started;
+    });
+    QElapsedTimer clock;
+    qint64 lastBeat = 0;
+    qint64 longestGap = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 at = clock.nsecsElapsed();
+        longestGap = qMax(longestGap, at - lastBeat);
+        lastBeat = at;
+    });
+    QTreeWidget *history = form.TabSheet1->ListView1;
+    qint64 allRecorded = -1;
+    QTimer done;
+    QObject::connect(&done, &QTimer::timeout, [&] {
+        if (started >= count && history->topLevelItemCount() >= qMin(count, EventsPage::kHistoryRows)) {
+            allRecorded = clock.nsecsElapsed();
+            done.stop();
+            // Not quit(): that closes the window, which asks the user first.
+            QCoreApplication::exit(0);
+        } else if (clock.elapsed() > 120000) {
+            done.stop();
+            QCoreApplication::exit(1);
+        }
+    });
+
+    clock.start();
+    beat.start(10);
+    done.start(5);
+    QTimer::singleShot(0, [&] {
+        const qint64 before = clock.nsecsElapsed();
+        lastBeat = before;
+        engine.runPass();
+        const qint64 pass = clock.nsecsElapsed() - before;
+        longestGap = qMax(longestGap, clock.nsecsElapsed() - lastBeat);
+        QTextStream(stdout) << "the pass held the window thread " << pass / 1000000 << " ms\n";
+    });
+    app.exec();
+
+    QTextStream out(stdout);
+    if (allRecorded < 0) {
+        out << started << " of " << count << " starts recorded in 120 s, "
+            << history->topLevelItemCount() << " history rows\n";
+        return 1;
+    }
+    out << count << " starts recorded in " << allRecorded / 1000000 << " ms; window thread"
+        << " unanswered at most " << longestGap / 1000000 << " ms; resident "
+        << residentBefore / 1024 << " MB before, " << residentKiB() / 1024 << " MB after "
+        << history->topLevelItemCount() << " history rows\n";
+    return 0;
+}
