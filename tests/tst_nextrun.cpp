@@ -1,8 +1,13 @@
+#include "runner/minutescheduler.h"
 #include "runner/nextrun.h"
 #include "schedule/scheduleentry.h"
+#include "schedule/schedulelines.h"
 
 #include <QTest>
 #include <QTimeZone>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -32,6 +37,8 @@ private slots:
     void texts();
     void daylightSavingNights_data();
     void daylightSavingNights();
+    void agreesWithTheScheduler_data();
+    void agreesWithTheScheduler();
 };
 
 void TestNextRun::texts_data()
@@ -72,40 +79,133 @@ void TestNextRun::texts()
     QCOMPARE(why, reason);
 }
 
+namespace {
+
+// A moment of the night given in UTC, where the local clock shows an hour twice.
+QDateTime localAt(const QDate &date, int utcHour, int utcMinute)
+{
+    return QDateTime(date, QTime(utcHour, utcMinute), Qt::UTC).toLocalTime();
+}
+
+qint64 wall(const QDate &date, int hour, int minute)
+{
+    return MinuteScheduler::wallClockMinute(date, QTime(hour, minute));
+}
+
+} // namespace
+
 void TestNextRun::daylightSavingNights_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QDateTime>("now");
+    // The scheduler's last examined minute; -1: the minute of now.
+    QTest::addColumn<qint64>("lastExamined");
     QTest::addColumn<QString>("text");
     const QByteArray zone = QTimeZone::systemTimeZoneId();
-    if (zone == "Europe/Paris") {
-        // Sunday 29 March 2026: from 02:00 the clock shows 03:00.
+    const qint64 own = -1;
+    // The night of each zone: the spring gap from 02:00 to 03:00, the autumn
+    // hour 01:00 (New York) or 02:00 (Paris) shown twice, its offsets in UTC.
+    struct Night
+    {
+        QDate spring, autumn;
+        int repeatedHour, firstPassUtc, secondPassUtc;
+    };
+    std::optional<Night> night;
+    if (zone == "Europe/Paris")
+        night = Night{QDate(2026, 3, 29), QDate(2026, 10, 25), 2, 0, 1};
+    else if (zone == "America/New_York")
+        night = Night{QDate(2026, 3, 8), QDate(2026, 11, 1), 1, 5, 6};
+    if (night) {
+        const int h = night->repeatedHour;
         QTest::newRow("weekday entry in the gap: caught up at 03:00")
-            << "30|2|0|0|0|0|0|0|1|x|" << QDateTime(QDate(2026, 3, 29), QTime(1, 0)) << "aujourd'hui 03:00";
+            << "30|2|0|0|0|0|0|0|1|x|" << QDateTime(night->spring, QTime(1, 0)) << own << "aujourd'hui 03:00";
         QTest::newRow("interval entry skips the gap")
-            << "15|0|0|0|0|0|0|0|0|x|" << QDateTime(QDate(2026, 3, 29), QTime(1, 50)) << "aujourd'hui 03:00";
-        // Sunday 25 October 2026: 02:00 to 02:59 come twice; the next run is the first.
-        QTest::newRow("the repeated hour")
-            << "30|2|0|0|0|0|0|0|1|x|" << QDateTime(QDate(2026, 10, 25), QTime(1, 0)) << "aujourd'hui 02:30";
-    } else if (zone == "America/New_York") {
-        // Sunday 8 March 2026: from 02:00 the clock shows 03:00.
-        QTest::newRow("weekday entry in the gap: caught up at 03:00")
-            << "30|2|0|0|0|0|0|0|1|x|" << QDateTime(QDate(2026, 3, 8), QTime(1, 0)) << "aujourd'hui 03:00";
-        QTest::newRow("interval entry skips the gap")
-            << "45|0|0|0|0|0|0|0|0|x|" << QDateTime(QDate(2026, 3, 8), QTime(1, 50)) << "aujourd'hui 03:00";
+            << "45|0|0|0|0|0|0|0|0|x|" << QDateTime(night->spring, QTime(1, 50)) << own << "aujourd'hui 03:00";
+        QTest::newRow("weekday entry, before the repeated hour: the first")
+            << QStringLiteral("30|%1|0|0|0|0|0|0|1|x|").arg(h) << QDateTime(night->autumn, QTime(h - 1, 0)) << own
+            << QStringLiteral("aujourd'hui %1:30").arg(h, 2, 10, QLatin1Char('0'));
+        // Late in the first pass of the hour: the interval entry's next run
+        // is the start of the second pass, not the hour after.
+        QTest::newRow("interval entry runs in the repeated hour")
+            << "15|0|0|0|0|0|0|0|0|x|" << localAt(night->autumn, night->firstPassUtc, 50) << own
+            << QStringLiteral("aujourd'hui %1:00").arg(h, 2, 10, QLatin1Char('0'));
+        // In the second pass, an entry that ran in the first waits a week.
+        QTest::newRow("weekday entry that ran in the first pass")
+            << QStringLiteral("30|%1|0|0|0|0|0|0|1|x|").arg(h) << localAt(night->autumn, night->secondPassUtc, 10)
+            << wall(night->autumn, h, 59) << QStringLiteral("dimanche %1:30").arg(h, 2, 10, QLatin1Char('0'));
+        QTest::newRow("interval entry in the second pass")
+            << "15|0|0|0|0|0|0|0|0|x|" << localAt(night->autumn, night->secondPassUtc, 10)
+            << wall(night->autumn, h, 59) << QStringLiteral("aujourd'hui %1:15").arg(h, 2, 10, QLatin1Char('0'));
     }
     // Whatever the zone: an ordinary night.
     QTest::newRow("ordinary night") << "30|2|0|0|0|0|0|0|1|x|" << QDateTime(QDate(2026, 12, 13), QTime(1, 0))
-                                    << "aujourd'hui 02:30";
+                                    << own << "aujourd'hui 02:30";
 }
 
 void TestNextRun::daylightSavingNights()
 {
     QFETCH(QString, line);
     QFETCH(QDateTime, now);
+    QFETCH(qint64, lastExamined);
     QFETCH(QString, text);
+    SchedulerMinutes state;
+    if (lastExamined >= 0)
+        state = {MinuteScheduler::wallClockMinute(now), lastExamined};
     QString why;
-    QCOMPARE(nextRunText(nextRunOf(ScheduleEntry::fromLine(line), now), now.date(), frenchWords(), &why), text);
+    QCOMPARE(nextRunText(nextRunOf(ScheduleEntry::fromLine(line), now, state), now.date(), frenchWords(), &why),
+             text);
+}
+
+void TestNextRun::agreesWithTheScheduler_data()
+{
+    QTest::addColumn<QDate>("night");
+    QTest::newRow("spring") << (QTimeZone::systemTimeZoneId() == "America/New_York" ? QDate(2026, 3, 8)
+                                                                                   : QDate(2026, 3, 29));
+    QTest::newRow("autumn") << (QTimeZone::systemTimeZoneId() == "America/New_York" ? QDate(2026, 11, 1)
+                                                                                   : QDate(2026, 10, 25));
+}
+
+// The real scheduler ticks once a real minute through the night; after each
+// tick, the next run foreseen from its two minutes is its next start.
+void TestNextRun::agreesWithTheScheduler()
+{
+    QFETCH(QDate, night);
+    const QStringList entries{QStringLiteral("30|1|0|0|0|0|0|0|1|x|"), QStringLiteral("30|2|0|0|0|0|0|0|1|x|"),
+                              QStringLiteral("0|3|0|0|0|0|0|0|1|x|"), QStringLiteral("15|0|0|0|0|0|0|0|0|x|"),
+                              QStringLiteral("45|0|0|0|0|0|0|0|0|x|"), QStringLiteral("7|1|0|0|0|0|0|0|0|x|")};
+    // From the evening before to the morning after, a tick each real minute.
+    const QDateTime first = QDateTime(night.addDays(-1), QTime(22, 0)).toUTC();
+    QList<QDateTime> ticks;
+    for (QDateTime utc = first; utc < first.addSecs(8 * 3600); utc = utc.addSecs(60))
+        ticks << utc.toLocalTime();
+    for (const QString &line : entries) {
+        ScheduleLines lines;
+        lines.add(QString());
+        lines.add(line);
+        int tick = 0;
+        QList<int> starts;
+        MinuteScheduler scheduler(lines, {.start = [&](const QString &) { starts << tick; },
+                                          .reportError = [](const QString &) {},
+                                          .trim = [] {}});
+        QList<SchedulerMinutes> states;
+        for (tick = 0; tick < ticks.size(); ++tick) {
+            scheduler.tick(ticks.at(tick));
+            states << SchedulerMinutes{scheduler.lastTick(), scheduler.lastExamined()};
+        }
+        for (int i = 0; i < ticks.size(); ++i) {
+            const auto later = std::upper_bound(starts.cbegin(), starts.cend(), i);
+            const NextRun next = nextRunOf(ScheduleEntry::fromLine(line), ticks.at(i), states.at(i));
+            QCOMPARE(next.never, NextRun::No);
+            if (later == starts.cend()) {
+                QVERIFY2(next.at > ticks.last(), qPrintable(line + ticks.at(i).toString()));
+                continue;
+            }
+            QVERIFY2(next.at.toUTC() == ticks.at(*later).toUTC(),
+                     qPrintable(line + QStringLiteral(" after ") + ticks.at(i).toString(Qt::ISODate) +
+                                QStringLiteral(": foreseen ") + next.at.toString(Qt::ISODate) +
+                                QStringLiteral(", started ") + ticks.at(*later).toString(Qt::ISODate)));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNextRun)

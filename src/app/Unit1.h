@@ -85,6 +85,8 @@ public:
     void Button16Click();
     // The words of the next run, from the page of composed texts.
     NextRunWords nextRunWords() const;
+    // The two minutes the scheduler keeps, which the next runs are foreseen from.
+    SchedulerMinutes schedulerMinutes() const;
     // The next-run column again, in the current language and at the current time.
     void refreshNextRuns();
 

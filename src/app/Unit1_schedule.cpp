@@ -45,6 +45,7 @@ void TForm1::showScheduleRows()
     const auto fileExists = [](const QString &path) { return Platform::isRegularFile(path); };
     const NextRunWords words = nextRunWords();
     const QDateTime now = m_engine.now();
+    const SchedulerMinutes state = schedulerMinutes();
     for (int index = 0; index < ListBox1.count(); ++index) {
         if (ListBox1.item(index).isEmpty())
             continue;
@@ -52,15 +53,21 @@ void TForm1::showScheduleRows()
         ScheduleRow row = makeScheduleRow(index, entry, fileExists);
         // The header line is no entry and never runs.
         if (index > 0)
-            row.next = nextRunText(nextRunOf(entry, now), now.date(), words, &row.nextReason);
+            row.next = nextRunText(nextRunOf(entry, now, state), now.date(), words, &row.nextReason);
         TabSheet4->addRow(row);
     }
+}
+
+SchedulerMinutes TForm1::schedulerMinutes() const
+{
+    return {m_engine.scheduler().lastTick(), m_engine.scheduler().lastExamined()};
 }
 
 void TForm1::refreshNextRuns()
 {
     const NextRunWords words = nextRunWords();
     const QDateTime now = m_engine.now();
+    const SchedulerMinutes state = schedulerMinutes();
     QTreeWidget *list = TabSheet4->ListView2;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         QTreeWidgetItem *item = list->topLevelItem(row);
@@ -68,7 +75,7 @@ void TForm1::refreshNextRuns()
         if (index <= 0 || index >= ListBox1.count())
             continue;
         QString reason;
-        item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now), now.date(), words, &reason));
+        item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason));
         item->setToolTip(4, reason);
     }
 }

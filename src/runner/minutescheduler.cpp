@@ -81,28 +81,41 @@ void MinuteScheduler::pass(const QDateTime &now)
         return;
     }
 
-    const qint64 gap = m_lastExamined ? current - *m_lastExamined : 1;
-    // A clock set back by three hours or more is a correction too, as cron has it.
-    if (gap == 1 || gap > kLongestCatchUp || gap <= -kLongestCatchUp) {
-        examine(current, Both);
-        m_lastExamined = current;
-    } else if (gap > 1 && gap <= kLateTick) {
-        for (qint64 minute = *m_lastExamined + 1; minute <= current; ++minute)
-            examine(minute, Both);
-        m_lastExamined = current;
-    } else if (gap > kLateTick) {
-        examine(current, Interval);
-        for (qint64 minute = *m_lastExamined + 1; minute <= current; ++minute)
-            examine(minute, Weekday);
-        m_lastExamined = current;
-    } else {
-        // The clock went back: weekday entries wait until it passes the last
-        // examined minute again.
-        examine(current, Interval);
+    const Plan plan = MinuteScheduler::plan(m_lastExamined, current);
+    for (int i = 0; i < plan.count; ++i) {
+        const Examination &examination = plan.examinations[i];
+        for (qint64 minute = examination.first; minute <= examination.last; ++minute)
+            examine(minute, examination.kinds);
     }
+    m_lastExamined = plan.lastExamined;
     if (m_lastExamined != before && m_hooks.examined)
         m_hooks.examined(*m_lastExamined);
     m_hooks.trim();
+}
+
+MinuteScheduler::Plan MinuteScheduler::plan(std::optional<qint64> lastExamined, qint64 current)
+{
+    Plan plan;
+    plan.lastExamined = current;
+    const auto add = [&plan](qint64 first, qint64 last, int kinds) {
+        plan.examinations[plan.count++] = {first, last, kinds};
+    };
+    const qint64 gap = lastExamined ? current - *lastExamined : 1;
+    // A clock set back by three hours or more is a correction too, as cron has it.
+    if (gap == 1 || gap > kLongestCatchUp || gap <= -kLongestCatchUp) {
+        add(current, current, Both);
+    } else if (gap > 1 && gap <= kLateTick) {
+        add(*lastExamined + 1, current, Both);
+    } else if (gap > kLateTick) {
+        add(current, current, Interval);
+        add(*lastExamined + 1, current, Weekday);
+    } else {
+        // The clock went back: weekday entries wait until it passes the last
+        // examined minute again.
+        add(current, current, Interval);
+        plan.lastExamined = *lastExamined;
+    }
+    return plan;
 }
 
 const DueEntry &MinuteScheduler::entry(int index)

@@ -41,6 +41,26 @@ public:
     // other minute is examined as at any start, and nothing is caught up.
     void setExaminedByEarlierRun(std::optional<qint64> minute) { m_examinedEarlier = minute; }
     std::optional<qint64> lastExamined() const { return m_lastExamined; }
+    std::optional<qint64> lastTick() const { return m_lastTick; }
+
+    enum Kinds { Interval = 1, Weekday = 2, Both = Interval | Weekday };
+    // The minutes from `first` to `last` examined for the entries of `kinds`.
+    struct Examination
+    {
+        qint64 first = 0;
+        qint64 last = 0;
+        int kinds = Both;
+    };
+    // What one tick at wall-clock minute `current` examines, after the last
+    // examined minute `lastExamined`, and the last examined minute after it:
+    // the rules the pass follows, for whoever must foresee it.
+    struct Plan
+    {
+        Examination examinations[2];
+        int count = 0;
+        qint64 lastExamined = 0;
+    };
+    static Plan plan(std::optional<qint64> lastExamined, qint64 current);
 
     // Minutes since an epoch, counted on the local wall clock: a daylight-saving
     // change shows as a jump of the wall clock, not of this count's meaning.
@@ -50,7 +70,6 @@ public:
     static QTime wallClockTime(qint64 minute);
 
 private:
-    enum Kinds { Interval = 1, Weekday = 2, Both = Interval | Weekday };
     void pass(const QDateTime &now);
     void examine(qint64 minute, int kinds);
     const DueEntry &entry(int index);

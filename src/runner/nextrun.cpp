@@ -2,9 +2,14 @@
 
 #include "duerules.h"
 #include "files/runtimeerror.h"
+#include "minutescheduler.h"
 #include "schedule/scheduleentry.h"
 
+#include <QTimeZone>
+
 namespace {
+
+constexpr qint64 kMinutesPerDay = 1440;
 
 // A field the weekday rule can match: the number as the scheduler writes it.
 int canonicalNumber(const QString &text, int highest)
@@ -14,75 +19,119 @@ int canonicalNumber(const QString &text, int highest)
     return ok && value >= 0 && value <= highest && QString::number(value) == text ? value : -1;
 }
 
-// A wall-clock minute that the local clock shows on that date (not one a
-// daylight-saving night skips).
-bool exists(const QDate &date, const QTime &time)
+qint64 wallMinute(const QDateTime &utc)
 {
-    const QDateTime at(date, time);
-    return at.isValid() && at.time() == time && at.date() == date;
+    return MinuteScheduler::wallClockMinute(utc.toLocalTime());
 }
 
-// The first minute at or after (date, time) that the local clock shows.
-QDateTime shownMinute(const QDate &date, const QTime &time)
+// The first wall-clock minute from `first` to `last` at which the entry is
+// due, each examined once; none when there is none.
+std::optional<qint64> firstDue(const ScheduleEntry &entry, qint64 period, qint64 first, qint64 last)
 {
-    QTime at = time;
-    for (int minutes = 0; minutes < 180 && !exists(date, at); ++minutes)
-        at = at.addSecs(60);
-    return QDateTime(date, at);
+    for (qint64 day = first / kMinutesPerDay; day <= last / kMinutesPerDay; ++day) {
+        const qint64 dayStart = day * kMinutesPerDay;
+        qint64 candidate = 0;
+        if (period > 0) {
+            const qint64 from = qMax(first - dayStart, qint64(0));
+            candidate = dayStart + (from + period - 1) / period * period;
+            if (candidate >= dayStart + kMinutesPerDay)
+                continue;
+        } else {
+            if (!entry.runsOn(MinuteScheduler::wallClockDate(dayStart).dayOfWeek()))
+                continue;
+            candidate = dayStart + entry.hour.toInt() * 60 + entry.minute.toInt();
+            if (candidate < first)
+                continue;
+        }
+        if (candidate <= last)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+// A tick the scheduler makes at `tick`, examined by its own plan.
+bool dueAtTick(const DueEntry &due, qint64 &lastExamined, qint64 current)
+{
+    const MinuteScheduler::Plan plan = MinuteScheduler::plan(lastExamined, current);
+    lastExamined = plan.lastExamined;
+    const int kind = due.isInterval() ? MinuteScheduler::Interval : MinuteScheduler::Weekday;
+    for (int i = 0; i < plan.count; ++i) {
+        const MinuteScheduler::Examination &examination = plan.examinations[i];
+        if (!(examination.kinds & kind))
+            continue;
+        for (qint64 minute = examination.first; minute <= examination.last; ++minute) {
+            if (due.isDue(MinuteValues::of(MinuteScheduler::wallClockDate(minute),
+                                           MinuteScheduler::wallClockTime(minute))))
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
-NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now)
+NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now, const SchedulerMinutes &state)
 {
-    const QDate today = now.date();
-    const int current = now.time().hour() * 60 + now.time().minute();
     NextRun next;
+    qint64 period = 0;
     if (!entry.isIntervalEntry()) {
-        const int minute = canonicalNumber(entry.minute, 59);
-        const int hour = canonicalNumber(entry.hour, 23);
         if (!entry.anyDayTicked()) {
             next.never = NextRun::NoDay;
             return next;
         }
-        if (minute < 0 || hour < 0) {
+        if (canonicalNumber(entry.minute, 59) < 0 || canonicalNumber(entry.hour, 23) < 0) {
             next.never = NextRun::NotANumber;
             return next;
         }
-        for (int days = 0; days <= 7; ++days) {
-            const QDate date = today.addDays(days);
-            if (days == 0 && hour * 60 + minute <= current)
-                continue;
-            if (entry.runsOn(date.dayOfWeek())) {
-                next.at = shownMinute(date, QTime(hour, minute));
-                return next;
-            }
-        }
-        next.never = NextRun::NoDay;
-        return next;
-    }
-    qint64 period = 0;
-    try {
-        const int minute = StrToInt(entry.minute);
-        const int hour = StrToInt(entry.hour);
-        IntervalDue(0, 0, hour, minute); // raises for a period of 0
-        period = qAbs(qint64(hour) * 60 + minute);
-    } catch (const EConvertError &error) {
-        next.never = NextRun::BadField;
-        next.reason = error.message();
-        return next;
-    }
-    for (int days = 0; days <= 1; ++days) {
-        const QDate date = today.addDays(days);
-        for (qint64 t = days == 0 ? (current / period + 1) * period : 0; t < 1440; t += period) {
-            const QTime time(int(t / 60), int(t % 60));
-            if (exists(date, time)) {
-                next.at = QDateTime(date, time);
-                return next;
-            }
+    } else {
+        try {
+            const int minute = StrToInt(entry.minute);
+            const int hour = StrToInt(entry.hour);
+            IntervalDue(0, 0, hour, minute); // raises for a period of 0
+            period = qAbs(qint64(hour) * 60 + minute);
+        } catch (const EConvertError &error) {
+            next.never = NextRun::BadField;
+            next.reason = error.message();
+            return next;
         }
     }
-    next.at = QDateTime(today.addDays(2), QTime(0, 0));
+
+    // The scheduler's ticks, one a real minute, replayed: where the wall
+    // clock moves a minute a tick, each minute is examined once and the
+    // first due one is found at once; around a change of the clock's
+    // offset, tick by tick, by the pass's own plan.
+    const DueEntry due(entry);
+    const qint64 nowMinute = MinuteScheduler::wallClockMinute(now);
+    qint64 lastExamined = state.lastExamined.value_or(nowMinute);
+    const QDateTime nowUtc = now.toUTC();
+    QDateTime tick(nowUtc.date(), QTime(nowUtc.time().hour(), nowUtc.time().minute()), Qt::UTC);
+    if (state.lastTick.value_or(nowMinute) == nowMinute)
+        tick = tick.addSecs(60);
+    const QDateTime horizon = tick.addDays(9);
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    while (tick < horizon) {
+        const qint64 current = wallMinute(tick);
+        if (current != lastExamined + 1) {
+            if (dueAtTick(due, lastExamined, current)) {
+                next.at = tick.toLocalTime();
+                return next;
+            }
+            tick = tick.addSecs(60);
+            continue;
+        }
+        // Up to the next change of offset the wall clock keeps step.
+        QDateTime change = zone.hasTransitions() ? zone.nextTransition(tick).atUtc : QDateTime();
+        if (!change.isValid() || change > horizon)
+            change = horizon;
+        const qint64 ticks = qMax(qint64(1), (tick.secsTo(change) + 59) / 60);
+        if (const auto found = firstDue(entry, period, current, current + ticks - 1)) {
+            next.at = tick.addSecs((*found - current) * 60).toLocalTime();
+            return next;
+        }
+        lastExamined = current + ticks - 1;
+        tick = tick.addSecs(ticks * 60);
+    }
+    next.never = NextRun::NoDay;
     return next;
 }
 

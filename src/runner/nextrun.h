@@ -3,12 +3,15 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 struct ScheduleEntry;
 
-// When an entry runs next after the minute of `now`, by the due rules of the
-// scheduler, on the local wall clock. A minute that a daylight-saving night
-// skips is not a minute the entry runs in: a weekday entry is caught up at
-// the first minute after it, an interval entry waits for its next multiple.
+// When an entry runs next after the minute of `now`: when the scheduler,
+// from the two wall-clock minutes it keeps, will start it, one tick a real
+// minute. So a weekday entry whose minute a spring night skips runs at the
+// first minute after it; an interval entry runs in the hour an autumn night
+// repeats, a weekday entry only once the clock is past the minute it ran in.
 struct NextRun
 {
     enum Never { No, NoDay, NotANumber, BadField };
@@ -17,7 +20,16 @@ struct NextRun
     QDateTime at;   // local time, when never is No
 };
 
-NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now);
+// The scheduler's own two minutes; both missing: the minute of `now` is the
+// last one examined.
+struct SchedulerMinutes
+{
+    std::optional<qint64> lastTick;
+    std::optional<qint64> lastExamined;
+};
+
+NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now,
+                  const SchedulerMinutes &state = {});
 
 // The words the view shows a next run with, in the interface's language.
 struct NextRunWords
