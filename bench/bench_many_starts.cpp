@@ -2,7 +2,9 @@
 // starting a real program, in the program's own engine and window: how long
 // until every start is recorded (history row and journal line), how long the
 // pass itself holds the window thread, and the longest the window thread
-// went without handling its events meanwhile (a timer asks every 10 ms).
+// went without handling its events meanwhile (a timer asks every 10 ms),
+// the memory and the descriptors held after (a program that keeps running,
+// such as "/usr/bin/sleep 60", shows what children still running hold).
 // Usage: bench_many_starts [count] [program] [shown|hidden]
 #include "app/Unit1.h"
 #include "app/composition.h"
@@ -10,6 +12,7 @@
 #include "journal/eventspage.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,6 +23,11 @@
 #include <memory>
 
 namespace {
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
 
 qint64 residentKiB()
 {
@@ -110,12 +118,14 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     if (allRecorded < 0) {
         out << started << " of " << count << " starts recorded in 120 s, "
-            << history->topLevelItemCount() << " history rows\n";
+            << history->topLevelItemCount() << " history rows; " << openDescriptors()
+        << " descriptors open\n";
         return 1;
     }
     out << count << " starts recorded in " << allRecorded / 1000000 << " ms; window thread"
         << " unanswered at most " << longestGap / 1000000 << " ms; resident "
         << residentBefore / 1024 << " MB before, " << residentKiB() / 1024 << " MB after "
-        << history->topLevelItemCount() << " history rows\n";
+        << history->topLevelItemCount() << " history rows; " << openDescriptors()
+        << " descriptors open\n";
     return 0;
 }
