@@ -93,6 +93,24 @@ void TestDueRules::weekdayEntry_data()
     QTest::newRow("flag 2 is not set") << QStringLiteral("30|14|0|2|0|0|0|0|0|x|") << tuesday1430
                                        << false;
     QTest::newRow("empty line") << QString() << tuesday1430 << false;
+    // Options narrow the entry: days of the month, months, suspension.
+    const QDateTime first0300(QDate(2027, 1, 1), QTime(3, 0));
+    const QString monthly = QStringLiteral("0|3|1|1|1|1|1|1|1|/usr/local/bin/backup|jours=1;nom=Sauvegarde mensuelle|");
+    QTest::newRow("day of the month") << monthly << first0300 << true;
+    QTest::newRow("another day of the month") << monthly << first0300.addDays(1) << false;
+    QTest::newRow("last day: 28 February") << QStringLiteral("30|0|0|0|0|0|0|0|0|x|jours=fin|")
+                                           << QDateTime(QDate(2026, 2, 28), QTime(1, 30)) << true;
+    QTest::newRow("last day: not 28 February of a leap year")
+        << QStringLiteral("30|0|0|0|0|0|0|0|0|x|jours=fin|") << QDateTime(QDate(2028, 2, 28), QTime(1, 30)) << false;
+    QTest::newRow("months") << QStringLiteral("30|14|0|1|0|0|0|0|0|x|mois=6,12|") << tuesday1430 << true;
+    QTest::newRow("another month") << QStringLiteral("30|14|0|1|0|0|0|0|0|x|mois=6|") << tuesday1430 << false;
+    QTest::newRow("unknown options pass") << QStringLiteral("30|14|0|1|0|0|0|0|0|x|plus tard=1;;x|") << tuesday1430
+                                          << true;
+    QTest::newRow("suspended") << QStringLiteral("30|14|0|1|0|0|0|0|0|x|nom=a;pause|") << tuesday1430 << false;
+    QTest::newRow("suspended interval") << QStringLiteral("1|0|0|0|0|0|0|0|0|x|pause|") << tuesday1430 << false;
+    for (const char *list : {"jours=0", "jours=32", "jours=1,,2", "jours=01", "jours=", "mois=13", "mois=fin"})
+        QTest::newRow(list) << QStringLiteral("30|14|0|1|0|0|0|0|0|x|%1|").arg(QLatin1String(list)) << tuesday1430
+                            << false;
 }
 
 void TestDueRules::weekdayEntry()
@@ -120,6 +138,14 @@ void TestDueRules::conversionErrors()
     QCOMPARE(StrToInt(QStringLiteral("-15")), -15);
     QCOMPARE(StrToInt(QStringLiteral("$1F")), 31);
     QCOMPARE(StrToInt(QStringLiteral(" 7")), 7);
+    // A bad field is still told at each pass, bad options or not; bad
+    // options alone are told at the load, and the entry is never due.
+    QCOMPARE(convertError([&] { dueAt(QStringLiteral("a|0|0|0|0|0|0|0|0|x|jours=0|"), noon); }),
+             QStringLiteral("'a' n'est pas une valeur entière correcte"));
+    const DueEntry badList(ScheduleEntry::fromLine(QStringLiteral("0|12|0|1|0|0|0|0|0|x|jours=1,x|")));
+    QCOMPARE(badList.optionsError(), QStringLiteral("'1,x' n'est pas une liste de jours du mois correcte"));
+    QCOMPARE(DueEntry(ScheduleEntry::fromLine(QStringLiteral("0|12|0|1|0|0|0|0|0|x|mois=0|"))).optionsError(),
+             QStringLiteral("'0' n'est pas une liste de mois correcte"));
 }
 
 QTEST_GUILESS_MAIN(TestDueRules)

@@ -67,6 +67,7 @@ private slots:
     void fallBackNight();
     void aTickDuringAPassIsHeld();
     void badEntriesDoNotStopTheOthers();
+    void badOptionsAreToldOncePerLoad();
     void reloadDuringAPassGoesOnAtTheNextIndex();
     void anEarlierRunsMinuteIsNotExaminedAgain();
 };
@@ -280,6 +281,21 @@ void TestMinuteScheduler::badEntriesDoNotStopTheOthers()
                                  "10:00 journal-fails", "error Accès au fichier refusé",
                                  "10:00 last"}));
     QCOMPARE(h.trims, 1);
+}
+
+void TestMinuteScheduler::badOptionsAreToldOncePerLoad()
+{
+    Harness h({QStringLiteral("1|0|0|0|0|0|0|0|0|bad-days|jours=32|"), QStringLiteral("1|0|0|0|0|0|0|0|0|last|")});
+    h.tick(at(10, 0));
+    h.tick(at(10, 1));
+    QCOMPARE(h.log, (QStringList{"error '32' n'est pas une liste de jours du mois correcte (N° 001)",
+                                 "10:00 last", "10:01 last"}));
+    // Told again once the list is loaded again.
+    h.lines.add(QStringLiteral("1|0|0|0|0|0|0|0|0|added|"));
+    h.log.clear();
+    h.tick(at(10, 2));
+    QCOMPARE(h.log.first(), QStringLiteral("error '32' n'est pas une liste de jours du mois correcte (N° 001)"));
+    QCOMPARE(h.log.size(), 3);
 }
 
 void TestMinuteScheduler::reloadDuringAPassGoesOnAtTheNextIndex()

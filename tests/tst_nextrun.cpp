@@ -22,6 +22,8 @@ NextRunWords frenchWords()
         words.days[d] = QString::fromLatin1(days[d]);
     words.noDay = QStringLiteral("aucun jour coché");
     words.notANumber = QStringLiteral("l'heure ou la minute n'est pas un nombre");
+    words.paused = QStringLiteral("suspendue");
+    words.noDate = QStringLiteral("aucune date");
     return words;
 }
 
@@ -66,6 +68,19 @@ void TestNextRun::texts_data()
     QTest::newRow("not a number") << "x|0|0|0|0|0|0|0|0|x|" << at(0, 8, 0) << "jamais"
                                   << "'x' n'est pas une valeur entière correcte";
     QTest::newRow("empty line") << "" << at(0, 8, 0) << "jamais" << "aucun jour coché";
+    // The options of the eleventh field narrow the entry or hold it.
+    QTest::newRow("first of the month") << "0|3|1|1|1|1|1|1|1|x|jours=1;nom=Sauvegarde mensuelle|" << at(0, 8, 0)
+                                        << "01/01/2027 03:00" << "";
+    QTest::newRow("last day, every hour") << "0|1|0|0|0|0|0|0|0|x|jours=fin|" << at(0, 8, 0) << "31/12/2026 00:00" << "";
+    QTest::newRow("last day, later today") << "0|1|0|0|0|0|0|0|0|x|jours=fin|" << at(23, 8, 0) << "aujourd'hui 09:00" << "";
+    QTest::newRow("months") << "30|14|0|1|0|0|0|0|0|x|mois=2,3|" << at(0, 8, 0) << "02/02/2027 14:30" << "";
+    QTest::newRow("a 29 February, a Monday") << "0|0|1|0|0|0|0|0|0|x|jours=29;mois=2|" << at(0, 8, 0)
+                                             << "29/02/2044 00:00" << "";
+    QTest::newRow("dates that never meet") << "0|0|1|1|1|1|1|1|1|x|jours=31;mois=2|" << at(0, 8, 0) << "jamais"
+                                           << "aucune date";
+    QTest::newRow("suspended") << "15|9|0|1|0|0|0|0|0|x|pause|" << at(0, 8, 0) << "jamais" << "suspendue";
+    QTest::newRow("bad list") << "15|9|0|1|0|0|0|0|0|x|jours=32|" << at(0, 8, 0) << "jamais"
+                              << "'32' n'est pas une liste de jours du mois correcte";
 }
 
 void TestNextRun::texts()

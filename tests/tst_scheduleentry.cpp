@@ -12,6 +12,7 @@ private slots:
     void intervalRules_data();
     void intervalRules();
     void newEntryLine();
+    void optionsKeepWhatTheyDoNotKnow();
 };
 
 void TestScheduleEntry::fieldsAsGetFieldReadsThem_data()
@@ -88,6 +89,30 @@ void TestScheduleEntry::newEntryLine()
     QVERIFY(!entry.runsOn(8));
     entry.following << QStringLiteral("nom=x");
     QCOMPARE(entry.toLine(), QStringLiteral("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat -q|nom=x|"));
+}
+
+void TestScheduleEntry::optionsKeepWhatTheyDoNotKnow()
+{
+    const ScheduleEntry entry = ScheduleEntry::fromLine(
+        QStringLiteral("0|3|1|1|1|1|1|1|1|/usr/local/bin/backup|délai=5;jours=1;;nom=a=b;x|ignored|"));
+    EntryOptions options = entry.options();
+    QCOMPARE(options.value(QStringLiteral("jours")), QStringLiteral("1"));
+    // A value runs to the end of its item, '=' included.
+    QCOMPARE(options.name(), QStringLiteral("a=b"));
+    QCOMPARE(options.value(QStringLiteral("x")), QString());
+    QVERIFY(!options.has(QStringLiteral("mois")));
+    QVERIFY(!options.paused());
+    // Changed in place, added at the end, removed: every other item as it was.
+    options.set(QStringLiteral("jours"), QStringLiteral("1,15,fin"));
+    options.set(QStringLiteral("pause"));
+    QCOMPARE(options.toField(), QStringLiteral("délai=5;jours=1,15,fin;;nom=a=b;x;pause"));
+    QVERIFY(options.paused());
+    options.remove(QStringLiteral("pause"));
+    options.remove(QStringLiteral("jours"));
+    QCOMPARE(options.toField(), QStringLiteral("délai=5;;nom=a=b;x"));
+    // No eleventh field, no options; an empty one, none either.
+    QVERIFY(ScheduleEntry::fromLine(QStringLiteral("1|0|0|0|0|0|0|0|0|x|")).options().isEmpty());
+    QVERIFY(ScheduleEntry::fromLine(QStringLiteral("1|0|0|0|0|0|0|0|0|x||")).options().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestScheduleEntry)

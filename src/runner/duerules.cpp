@@ -20,6 +20,7 @@ MinuteValues MinuteValues::of(const QDate &date, const QTime &time)
     MinuteValues values;
     values.weekdayDigit = WeekdayDigit(date);
     values.weekday = date.dayOfWeek();
+    values.date = date;
     values.minute = time.minute();
     values.hour = time.hour();
     values.minuteHour = QString::number(values.minute) + kBar + QString::number(values.hour);
@@ -55,6 +56,13 @@ bool IntervalDue(int currentHour, int currentMinute, int hour, int minute)
 DueEntry::DueEntry(const ScheduleEntry &entry)
     : m_interval(entry.isIntervalEntry()), m_target(entry.target)
 {
+    const EntryOptions options = entry.options();
+    m_paused = options.paused();
+    try {
+        m_dates = DateFilter::of(options);
+    } catch (const EConvertError &error) {
+        m_optionsError = error.message();
+    }
     if (!m_interval) {
         m_minuteHour = entry.minute + kBar + entry.hour;
         for (int day = 1; day <= 7; ++day) {
@@ -76,10 +84,12 @@ DueEntry::DueEntry(const ScheduleEntry &entry)
 
 bool DueEntry::isDue(const MinuteValues &now) const
 {
-    if (!m_interval) {
-        return (m_days & (1u << (now.weekday - 1))) && m_minuteHour == now.minuteHour;
-    }
+    // Options narrow what the fields say; a bad one was told at the load.
+    const bool held = m_paused || !m_optionsError.isEmpty() ||
+                      (m_dates.narrows() && !m_dates.allows(now.date));
+    if (!m_interval)
+        return !held && (m_days & (1u << (now.weekday - 1))) && m_minuteHour == now.minuteHour;
     if (!m_error.isEmpty())
         throw EConvertError(m_error);
-    return (qint64(now.hour) * 60 + now.minute) % m_period == 0;
+    return !held && (qint64(now.hour) * 60 + now.minute) % m_period == 0;
 }

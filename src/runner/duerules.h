@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include "schedule/entryoptions.h"
+
 struct ScheduleEntry;
 
 // The clock values one examination of the schedule works with.
@@ -13,6 +15,7 @@ struct MinuteValues
     int minute = 0;
     int hour = 0;
     int weekday = 1; // 1 Monday ... 7 Sunday
+    QDate date;      // the wall clock's date
 
     static MinuteValues of(const QDateTime &time);
     // From the wall clock's date and time as such: no time zone is asked to
@@ -43,6 +46,10 @@ public:
     // is not an integer, and for a period of 0.
     bool isDue(const MinuteValues &now) const;
     const QString &target() const { return m_target; }
+    // A suspended entry, or one whose options cannot be read, is never due.
+    bool isPaused() const { return m_paused; }
+    // Why the options cannot be read; empty when they can.
+    const QString &optionsError() const { return m_optionsError; }
 
 private:
     bool m_interval = false;
@@ -51,4 +58,7 @@ private:
     qint64 m_period = 0;    // interval entry, in minutes
     QString m_error;        // interval entry whose fields cannot be used
     QString m_target;
+    bool m_paused = false;
+    DateFilter m_dates;
+    QString m_optionsError;
 };

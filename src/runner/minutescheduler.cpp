@@ -14,6 +14,12 @@ constexpr qint64 kLongestCatchUp = 180;
 constexpr qint64 kLateTick = 5;
 constexpr qint64 kMinutesPerDay = 1440;
 
+// An entry as the view numbers it, so that the user finds it.
+QString entryNumber(int index)
+{
+    return QStringLiteral(" (N° %1)").arg(index, 3, 10, QLatin1Char('0'));
+}
+
 qint64 floorDiv(qint64 a, qint64 b)
 {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
@@ -127,6 +133,11 @@ const DueEntry &MinuteScheduler::entry(int index)
         for (const QString &line : m_lines.items())
             m_entries.append(DueEntry(ScheduleEntry::fromLine(line)));
         m_entriesRevision = m_lines.revision();
+        // Options that cannot be read are told once a load, not each minute.
+        for (int i = 1; i < m_entries.size(); ++i) {
+            if (!m_entries.at(i).optionsError().isEmpty())
+                m_hooks.reportError(m_entries.at(i).optionsError() + entryNumber(i));
+        }
     }
     return m_entries.at(index);
 }
@@ -148,7 +159,7 @@ void MinuteScheduler::examine(qint64 minute, int kinds)
             }
         } catch (const EConvertError &error) {
             // A bad entry: named as the view numbers it, so that the user finds it.
-            m_hooks.reportError(error.message() + QStringLiteral(" (N° %1)").arg(i, 3, 10, QLatin1Char('0')));
+            m_hooks.reportError(error.message() + entryNumber(i));
         } catch (const RuntimeError &error) {
             m_hooks.reportError(error.message());
         }

@@ -26,10 +26,13 @@ qint64 wallMinute(const QDateTime &utc)
 
 // The first wall-clock minute from `first` to `last` at which the entry is
 // due, each examined once; none when there is none.
-std::optional<qint64> firstDue(const ScheduleEntry &entry, qint64 period, qint64 first, qint64 last)
+std::optional<qint64> firstDue(const ScheduleEntry &entry, const DateFilter &dates, qint64 period,
+                               qint64 first, qint64 last)
 {
     for (qint64 day = first / kMinutesPerDay; day <= last / kMinutesPerDay; ++day) {
         const qint64 dayStart = day * kMinutesPerDay;
+        if (dates.narrows() && !dates.allows(MinuteScheduler::wallClockDate(dayStart)))
+            continue;
         qint64 candidate = 0;
         if (period > 0) {
             const qint64 from = qMax(first - dayStart, qint64(0));
@@ -96,6 +99,20 @@ NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now, const Schedu
         }
     }
 
+    const EntryOptions options = entry.options();
+    if (options.paused()) {
+        next.never = NextRun::Paused;
+        return next;
+    }
+    DateFilter dates;
+    try {
+        dates = DateFilter::of(options);
+    } catch (const EConvertError &error) {
+        next.never = NextRun::BadField;
+        next.reason = error.message();
+        return next;
+    }
+
     // The scheduler's ticks, one a real minute, replayed: where the wall
     // clock moves a minute a tick, each minute is examined once and the
     // first due one is found at once; around a change of the clock's
@@ -107,7 +124,10 @@ NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now, const Schedu
     QDateTime tick(nowUtc.date(), QTime(nowUtc.time().hour(), nowUtc.time().minute()), Qt::UTC);
     if (state.lastTick.value_or(nowMinute) == nowMinute)
         tick = tick.addSecs(60);
-    const QDateTime horizon = tick.addDays(9);
+    // Past a week and a day every weekday has come; a day of the month, a
+    // month and a weekday meet within the 28 years after which the calendar
+    // repeats (a Monday 29 February), or never.
+    const QDateTime horizon = dates.narrows() ? tick.addYears(28).addDays(9) : tick.addDays(9);
     const QTimeZone zone = QTimeZone::systemTimeZone();
     while (tick < horizon) {
         const qint64 current = wallMinute(tick);
@@ -124,14 +144,14 @@ NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now, const Schedu
         if (!change.isValid() || change > horizon)
             change = horizon;
         const qint64 ticks = qMax(qint64(1), (tick.secsTo(change) + 59) / 60);
-        if (const auto found = firstDue(entry, period, current, current + ticks - 1)) {
+        if (const auto found = firstDue(entry, dates, period, current, current + ticks - 1)) {
             next.at = tick.addSecs((*found - current) * 60).toLocalTime();
             return next;
         }
         lastExamined = current + ticks - 1;
         tick = tick.addSecs(ticks * 60);
     }
-    next.never = NextRun::NoDay;
+    next.never = dates.narrows() ? NextRun::NoDate : NextRun::NoDay;
     return next;
 }
 
@@ -149,12 +169,19 @@ QString nextRunText(const NextRun &next, const QDate &today, const NextRunWords 
     case NextRun::BadField:
         *reason = next.reason;
         return words.never;
+    case NextRun::Paused:
+        *reason = words.paused;
+        return words.never;
+    case NextRun::NoDate:
+        *reason = words.noDate;
+        return words.never;
     case NextRun::No:
         break;
     }
     const qint64 days = today.daysTo(next.at.date());
-    const QString day = days == 0 ? words.today
+    const QString day = days == 0   ? words.today
                         : days == 1 ? words.tomorrow
+                        : days > 7  ? next.at.date().toString(words.dateFormat)
                                     : words.days[next.at.date().dayOfWeek() - 1];
     return day + QLatin1Char(' ') + next.at.time().toString(QStringLiteral("HH:mm"));
 }

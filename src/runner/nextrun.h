@@ -14,7 +14,7 @@ struct ScheduleEntry;
 // repeats, a weekday entry only once the clock is past the minute it ran in.
 struct NextRun
 {
-    enum Never { No, NoDay, NotANumber, BadField };
+    enum Never { No, NoDay, NotANumber, BadField, Paused, NoDate };
     Never never = No;
     QString reason; // the runtime's text for BadField
     QDateTime at;   // local time, when never is No
@@ -40,9 +40,13 @@ struct NextRunWords
     QString days[7];  // "lundi" ... "dimanche"
     QString noDay;    // why an entry without a ticked day never runs
     QString notANumber;
+    QString paused; // why a suspended entry never runs
+    QString noDate; // why days of the month and months that never meet never run
+    QString dateFormat = QStringLiteral("dd/MM/yyyy"); // a run more than a week away
 };
 
-// "aujourd'hui 09:15", "demain 00:00", "mardi 14:30", or the word for never;
+// "aujourd'hui 09:15", "demain 00:00", "mardi 14:30", "01/01/2027 03:00"
+// beyond a week, or the word for never;
 // `reason` gets what the tooltip says of a never.
 QString nextRunText(const NextRun &next, const QDate &today, const NextRunWords &words,
                     QString *reason);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entryoptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,9 +17,12 @@ struct ScheduleEntry
     QString hour;
     std::array<QString, 7> days; // the day flags as written, Monday first
     QString target;
-    // The pieces after the target, each '|'-terminated. Nobody reads them
-    // yet; a line made by the program keeps them.
+    // The pieces after the target, each '|'-terminated: the first holds the
+    // entry's options, the others nobody reads; a line made by the program
+    // keeps them.
     QStringList following;
+
+    EntryOptions options() const { return EntryOptions::fromField(following.value(0)); }
 
     static ScheduleEntry fromLine(const QString &line);
     // The line of a new entry: every field followed by '|'.

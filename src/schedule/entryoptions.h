@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The options of an entry, its eleventh field: items separated by ';', each
+// a word or word=value. Items this program does not know are kept, in their
+// place and as written, so a later version's options survive an edit here.
+class EntryOptions
+{
+public:
+    static EntryOptions fromField(const QString &field);
+    // The field again; empty when there are no items.
+    QString toField() const { return m_items.join(QLatin1Char(';')); }
+    bool isEmpty() const { return m_items.isEmpty(); }
+
+    // The value of the first item of this word, empty for a bare word;
+    // nothing when there is no such item.
+    std::optional<QString> value(const QString &word) const;
+    bool has(const QString &word) const { return value(word).has_value(); }
+    // Replaces the first item of this word in place, or adds one at the end.
+    void set(const QString &word, const std::optional<QString> &value = std::nullopt);
+    void remove(const QString &word);
+
+    bool paused() const { return has(QStringLiteral("pause")); }
+    QString name() const { return value(QStringLiteral("nom")).value_or(QString()); }
+
+private:
+    static QString wordOf(const QString &item);
+
+    QStringList m_items;
+};
+
+// Which days of the month and which months an entry runs on, from its
+// "jours" and "mois" options; both missing: every day.
+class DateFilter
+{
+public:
+    // Raises EConvertError when a list is not one.
+    static DateFilter of(const EntryOptions &options);
+
+    bool allows(const QDate &date) const;
+    bool narrows() const { return m_days != kAllDays || m_lastDay || m_months != kAllMonths; }
+
+private:
+    static constexpr quint32 kAllDays = 0xfffffffeu; // bits 1 to 31
+    static constexpr quint16 kAllMonths = 0x1ffeu;   // bits 1 to 12
+    quint32 m_days = kAllDays;
+    bool m_lastDay = false;
+    quint16 m_months = kAllMonths;
+};
