@@ -36,11 +36,11 @@ struct Harness
                                                           &context, std::move(report));
                                 },
                             .http =
-                                [this](const QString &url) {
+                                [this](const QString &url, const QString &subject) {
                                     if (httpLimits)
-                                        http(events, url, &context, *httpLimits);
+                                        http(events, url, &context, *httpLimits, {}, subject);
                                     else
-                                        record.lines << "http " + url;
+                                        record.lines << "http " + subject;
                                 }}),
           log(record.lines)
     {
@@ -342,13 +342,18 @@ void TestLauncher::missingTargetsAndFolders()
     h.launcher.Exe(missing, QString());
     h.launcher.ExecuteWait(dir.path());
     h.launcher.ExecuteWait(QStringLiteral("HTTP://host/x.php"));
+    // An entry's name follows its target.
+    h.launcher.ExecuteWait(missing, QStringLiteral("Sauvegarde mensuelle"));
     QCOMPARE(h.log, (QStringList{"row 14:30:37 Fichier inexistant|" + missing + " ", "signal",
                                  "row 14:30:37 Fichier inexistant|" + dir.path(), "signal",
-                                 "row 14:30:37 Fichier inexistant|HTTP://host/x.php", "signal"}));
+                                 "row 14:30:37 Fichier inexistant|HTTP://host/x.php", "signal",
+                                 "row 14:30:37 Fichier inexistant|" + missing + " (Sauvegarde mensuelle)",
+                                 "signal"}));
     QCOMPARE(dir.read(QStringLiteral("20261208.log")),
              ("14:30:37 Fichier inexistant;" + missing + " \r\n" +
               "14:30:37 Fichier inexistant;" + dir.path() + "\r\n" +
-              "14:30:37 Fichier inexistant;HTTP://host/x.php\r\n")
+              "14:30:37 Fichier inexistant;HTTP://host/x.php\r\n" +
+              "14:30:37 Fichier inexistant;" + missing + " (Sauvegarde mensuelle)\r\n")
                  .toUtf8());
 }
 
@@ -357,8 +362,8 @@ void TestLauncher::webAddressesGoToTheUrlTask()
     TestProgramDir dir;
     Harness h(dir.path());
     h.launcher.ExecuteWait(QStringLiteral("see http://host/a.php"));
-    h.launcher.ExecuteWait(QStringLiteral("https://host/b.php"));
-    QCOMPARE(h.log, (QStringList{"http see http://host/a.php", "http https://host/b.php"}));
+    h.launcher.ExecuteWait(QStringLiteral("https://host/b.php"), QStringLiteral("Relevé"));
+    QCOMPARE(h.log, (QStringList{"http see http://host/a.php", "http https://host/b.php (Relevé)"}));
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("20261208.log"))));
 }
 

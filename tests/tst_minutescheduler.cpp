@@ -13,8 +13,9 @@ struct Harness
 {
     explicit Harness(const QStringList &entries)
         : scheduler(lines, {.start =
-                                [this](const QString &target) {
-                                    log << tickTime.toString(QStringLiteral("hh:mm ")) + target;
+                                [this](const QString &target, const QString &name) {
+                                    log << tickTime.toString(QStringLiteral("hh:mm ")) + target +
+                                               (name.isEmpty() ? QString() : " [" + name + "]");
                                     if (onStart)
                                         onStart(target);
                                 },
@@ -285,11 +286,13 @@ void TestMinuteScheduler::badEntriesDoNotStopTheOthers()
 
 void TestMinuteScheduler::badOptionsAreToldOncePerLoad()
 {
-    Harness h({QStringLiteral("1|0|0|0|0|0|0|0|0|bad-days|jours=32|"), QStringLiteral("1|0|0|0|0|0|0|0|0|last|")});
+    Harness h({QStringLiteral("1|0|0|0|0|0|0|0|0|bad-days|jours=32|"),
+               QStringLiteral("1|0|0|0|0|0|0|0|0|last|nom=Dernier|")});
     h.tick(at(10, 0));
     h.tick(at(10, 1));
+    // The entry's name goes with its start.
     QCOMPARE(h.log, (QStringList{"error '32' n'est pas une liste de jours du mois correcte (N° 001)",
-                                 "10:00 last", "10:01 last"}));
+                                 "10:00 last [Dernier]", "10:01 last [Dernier]"}));
     // Told again once the list is loaded again.
     h.lines.add(QStringLiteral("1|0|0|0|0|0|0|0|0|added|"));
     h.log.clear();

@@ -26,12 +26,17 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                                                 Platform::encodeText(parameters), this,
                                                 std::move(report));
                       },
-                  .http = [this](const QString &url) { http(m_events, url, this); }}),
+                  .http = [this](const QString &url, const QString &subject) {
+                      http(m_events, url, this, {}, {}, subject);
+                  }}),
       m_starts(m_inputs.startSliceMs, [this](const QString &message) { m_events.recordError(message); }),
       // All through the queue, in the pass's order: the record of the
       // examined minute comes after that minute's starts were made.
       m_scheduler(m_lines,
-                  {.start = [this](const QString &target) { m_starts.post([this, target] { startTarget(target); }); },
+                  {.start =
+                       [this](const QString &target, const QString &name) {
+                           m_starts.post([this, target, name] { startTarget(target, name); });
+                       },
                    .reportError =
                        [this](const QString &message) {
                            m_starts.post([this, message] { m_events.recordError(message); });
@@ -199,14 +204,14 @@ void SchedulingEngine::appendEntry(const ScheduleEntry &entry)
     m_schedule.AppendEntry(entry);
 }
 
-void SchedulingEngine::startTarget(const QString &target)
+void SchedulingEngine::startTarget(const QString &target, const QString &name)
 {
     const LaunchCall call =
         resolveTargetForLaunch(target, Platform::targetSeparators(), &Launcher::targetExists);
     if (call.withParameters)
-        m_launcher.Exe(call.program, call.parameters);
+        m_launcher.Exe(call.program, call.parameters, name);
     else
-        m_launcher.ExecuteWait(call.program);
+        m_launcher.ExecuteWait(call.program, name);
 }
 
 void SchedulingEngine::runNow(int index)
@@ -214,7 +219,8 @@ void SchedulingEngine::runNow(int index)
     // The header line is no entry.
     if (index <= 0 || index >= m_lines.count())
         return;
-    startTarget(m_lines.entry(index).target);
+    const ScheduleEntry entry = m_lines.entry(index);
+    startTarget(entry.target, entry.options().name());
 }
 
 void SchedulingEngine::purgeJournals()

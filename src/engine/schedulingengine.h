@@ -79,7 +79,7 @@ public:
 
     // Starts a target as a due entry's is started: split into program and
     // parameters where they name an existing file, recorded the same way.
-    void startTarget(const QString &target);
+    void startTarget(const QString &target, const QString &name = QString());
     // "Lancer maintenant": the entry's target at once; not its run for the minute.
     void runNow(int index);
 

@@ -58,6 +58,7 @@ DueEntry::DueEntry(const ScheduleEntry &entry)
 {
     const EntryOptions options = entry.options();
     m_paused = options.paused();
+    m_name = options.name();
     try {
         m_dates = DateFilter::of(options);
     } catch (const EConvertError &error) {

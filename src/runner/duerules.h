@@ -46,6 +46,7 @@ public:
     // is not an integer, and for a period of 0.
     bool isDue(const MinuteValues &now) const;
     const QString &target() const { return m_target; }
+    const QString &name() const { return m_name; }
     // A suspended entry, or one whose options cannot be read, is never due.
     bool isPaused() const { return m_paused; }
     // Why the options cannot be read; empty when they can.
@@ -58,6 +59,7 @@ private:
     qint64 m_period = 0;    // interval entry, in minutes
     QString m_error;        // interval entry whose fields cannot be used
     QString m_target;
+    QString m_name;
     bool m_paused = false;
     DateFilter m_dates;
     QString m_optionsError;

@@ -65,16 +65,21 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail)
     }
 }
 
-void Launcher::Exe(const QString &program, const QString &parameters)
+QString Launcher::subjectOf(const QString &target, const QString &name)
 {
-    start(program, parameters, program + QLatin1Char(' ') + parameters);
+    return name.isEmpty() ? target : target + QStringLiteral(" (") + name + QLatin1Char(')');
 }
 
-void Launcher::ExecuteWait(const QString &target)
+void Launcher::Exe(const QString &program, const QString &parameters, const QString &name)
+{
+    start(program, parameters, subjectOf(program + QLatin1Char(' ') + parameters, name));
+}
+
+void Launcher::ExecuteWait(const QString &target, const QString &name)
 {
     if (target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"))) {
-        m_hooks.http(target);
+        m_hooks.http(target, subjectOf(target, name));
         return;
     }
-    start(target, QString(), target);
+    start(target, QString(), subjectOf(target, name));
 }

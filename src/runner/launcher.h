@@ -22,15 +22,21 @@ public:
         std::function<void(const QString &path, const QString &parameters, Report report)> open;
         // The URL task, for targets holding "http://" or "https://". It must not wait for
         // the request: the rest of the pass goes on meanwhile.
-        std::function<void(const QString &url)> http;
+        // The records name `subject`.
+        std::function<void(const QString &url, const QString &subject)> http;
     };
 
     Launcher(EventRecorder &events, Hooks hooks);
 
-    // A program path with its parameters (possibly empty).
-    void Exe(const QString &program, const QString &parameters);
+    // A program path with its parameters (possibly empty). The records name
+    // the entry's `name` after the target, when it has one.
+    void Exe(const QString &program, const QString &parameters, const QString &name = QString());
     // A whole target: a web address, a program or a document.
-    void ExecuteWait(const QString &target);
+    void ExecuteWait(const QString &target, const QString &name = QString());
+
+    // "/usr/local/bin/backup (Sauvegarde mensuelle)": what the history and
+    // the journal name a start by.
+    static QString subjectOf(const QString &target, const QString &name);
 
     // Only an existing file counts as a target; a folder does not.
     static bool targetExists(const QString &path);

@@ -155,7 +155,8 @@ void MinuteScheduler::examine(qint64 minute, int kinds)
             if (due.isDue(values)) {
                 // A copy: the start may change the list and so the entries.
                 const QString target = due.target();
-                m_hooks.start(target);
+                const QString name = due.name();
+                m_hooks.start(target, name);
             }
         } catch (const EConvertError &error) {
             // A bad entry: named as the view numbers it, so that the user finds it.

@@ -20,8 +20,9 @@ class MinuteScheduler
 public:
     struct Hooks
     {
-        // Starts a due entry's target (split, then Exe or ExecuteWait).
-        std::function<void(const QString &target)> start;
+        // Starts a due entry's target (split, then Exe or ExecuteWait); `name`
+        // is the entry's, empty when it has none.
+        std::function<void(const QString &target, const QString &name)> start;
         // Hands an error of one entry to the application-wide handler.
         std::function<void(const QString &message)> reportError;
         // Called once at the end of every pass.

@@ -4,21 +4,23 @@
 #include "journal/eventrecorder.h"
 
 void http(EventRecorder &events, const QString &url, QObject *owner,
-          const HttpClient::Limits &limits, const HttpClient::Resolver &resolver)
+          const HttpClient::Limits &limits, const HttpClient::Resolver &resolver,
+          const QString &subject)
 {
+    const QString detail = subject.isEmpty() ? url : subject;
     auto *client = new HttpClient(url, limits, owner);
     if (resolver)
         client->setResolver(resolver);
     QObject::connect(client, &HttpClient::finished, client,
-                     [&events, client, url](const HttpClient::Outcome &outcome) {
+                     [&events, client, detail](const HttpClient::Outcome &outcome) {
                          client->deleteLater();
                          // The request ended outside any pass: its errors are
                          // recorded here, not left to unwind through Qt.
                          ErrorBoundary::run([&] {
                              if (outcome.success)
-                                 events.recordStart(url);
+                                 events.recordStart(detail);
                              else
-                                 events.recordFailure(outcome.message, url);
+                                 events.recordFailure(outcome.message, detail);
                          });
                      });
     client->start();
