@@ -101,7 +101,7 @@ void TestLanguages::everyKeyHasAnEnglishText()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
     const QList<QObject *> components = form->languageComponents();
-    QCOMPARE(components.size(), 99);
+    QCOMPARE(components.size(), 101);
     form->English1Click();
     for (QObject *component : components) {
         if (component->objectName() == QLatin1String("Label4"))
@@ -159,7 +159,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     form->TabSheet3->Button12->click();
     const QStringList lines =
         QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 1 + 101 + 1);
+    QCOMPARE(lines.size(), 1 + 103 + 1);
     QCOMPARE(lines.at(0), QStringLiteral("[French]"));
     QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
     QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
@@ -167,7 +167,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
     QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
     QVERIFY(lines.contains(QStringLiteral("N4=-")));
-    QCOMPARE(lines.at(101), QStringLiteral("English1=English"));
+    QCOMPARE(lines.at(103), QStringLiteral("English1=English"));
     QCOMPARE(lines.last(), QString());
 
     // The keys come in the order of the shipped file's French section.
@@ -263,7 +263,9 @@ void TestLanguages::nextRunColumnFollowsTheLanguage()
     installShippedFile(dir);
     // Tuesday 8 December 2026, 14:30:37.
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n30|14|0|1|0|0|0|0|0|/srv/a.sh|\r\n15|0|0|0|0|0|0|0|0|/srv/b.sh|\r\n"
-                                              "0|9|0|0|0|0|0|1|0|/srv/c.sh|\r\n0|0|0|0|0|0|0|0|0|/srv/zero.sh|\r\n");
+                                              "0|9|0|0|0|0|0|1|0|/srv/c.sh|\r\n0|0|0|0|0|0|0|0|0|/srv/zero.sh|\r\n"
+                                              "15|0|0|0|0|0|0|0|0|/srv/d.sh|pause|\r\n"
+                                              "0|0|1|1|1|1|1|1|1|/srv/e.sh|jours=31;mois=2|\r\n");
     auto form = makeTestForm(dir, [](TestFormOptions &options) {
         options.engine.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 37)); };
     });
@@ -276,11 +278,17 @@ void TestLanguages::nextRunColumnFollowsTheLanguage()
     };
     QCOMPARE(list->headerItem()->text(4), QStringLiteral("Prochaine exécution"));
     // Its own minute has begun: the next is a week on.
-    QCOMPARE(column(), (QStringList{"mardi 14:30", "aujourd'hui 14:45", "samedi 09:00", "jamais"}));
+    QCOMPARE(column(), (QStringList{"mardi 14:30", "aujourd'hui 14:45", "samedi 09:00", "jamais", "suspendue",
+                                    "jamais"}));
     QCOMPARE(list->topLevelItem(3)->toolTip(4), QStringLiteral("Division par zéro"));
+    QCOMPARE(list->topLevelItem(5)->toolTip(4), QStringLiteral("aucune date n'a ces jours du mois et ces mois"));
+    // A suspended entry's row is greyed; the others are not.
+    const QColor greyed = list->palette().color(QPalette::Disabled, QPalette::Text);
+    QCOMPARE(list->topLevelItem(4)->foreground(2).color(), greyed);
+    QVERIFY(list->topLevelItem(1)->foreground(2).style() == Qt::NoBrush);
     form->English1Click();
     QCOMPARE(list->headerItem()->text(4), QStringLiteral("Next run"));
-    QCOMPARE(column(), (QStringList{"Tuesday 14:30", "today 14:45", "Saturday 09:00", "never"}));
+    QCOMPARE(column(), (QStringList{"Tuesday 14:30", "today 14:45", "Saturday 09:00", "never", "suspended", "never"}));
 }
 
 QTEST_MAIN(TestLanguages)
@@ -334,5 +342,5 @@ void TestLanguages::windowsCopyHoldsTheSameCaptions()
         ++captions;
     }
     QCOMPARE(sections, (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
-    QCOMPARE(captions, 2 * 101);
+    QCOMPARE(captions, 2 * 103);
 }

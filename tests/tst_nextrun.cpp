@@ -78,7 +78,7 @@ void TestNextRun::texts_data()
                                              << "29/02/2044 00:00" << "";
     QTest::newRow("dates that never meet") << "0|0|1|1|1|1|1|1|1|x|jours=31;mois=2|" << at(0, 8, 0) << "jamais"
                                            << "aucune date";
-    QTest::newRow("suspended") << "15|9|0|1|0|0|0|0|0|x|pause|" << at(0, 8, 0) << "jamais" << "suspendue";
+    QTest::newRow("suspended") << "15|9|0|1|0|0|0|0|0|x|pause|" << at(0, 8, 0) << "suspendue" << "";
     QTest::newRow("bad list") << "15|9|0|1|0|0|0|0|0|x|jours=32|" << at(0, 8, 0) << "jamais"
                               << "'32' n'est pas une liste de jours du mois correcte";
 }

@@ -89,6 +89,8 @@ NextRunWords TForm1::nextRunWords() const
     words.never = page->Label46->text();
     words.noDay = page->Label47->text();
     words.notANumber = page->Label48->text();
+    words.paused = page->Label58->text();
+    words.noDate = page->Label59->text();
     const QList<QLabel *> labels = page->nextRunLabels();
     for (int day = 0; day < 7; ++day)
         words.days[day] = labels.at(5 + day)->text();

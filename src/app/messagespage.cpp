@@ -42,11 +42,13 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label54 = label("Label54", QStringLiteral("samedi"));
     Label55 = label("Label55", QStringLiteral("dimanche"));
     Label56 = label("Label56", QStringLiteral("Prochaine exécution"));
+    Label58 = label("Label58", QStringLiteral("suspendue"));
+    Label59 = label("Label59", QStringLiteral("aucune date n'a ces jours du mois et ces mois"));
     layout->addStretch();
 }
 
 QList<QLabel *> MessagesPage::nextRunLabels() const
 {
     return {Label44, Label45, Label46, Label47, Label48, Label49, Label50,
-            Label51, Label52, Label53, Label54, Label55, Label56};
+            Label51, Label52, Label53, Label54, Label55, Label56, Label58, Label59};
 }

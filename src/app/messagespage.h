@@ -21,5 +21,8 @@ public:
     // tomorrow, never, the two reasons of a never, the seven days, the header.
     QLabel *Label44, *Label45, *Label46, *Label47, *Label48, *Label49, *Label50, *Label51,
         *Label52, *Label53, *Label54, *Label55, *Label56;
+    // A suspended entry's next run, and why days of the month and months
+    // that never meet never run.
+    QLabel *Label58, *Label59;
     QList<QLabel *> nextRunLabels() const;
 };

@@ -170,8 +170,7 @@ QString nextRunText(const NextRun &next, const QDate &today, const NextRunWords 
         *reason = next.reason;
         return words.never;
     case NextRun::Paused:
-        *reason = words.paused;
-        return words.never;
+        return words.paused;
     case NextRun::NoDate:
         *reason = words.noDate;
         return words.never;

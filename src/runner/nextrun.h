@@ -40,7 +40,7 @@ struct NextRunWords
     QString days[7];  // "lundi" ... "dimanche"
     QString noDay;    // why an entry without a ticked day never runs
     QString notANumber;
-    QString paused; // why a suspended entry never runs
+    QString paused; // "suspendue", in place of a next run
     QString noDate; // why days of the month and months that never meet never run
     QString dateFormat = QStringLiteral("dd/MM/yyyy"); // a run more than a week away
 };

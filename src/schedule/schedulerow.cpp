@@ -43,6 +43,7 @@ ScheduleRow makeScheduleRow(int index, const ScheduleEntry &entry, const FileExi
     row.time = twoDigits(entry.hour) + QLatin1Char(':') + twoDigits(entry.minute);
     if (entry.showsAsInterval())
         row.time += QStringLiteral(" *");
+    row.paused = entry.options().paused();
 
     const QString &target = entry.target;
     if (!target.contains(QLatin1Char(' ')) || fileExists(target) ||

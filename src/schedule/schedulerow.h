@@ -15,6 +15,7 @@ struct ScheduleRow
     QString target; // "Cible": the parameter part, or empty
     QString next;   // when it runs next ("mardi 14:30", "jamais")
     QString nextReason; // why it never runs, for the tooltip
+    bool paused = false; // suspended: drawn greyed
 };
 
 // The program and parameter parts of a target, cut at the first blank after

@@ -121,6 +121,11 @@ void ViewPage::addRow(const ScheduleRow &row)
     auto *item = new QTreeWidgetItem(
         {row.number, row.time, cellText(row.source), cellText(row.target), row.next});
     item->setToolTip(4, row.nextReason);
+    if (row.paused) {
+        const QBrush greyed = ListView2->palette().brush(QPalette::Disabled, QPalette::Text);
+        for (int column = 0; column < item->columnCount(); ++column)
+            item->setForeground(column, greyed);
+    }
     ListView2->addTopLevelItem(item);
     repaintRows();
 }
