@@ -101,7 +101,7 @@ void TestLanguages::everyKeyHasAnEnglishText()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
     const QList<QObject *> components = form->languageComponents();
-    QCOMPARE(components.size(), 101);
+    QCOMPARE(components.size(), 102);
     form->English1Click();
     for (QObject *component : components) {
         if (component->objectName() == QLatin1String("Label4"))
@@ -159,7 +159,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     form->TabSheet3->Button12->click();
     const QStringList lines =
         QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 1 + 103 + 1);
+    QCOMPARE(lines.size(), 1 + 104 + 1);
     QCOMPARE(lines.at(0), QStringLiteral("[French]"));
     QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
     QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
@@ -167,7 +167,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
     QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
     QVERIFY(lines.contains(QStringLiteral("N4=-")));
-    QCOMPARE(lines.at(103), QStringLiteral("English1=English"));
+    QCOMPARE(lines.at(104), QStringLiteral("English1=English"));
     QCOMPARE(lines.last(), QString());
 
     // The keys come in the order of the shipped file's French section.
@@ -286,9 +286,11 @@ void TestLanguages::nextRunColumnFollowsTheLanguage()
     const QColor greyed = list->palette().color(QPalette::Disabled, QPalette::Text);
     QCOMPARE(list->topLevelItem(4)->foreground(2).color(), greyed);
     QVERIFY(list->topLevelItem(1)->foreground(2).style() == Qt::NoBrush);
+    QCOMPARE(form->trayToolTip(), QStringLiteral("Pendulix (suspendues : 1)"));
     form->English1Click();
     QCOMPARE(list->headerItem()->text(4), QStringLiteral("Next run"));
     QCOMPARE(column(), (QStringList{"Tuesday 14:30", "today 14:45", "Saturday 09:00", "never", "suspended", "never"}));
+    QCOMPARE(form->trayToolTip(), QStringLiteral("Pendulix (suspended: 1)"));
 }
 
 QTEST_MAIN(TestLanguages)
@@ -342,5 +344,5 @@ void TestLanguages::windowsCopyHoldsTheSameCaptions()
         ++captions;
     }
     QCOMPARE(sections, (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
-    QCOMPARE(captions, 2 * 103);
+    QCOMPARE(captions, 2 * 104);
 }

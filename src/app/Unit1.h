@@ -89,6 +89,9 @@ public:
     SchedulerMinutes schedulerMinutes() const;
     // The next-run column again, in the current language and at the current time.
     void refreshNextRuns();
+    // The tray's tooltip: the title, and how many entries are suspended.
+    void showTrayToolTip();
+    QString trayToolTip() const;
 
     // Scheduler.
     void Timer1Timer();
@@ -169,6 +172,7 @@ private:
     SchedulingEngine &m_engine;
     Options m_options;
     TrayIcon *RxTrayIcon1 = nullptr;
+    int m_pausedEntries = 0;
     TForm2 *m_form2 = nullptr;
     TForm3 *m_form3 = nullptr;
     bool m_showMainWindow = true;

@@ -61,6 +61,7 @@ QList<QObject *> TForm1::languageComponents() const
                << p2->Label39 << p2->Label40 << p2->Label41 << p2->Label42;
     for (QLabel *label : p2->nextRunLabels())
         components << label;
+    components << p2->Label60;
     components << Button5 << Button9 << Button7;
     for (const char *name : {"Affiche1", "Rduire1", "N2", "N1", "Fichier1",
                              "Voirlesfichiersjuornaux1", "Viderlhistorique1", "N5",

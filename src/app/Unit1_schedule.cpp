@@ -1,4 +1,5 @@
 #include "Unit1.h"
+#include "trayicon.h"
 
 #include "messagespage.h"
 #include "platform/platform.h"
@@ -46,16 +47,37 @@ void TForm1::showScheduleRows()
     const NextRunWords words = nextRunWords();
     const QDateTime now = m_engine.now();
     const SchedulerMinutes state = schedulerMinutes();
+    int paused = 0;
     for (int index = 0; index < ListBox1.count(); ++index) {
         if (ListBox1.item(index).isEmpty())
             continue;
         const ScheduleEntry entry = ListBox1.entry(index);
         ScheduleRow row = makeScheduleRow(index, entry, fileExists);
+        if (index > 0 && row.paused)
+            ++paused;
         // The header line is no entry and never runs.
         if (index > 0)
             row.next = nextRunText(nextRunOf(entry, now, state), now.date(), words, &row.nextReason);
         TabSheet4->addRow(row);
     }
+    m_pausedEntries = paused;
+    showTrayToolTip();
+}
+
+QString TForm1::trayToolTip() const
+{
+    return RxTrayIcon1 ? RxTrayIcon1->toolTip() : QString();
+}
+
+void TForm1::showTrayToolTip()
+{
+    // Entries switched off are easily forgotten: the tray says they are there.
+    if (!RxTrayIcon1)
+        return;
+    RxTrayIcon1->setToolTip(m_pausedEntries == 0
+                                ? windowTitle()
+                                : QStringLiteral("%1 (%2 %3)").arg(windowTitle(), TabSheet2->Label60->text())
+                                      .arg(m_pausedEntries));
 }
 
 SchedulerMinutes TForm1::schedulerMinutes() const
@@ -78,6 +100,7 @@ void TForm1::refreshNextRuns()
         item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason));
         item->setToolTip(4, reason);
     }
+    showTrayToolTip();
 }
 
 NextRunWords TForm1::nextRunWords() const

@@ -44,6 +44,7 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label56 = label("Label56", QStringLiteral("Prochaine exécution"));
     Label58 = label("Label58", QStringLiteral("suspendue"));
     Label59 = label("Label59", QStringLiteral("aucune date n'a ces jours du mois et ces mois"));
+    Label60 = label("Label60", QStringLiteral("suspendues :"));
     layout->addStretch();
 }
 

@@ -24,5 +24,7 @@ public:
     // A suspended entry's next run, and why days of the month and months
     // that never meet never run.
     QLabel *Label58, *Label59;
+    // The tray's tooltip words before the number of suspended entries.
+    QLabel *Label60;
     QList<QLabel *> nextRunLabels() const;
 };

@@ -29,6 +29,16 @@ void TrayIcon::remove()
     m_icon->hide();
 }
 
+void TrayIcon::setToolTip(const QString &text)
+{
+    m_icon->setToolTip(text);
+}
+
+QString TrayIcon::toolTip() const
+{
+    return m_icon->toolTip();
+}
+
 void TrayIcon::showMessage(const QString &title, const QString &text)
 {
     if (m_icon->isVisible())

@@ -18,6 +18,8 @@ public:
     void remove();
     // A notification beside the icon (the desktop's service where it has one).
     void showMessage(const QString &title, const QString &text);
+    void setToolTip(const QString &text);
+    QString toolTip() const;
 
 signals:
     // A left click on the icon; a right click shows the pop-up menu instead.
