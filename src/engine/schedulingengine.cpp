@@ -29,7 +29,7 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                   .http = [this](const QString &url, const QString &subject) {
                       http(m_events, url, this, {}, {}, subject);
                   }}),
-      m_starts(m_inputs.startSliceMs, [this](const QString &message) { m_events.recordError(message); }),
+      m_starts(m_inputs.startSliceMs),
       // All through the queue, in the pass's order: the record of the
       // examined minute comes after that minute's starts were made.
       m_scheduler(m_lines,

@@ -1,12 +1,11 @@
 #include "startqueue.h"
 
-#include "files/runtimeerror.h"
+#include "journal/errorboundary.h"
 
 #include <utility>
 
-StartQueue::StartQueue(int sliceMs, std::function<void(const QString &)> reportError,
-                       QObject *parent)
-    : QObject(parent), m_sliceNs(qint64(sliceMs) * 1000000), m_reportError(std::move(reportError))
+StartQueue::StartQueue(int sliceMs, QObject *parent)
+    : QObject(parent), m_sliceNs(qint64(sliceMs) * 1000000)
 {
 }
 
@@ -38,11 +37,7 @@ void StartQueue::runSlice()
         m_waiting.pop_front();
         // One failed start must not keep the others from running, here as
         // within the pass.
-        try {
-            work();
-        } catch (const RuntimeError &error) {
-            m_reportError(error.message());
-        }
+        ErrorBoundary::run(work);
     } while (!m_waiting.empty() && slice.nsecsElapsed() < m_sliceNs);
     if (!m_waiting.empty() && !std::exchange(m_sliceQueued, true))
         QMetaObject::invokeMethod(this, &StartQueue::runSlice, Qt::QueuedConnection);

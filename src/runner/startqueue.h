@@ -16,10 +16,10 @@ class StartQueue : public QObject
 public:
     using Work = std::function<void()>;
 
-    // `slice`: how long work may hold the thread before the event loop gets
-    // its turn. `reportError` receives what a deferred piece of work raised.
-    StartQueue(int sliceMs, std::function<void(const QString &message)> reportError,
-               QObject *parent = nullptr);
+    // `sliceMs`: how long work may hold the thread before the event loop
+    // gets its turn. What a deferred piece of work raises goes to the
+    // application-wide handler, as from any event handler.
+    explicit StartQueue(int sliceMs, QObject *parent = nullptr);
 
     // A pass begins: its share of the thread starts now, unless work of an
     // earlier pass still waits, which then goes first.
@@ -35,7 +35,6 @@ private:
     void runSlice();
 
     const qint64 m_sliceNs;
-    std::function<void(const QString &)> m_reportError;
     std::deque<Work> m_waiting;
     QElapsedTimer m_share;
     bool m_sliceQueued = false;
