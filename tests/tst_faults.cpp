@@ -270,7 +270,9 @@ void TestFaults::threeThousandChildrenStillRunning()
     // Each waits, without using the processor, until the gate opens.
     dir.write(QStringLiteral("holding.sh"), "#!/bin/sh\nread x < \"$0.gate\"\nexit 4\n");
     QFile::setPermissions(holding, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")});
+    // Asked for after the wait for the minute's start and the 3,000 starts.
+    ScriptedServer server({ScriptedServer::send("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n")},
+                          120000);
     const QByteArray url = "http://127.0.0.1:" + QByteArray::number(server.port()) + "/after";
     QByteArray schedule = "\r\n";
     for (int i = 0; i < kChildren; ++i)

@@ -10,7 +10,8 @@
 
 // Plain sockets rather than QTcpServer: the server must not share anything
 // with the event dispatcher of the thread under test.
-ScriptedServer::ScriptedServer(QList<Step> script) : m_script(std::move(script))
+ScriptedServer::ScriptedServer(QList<Step> script, int acceptWithinMs)
+    : m_script(std::move(script)), m_acceptWithinMs(acceptWithinMs)
 {
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -41,7 +42,7 @@ void ScriptedServer::run()
 {
     pollfd waiting{m_listener, POLLIN, 0};
     // Bounded: a test that never connects must not hang the suite.
-    if (::poll(&waiting, 1, 10000) <= 0)
+    if (::poll(&waiting, 1, m_acceptWithinMs) <= 0)
         return;
     const int connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0)

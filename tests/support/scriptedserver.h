@@ -22,7 +22,8 @@ public:
     static Step pause(int ms) { return {Step::Pause, {}, ms}; }
     static Step close() { return {Step::Close, {}, 0}; }
 
-    explicit ScriptedServer(QList<Step> script);
+    // The first connection is awaited for `acceptWithinMs`, then the server gives up.
+    explicit ScriptedServer(QList<Step> script, int acceptWithinMs = 10000);
     ~ScriptedServer();
 
     quint16 port() const { return m_port; }
@@ -33,6 +34,7 @@ private:
     void run();
 
     QList<Step> m_script;
+    int m_acceptWithinMs;
     quint16 m_port = 0;
     int m_listener = -1;
     mutable std::mutex m_mutex;
