@@ -17,7 +17,7 @@ double medianPassMs(const QString &entry, int *starts)
     lines.add(QString());
     for (int i = 0; i < 10000; ++i)
         lines.add(entry.arg(i));
-    MinuteScheduler scheduler(lines, {.start = [starts](const QString &, const QString &) { ++*starts; },
+    MinuteScheduler scheduler(lines, {.start = [starts](const QString &, const QString &, const QString &) { ++*starts; },
                                       .reportError = [](const QString &) {},
                                       .trim = [] {}});
     std::vector<double> samples;
@@ -41,7 +41,7 @@ double firstPassMs(const QString &entry)
     for (int i = 0; i < 10000; ++i)
         lines.add(entry.arg(i));
     MinuteScheduler scheduler(
-        lines, {.start = [](const QString &, const QString &) {}, .reportError = [](const QString &) {}, .trim = [] {}});
+        lines, {.start = [](const QString &, const QString &, const QString &) {}, .reportError = [](const QString &) {}, .trim = [] {}});
     QElapsedTimer timer;
     timer.start();
     scheduler.tick(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));

@@ -125,22 +125,22 @@ void TestHttpClient::replies_data()
 
     using S = ScriptedServer;
     QTest::newRow("200 with body")
-        << QList<Step>{S::send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello")} << true << "";
+        << QList<Step>{S::send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello")} << true << "HTTP/1.1 200 OK";
     QTest::newRow("200 chunked")
         << QList<Step>{S::send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                "5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-Trailer: 1\r\n\r\n")}
-        << true << "";
+        << true << "HTTP/1.1 200 OK";
     QTest::newRow("204 has no body, connection kept")
-        << QList<Step>{S::send("HTTP/1.1 204 No Content\r\n\r\n")} << true << "";
+        << QList<Step>{S::send("HTTP/1.1 204 No Content\r\n\r\n")} << true << "HTTP/1.1 204 No Content";
     QTest::newRow("200 until close")
-        << QList<Step>{S::send("HTTP/1.0 200 OK\r\n\r\nbody without length"), S::close()} << true << "";
+        << QList<Step>{S::send("HTTP/1.0 200 OK\r\n\r\nbody without length"), S::close()} << true << "HTTP/1.0 200 OK";
     QTest::newRow("200 closed before its length")
         << QList<Step>{S::send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nshort"), S::close()}
-        << true << "";
+        << true << "HTTP/1.1 200 OK";
     QTest::newRow("100 then 200")
         << QList<Step>{S::send("HTTP/1.1 100 Continue\r\n\r\n"), S::pause(50),
                        S::send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")}
-        << true << "";
+        << true << "HTTP/1.1 200 OK";
     QTest::newRow("302 with Location")
         << QList<Step>{S::send("HTTP/1.1 302 Found\r\nLocation: http://elsewhere/\r\n"
                                "Content-Length: 0\r\n\r\n")}
@@ -177,11 +177,11 @@ void TestHttpClient::replies_data()
         << QList<Step>{S::send("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n"
                                "X-Long: " + QByteArray(200000, 'a') + "\r\n\r\nbody"),
                        S::close()}
-        << true << "";
+        << true << "HTTP/1.1 200 OK";
     QTest::newRow("hostile chunk size")
         << QList<Step>{S::send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                "fffffffffffffffffffffffffff\r\nabc")}
-        << true << "";
+        << true << "HTTP/1.1 200 OK";
     QTest::newRow("garbage status line")
         << QList<Step>{S::send("SSH-2.0-OpenSSH\r\n\r\n"), S::close()} << false << "SSH-2.0-OpenSSH";
     // A server's text is data: a character 26 would end the journal for its viewer.

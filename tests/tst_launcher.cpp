@@ -36,9 +36,10 @@ struct Harness
                                                           &context, std::move(report));
                                 },
                             .http =
-                                [this](const QString &url, const QString &subject) {
+                                [this](const QString &url, const QString &subject,
+                                       Launcher::Outcome outcome) {
                                     if (httpLimits)
-                                        http(events, url, &context, *httpLimits, {}, subject);
+                                        http(events, url, &context, *httpLimits, {}, subject, outcome);
                                     else
                                         record.lines << "http " + subject;
                                 }}),

@@ -13,7 +13,7 @@ struct Harness
 {
     explicit Harness(const QStringList &entries)
         : scheduler(lines, {.start =
-                                [this](const QString &target, const QString &name) {
+                                [this](const QString &target, const QString &name, const QString &) {
                                     log << tickTime.toString(QStringLiteral("hh:mm ")) + target +
                                                (name.isEmpty() ? QString() : " [" + name + "]");
                                     if (onStart)

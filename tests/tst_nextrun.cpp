@@ -199,7 +199,7 @@ void TestNextRun::agreesWithTheScheduler()
         lines.add(line);
         int tick = 0;
         QList<int> starts;
-        MinuteScheduler scheduler(lines, {.start = [&](const QString &, const QString &) { starts << tick; },
+        MinuteScheduler scheduler(lines, {.start = [&](const QString &, const QString &, const QString &) { starts << tick; },
                                           .reportError = [](const QString &) {},
                                           .trim = [] {}});
         QList<SchedulerMinutes> states;

@@ -6,6 +6,7 @@
 #include "journal/eventspage.h"
 #include "messagespage.h"
 #include "platform/platform.h"
+#include "widgets/accessiblenames.h"
 #include "widgets/programicon.h"
 #include "programtitle.h"
 #include "schedule/newentrypage.h"
@@ -21,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -82,6 +84,16 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
             guarded([this] { Button10Click(); }));
     connect(TabSheet4->Button8, &QPushButton::clicked, this, guarded([this] { Button8Click(); }));
     connect(TabSheet4->Button16, &QPushButton::clicked, this, guarded([this] { Button16Click(); }));
+    connect(TabSheet4->Button17, &QPushButton::clicked, this, guarded([this] { Button17Click(); }));
+    connect(TabSheet4->Button19, &QPushButton::clicked, this, guarded([this] { Button19Click(); }));
+    // Thousands of starts in a minute redraw the past columns a few times, not at each start.
+    m_pastRefresh.setSingleShot(true);
+    m_pastRefresh.setInterval(250);
+    connect(&m_pastRefresh, &QTimer::timeout, this, guarded([this] { refreshNextRuns(); }));
+    connect(&m_engine, &SchedulingEngine::pastChanged, this, [this] {
+        if (!m_pastRefresh.isActive())
+            m_pastRefresh.start();
+    });
     connect(TabSheet4->Button4, &QPushButton::clicked, this, guarded([this] { Button4Click(); }));
     connect(TabSheet4->Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
     connect(TabSheet4->Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
@@ -137,6 +149,10 @@ void TForm1::connectNewEntryPage()
     connect(TabSheet3->Button6, &QPushButton::clicked, this, compose);
     connect(TabSheet3->Button14, &QPushButton::clicked, this, guarded([this] { Button14Click(); }));
     connect(TabSheet3->Button15, &QPushButton::clicked, this, guarded([this] { Button15Click(); }));
+    connect(TabSheet3->Button18, &QPushButton::clicked, this, guarded([this] { Button18Click(); }));
+    for (QLineEdit *box : {TabSheet3->EditNom, TabSheet3->EditJours, TabSheet3->EditMois})
+        connect(box, &QLineEdit::textChanged, this, compose);
+    connect(TabSheet3->CheckPause, &QCheckBox::toggled, this, compose);
     connect(TabSheet3->Button12, &QPushButton::clicked, this, guarded([this] { Button12Click(); }));
     connect(TabSheet3->Button13, &QPushButton::clicked, this, guarded([this] { Button13Click(); }));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
@@ -160,35 +176,35 @@ QAction *TForm1::addItem(QMenu *menu, const char *name, const QString &caption,
 void TForm1::buildMenus()
 {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu *file = menuBar()->addMenu(QStringLiteral("Fichier"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Fichier"));
     file->setObjectName(QStringLiteral("Fichier1"));
-    addItem(file, "Voirlesfichiersjuornaux1", QStringLiteral("Voir les fichiers journaux"),
+    addItem(file, "Voirlesfichiersjuornaux1", QStringLiteral("&Voir les fichiers journaux"),
             [this] { Voirlesfichiersjuornaux1Click(); });
-    addItem(file, "Viderlhistorique1", QStringLiteral("Vider l'historique"),
+    addItem(file, "Viderlhistorique1", QStringLiteral("Vider l'&historique"),
             [this] { Button10Click(); });
     file->addSeparator()->setObjectName(QStringLiteral("N5"));
-    addItem(file, "Supprimerlesfichiersjournaux1", QStringLiteral("Supprimer les fichiers journaux"),
+    addItem(file, "Supprimerlesfichiersjournaux1", QStringLiteral("&Supprimer les fichiers journaux"),
             [this] { d(); });
     file->addSeparator()->setObjectName(QStringLiteral("N4"));
-    addItem(file, "Rduire2", QStringLiteral("Réduire"), [this] { Button5Click(); });
-    addItem(file, "Quitter1", QStringLiteral("Quitter"), [this] { Button9Click(); });
+    addItem(file, "Rduire2", QStringLiteral("&Réduire"), [this] { Button5Click(); });
+    addItem(file, "Quitter1", QStringLiteral("&Quitter"), [this] { Button9Click(); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("N3"));
-    addItem(help, "Aide1", QStringLiteral("Aide"), [this] { Button7Click(); });
-    addItem(help, "propos1", QStringLiteral("à propos"), [this] { propos1Click(); });
+    addItem(help, "Aide1", QStringLiteral("&Aide"), [this] { Button7Click(); });
+    addItem(help, "propos1", QStringLiteral("à &propos"), [this] { propos1Click(); });
 
-    QMenu *language = menuBar()->addMenu(QStringLiteral("Langue"));
+    QMenu *language = menuBar()->addMenu(QStringLiteral("&Langue"));
     language->setObjectName(QStringLiteral("Language1"));
-    addItem(language, "Francais1", QStringLiteral("Francais"), [this] { Francais1Click(); });
-    addItem(language, "English1", QStringLiteral("English"), [this] { English1Click(); });
+    addItem(language, "Francais1", QStringLiteral("&Francais"), [this] { Francais1Click(); });
+    addItem(language, "English1", QStringLiteral("&English"), [this] { English1Click(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    addItem(PopupMenu1, "Affiche1", QStringLiteral("Afficher"), [this] { Affiche1Click(); });
-    addItem(PopupMenu1, "Rduire1", QStringLiteral("Réduire"), [this] { Rduire1Click(); });
+    addItem(PopupMenu1, "Affiche1", QStringLiteral("&Afficher"), [this] { Affiche1Click(); });
+    addItem(PopupMenu1, "Rduire1", QStringLiteral("&Réduire"), [this] { Rduire1Click(); });
     PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
-    addItem(PopupMenu1, "N1", QStringLiteral("Quitter"), [this] { Button9Click(); });
+    addItem(PopupMenu1, "N1", QStringLiteral("&Quitter"), [this] { Button9Click(); });
 }
 
 void TForm1::buildTimers()
@@ -210,6 +226,7 @@ void TForm1::FormCreate()
     // temporary behind; nobody else writes ours while this instance runs.
     TextFile::removeStaleTemporaries(m_options.programDirectory + QStringLiteral("serie.ini"));
     Button13Click();
+    nameFieldsAfterTheirBoxes(this);
     // lirefiche, d, and the file's size remembered.
     m_engine.startUp();
     TabSheet4->setEntryActionsEnabled(false);

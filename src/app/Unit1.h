@@ -5,6 +5,7 @@
 #include "runner/nextrun.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <functional>
 
@@ -83,6 +84,14 @@ public:
     void ListBox1Click();
     void Button8Click();
     void Button16Click();
+    // "Modifier": the selected entry onto the new-entry page, to be saved in place.
+    void Button17Click();
+    // "Annuler": the edit left unsaved, the page as it was before.
+    void Button18Click();
+    // "Suspendre" / "Reprendre" on the selected entries.
+    void Button19Click();
+    // Button19 says what pressing it would do to the first selected entry.
+    void showPauseCaption();
     // The words of the next run, from the page of composed texts.
     NextRunWords nextRunWords() const;
     // The two minutes the scheduler keeps, which the next runs are foreseen from.
@@ -173,6 +182,7 @@ private:
     Options m_options;
     TrayIcon *RxTrayIcon1 = nullptr;
     int m_pausedEntries = 0;
+    QTimer m_pastRefresh;
     TForm2 *m_form2 = nullptr;
     TForm3 *m_form3 = nullptr;
     bool m_showMainWindow = true;

@@ -9,6 +9,7 @@
 #include "settings/SvgEditIni.h"
 #include "settings/captions.h"
 #include "settings/languages.h"
+#include "widgets/accessiblenames.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -48,12 +49,13 @@ QList<QObject *> TForm1::languageComponents() const
                << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi
                << p3->CheckDimanche << p3->GroupBox7 << p3->GroupBox8 << p3->Button6
                << p3->GroupBox1 << p3->GroupBox2 << p3->Button14 << p3->Button12 << p3->Button13
-               << p3->Button15;
+               << p3->Button15 << p3->GroupBoxNom << p3->GroupBoxJours << p3->GroupBoxMois
+               << p3->CheckPause << p3->Label71 << p3->Label72 << p3->Button18;
     const ViewPage *p4 = TabSheet4;
     components << TabSheet4 << p4->Label1 << p4->Label2 << p4->Label3 << p4->Label4 << p4->Button3
                << p4->Button4 << p4->GroupBox3 << p4->CheckBox3 << p4->CheckBox2 << p4->CheckBox4
                << p4->CheckBox5 << p4->CheckBox6 << p4->CheckBox7 << p4->CheckBox8 << p4->Button8
-               << p4->Button16 << p4->Lancermaintenant1
+               << p4->Button16 << p4->Lancermaintenant1 << p4->Button17 << p4->Modifier1
                << p4->Button1;
     const MessagesPage *p2 = TabSheet2;
     components << TabSheet2 << p2->ExitMsg << p2->ExitMsg2 << p2->Label32 << p2->Label33
@@ -62,6 +64,8 @@ QList<QObject *> TForm1::languageComponents() const
     for (QLabel *label : p2->nextRunLabels())
         components << label;
     components << p2->Label60;
+    for (QLabel *label : p2->entryLabels())
+        components << label;
     components << Button5 << Button9 << Button7;
     for (const char *name : {"Affiche1", "Rduire1", "N2", "N1", "Fichier1",
                              "Voirlesfichiersjuornaux1", "Viderlhistorique1", "N5",
@@ -78,7 +82,12 @@ void TForm1::SetLangStrings()
         header->setText(column, IniLang(columnKey(column)));
     for (QObject *component : languageComponents())
         setCaptionOf(component, IniLang(component->objectName()));
-    TabSheet4->ListView2->headerItem()->setText(4, TabSheet2->Label56->text());
+    QTreeWidgetItem *viewHeader = TabSheet4->ListView2->headerItem();
+    viewHeader->setText(4, TabSheet2->Label56->text());
+    viewHeader->setText(ViewPage::LastRunColumn, TabSheet2->Label62->text());
+    viewHeader->setText(ViewPage::ResultColumn, TabSheet2->Label63->text());
+    showPauseCaption();
+    nameFieldsAfterTheirBoxes(this);
     refreshNextRuns();
 }
 

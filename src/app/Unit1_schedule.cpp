@@ -4,7 +4,10 @@
 #include "messagespage.h"
 #include "platform/platform.h"
 #include "runner/nextrun.h"
+#include "journal/celltext.h"
 #include "schedule/entrysentence.h"
+#include "schedule/lineedit.h"
+#include "schedule/schedulefile.h"
 #include "schedule/scheduleentry.h"
 #include "schedule/newentrypage.h"
 #include "schedule/schedulerow.h"
@@ -12,6 +15,8 @@
 #include "schedule/viewpage.h"
 
 #include <QApplication>
+
+#include <algorithm>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -56,8 +61,13 @@ void TForm1::showScheduleRows()
         if (index > 0 && row.paused)
             ++paused;
         // The header line is no entry and never runs.
-        if (index > 0)
+        if (index > 0) {
             row.next = nextRunText(nextRunOf(entry, now, state), now.date(), words, &row.nextReason);
+            if (const std::optional<PastRun> past = m_engine.past().of(ListBox1.item(index))) {
+                row.lastRun = pastRunText(past->at, now.date(), words);
+                row.result = past->result;
+            }
+        }
         TabSheet4->addRow(row);
     }
     m_pausedEntries = paused;
@@ -99,6 +109,14 @@ void TForm1::refreshNextRuns()
         QString reason;
         item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason));
         item->setToolTip(4, reason);
+        const std::optional<PastRun> past = m_engine.past().of(ListBox1.item(index));
+        const QString lastRun = past ? pastRunText(past->at, now.date(), words) : QString();
+        const QString result = past ? cellText(past->result) : QString();
+        // Unchanged cells are left alone: a refresh after thousands of starts stays cheap.
+        if (item->text(ViewPage::LastRunColumn) != lastRun)
+            item->setText(ViewPage::LastRunColumn, lastRun);
+        if (item->text(ViewPage::ResultColumn) != result)
+            item->setText(ViewPage::ResultColumn, result);
     }
     showTrayToolTip();
 }
@@ -109,6 +127,7 @@ NextRunWords TForm1::nextRunWords() const
     NextRunWords words;
     words.today = page->Label44->text();
     words.tomorrow = page->Label45->text();
+    words.yesterday = page->Label61->text();
     words.never = page->Label46->text();
     words.noDay = page->Label47->text();
     words.notANumber = page->Label48->text();
@@ -165,6 +184,62 @@ void TForm1::ListBox1Click()
         TabSheet4->showEntry(index, ListBox1.entry(index));
     }
     TabSheet4->splitEdit7();
+    showPauseCaption();
+}
+
+void TForm1::showPauseCaption()
+{
+    const int index = ListBox1.itemIndex();
+    const bool paused = index > 0 && ListBox1.entry(index).options().paused();
+    TabSheet4->setPauseCaption((paused ? TabSheet2->Label64 : TabSheet2->Label65)->text());
+}
+
+void TForm1::Button17Click()
+{
+    const int index = ListBox1.itemIndex();
+    if (index <= 0 || index >= ListBox1.count())
+        return;
+    const ScheduleEntry entry = ListBox1.entry(index);
+    const EntryOptions options = entry.options();
+    NewEntryFields fields;
+    const TargetParts parts = selectionParts(entry.target);
+    fields.source = parts.program;
+    fields.parameters = parts.parameters;
+    fields.minute = entry.minute.toInt();
+    fields.hour = entry.hour.toInt();
+    for (int day = 0; day < 7; ++day)
+        fields.days[day] = entry.runsOn(day + 1);
+    fields.name = options.name();
+    fields.monthDays = options.value(QStringLiteral("jours")).value_or(QString());
+    fields.months = options.value(QStringLiteral("mois")).value_or(QString());
+    fields.paused = options.paused();
+    TabSheet3->beginEditing(index, ListBox1.item(index),
+                            TabSheet2->Label66->text() + QLatin1Char(' ') +
+                                QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0')));
+    TabSheet3->setFields(fields);
+    PageControl1->setCurrentWidget(TabSheet3);
+    Button6Click();
+    TabSheet3->Editsource->setFocus();
+}
+
+void TForm1::Button18Click()
+{
+    TabSheet3->endEditing();
+    Button6Click();
+    PageControl1->setCurrentWidget(TabSheet4);
+    TabSheet4->ListView2->setFocus();
+}
+
+void TForm1::Button19Click()
+{
+    const QList<int> selected = TabSheet4->selectedNumbers();
+    if (selected.isEmpty())
+        return;
+    // The caption says what the press does: the first selected entry decides for all.
+    const bool pause = TabSheet4->Button19->text() == TabSheet2->Label65->text();
+    m_engine.setPaused(selected, pause);
+    TabSheet4->selectNumbers(selected);
+    showPauseCaption();
 }
 
 void TForm1::Button16Click()
@@ -197,12 +272,22 @@ void TForm1::Button6Click()
         words.days[day] = dayWords[day]->text();
         days[day] = boxes.at(day)->isChecked();
     }
-    TabSheet3->Label6->setText(composeEntrySentence(words, TabSheet3->SpinMinutes->value(),
-                                                    TabSheet3->Spinheures->value(), days));
+    words.monthDays = TabSheet2->Label67->text();
+    words.months = TabSheet2->Label68->text();
+    words.lastDay = TabSheet2->Label69->text();
+    words.paused = TabSheet2->Label58->text();
+    TabSheet3->Label6->setText(
+        composeEntrySentence(words, TabSheet3->SpinMinutes->value(), TabSheet3->Spinheures->value(),
+                             days) +
+        composeOptionsSentence(words, TabSheet3->EditJours->text(), TabSheet3->EditMois->text(),
+                               TabSheet3->CheckPause->isChecked()));
 }
 
 void TForm1::TabSheet3Show()
 {
+    // An entry being edited keeps its days.
+    if (TabSheet3->editing())
+        return;
     for (QCheckBox *box : TabSheet3->dayBoxes())
         box->setChecked(false);
 }
@@ -222,26 +307,45 @@ void TForm1::Button14Click()
 
 void TForm1::Button15Click()
 {
-    const QString parameters = withoutLineBreaks(TabSheet3->Edit3->text());
-    const QString source = withoutLineBreaks(TabSheet3->Editsource->text());
-    ScheduleEntry entry;
-    entry.target = parameters.isEmpty() ? source : source + QLatin1Char(' ') + parameters;
-    if (!ScheduleFile::canHoldTarget(entry.target)) {
+    const NewEntryFields fields = TabSheet3->fields();
+    const QString parameters = withoutLineBreaks(fields.parameters);
+    const QString source = withoutLineBreaks(fields.source);
+    EntryForm form;
+    form.target = parameters.isEmpty() ? source : source + QLatin1Char(' ') + parameters;
+    if (!ScheduleFile::canHoldTarget(form.target)) {
         TabSheet3->Label43->setVisible(true);
         return;
     }
-    entry.minute = QString::number(TabSheet3->SpinMinutes->value());
-    entry.hour = QString::number(TabSheet3->Spinheures->value());
-    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
-    for (int day = 0; day < 7; ++day)
-        entry.days[day] = boxes.at(day)->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    form.name = fields.name;
+    form.monthDays = fields.monthDays.trimmed();
+    form.months = fields.months.trimmed();
+    form.paused = fields.paused;
+    for (const QString &value : {form.name, form.monthDays, form.months}) {
+        if (!LineEdit::canHoldOptionValue(value)) {
+            TabSheet3->Label71->setVisible(true);
+            return;
+        }
+    }
+    form.minute = QString::number(fields.minute);
+    form.hour = QString::number(fields.hour);
+    form.days = fields.days;
     // Saved, it would never run, while the sentence says "every minute".
-    if (entry.isIntervalEntry() && TabSheet3->SpinMinutes->value() == 0 &&
-        TabSheet3->Spinheures->value() == 0) {
+    if (std::find(form.days.cbegin(), form.days.cend(), true) == form.days.cend() &&
+        fields.minute == 0 && fields.hour == 0) {
         TabSheet3->Label57->setVisible(true);
         return;
     }
-    m_engine.appendEntry(entry);
+    if (TabSheet3->editing()) {
+        const QString line = LineEdit::edited(TabSheet3->editedLine(), form);
+        if (!m_engine.replaceLine(TabSheet3->editedIndex(), TabSheet3->editedLine(), line)) {
+            TabSheet3->Label72->setVisible(true);
+            return;
+        }
+        TabSheet3->endEditing();
+        Button6Click();
+    } else {
+        m_engine.appendLine(LineEdit::edited(QString(), form));
+    }
     PageControl1->setCurrentWidget(TabSheet4);
     TabSheet4->ListView2->setFocus();
     // Without the keyboard focus (a window not active) the page is entered all the same.

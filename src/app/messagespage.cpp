@@ -45,6 +45,15 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label58 = label("Label58", QStringLiteral("suspendue"));
     Label59 = label("Label59", QStringLiteral("aucune date n'a ces jours du mois et ces mois"));
     Label60 = label("Label60", QStringLiteral("suspendues :"));
+    Label61 = label("Label61", QStringLiteral("hier"));
+    Label62 = label("Label62", QStringLiteral("Dernière exécution"));
+    Label63 = label("Label63", QStringLiteral("Résultat"));
+    Label64 = label("Label64", QStringLiteral("Reprendre"));
+    Label65 = label("Label65", QStringLiteral("Suspendre"));
+    Label66 = label("Label66", QStringLiteral("Modification de la ligne"));
+    Label67 = label("Label67", QStringLiteral("jours du mois :"));
+    Label68 = label("Label68", QStringLiteral("mois :"));
+    Label69 = label("Label69", QStringLiteral("dernier jour"));
     layout->addStretch();
 }
 
@@ -52,4 +61,9 @@ QList<QLabel *> MessagesPage::nextRunLabels() const
 {
     return {Label44, Label45, Label46, Label47, Label48, Label49, Label50,
             Label51, Label52, Label53, Label54, Label55, Label56, Label58, Label59};
+}
+
+QList<QLabel *> MessagesPage::entryLabels() const
+{
+    return {Label61, Label62, Label63, Label64, Label65, Label66, Label67, Label68, Label69};
 }

@@ -26,5 +26,15 @@ public:
     QLabel *Label58, *Label59;
     // The tray's tooltip words before the number of suspended entries.
     QLabel *Label60;
+    // When an entry last ran ("hier 03:00"), and the headers of its last run and result.
+    QLabel *Label61, *Label62, *Label63;
+    // Button19's two captions: the selected entry runs, or it is suspended.
+    QLabel *Label64, *Label65;
+    // The new-entry page editing a line: "Modification de la ligne" 003.
+    QLabel *Label66;
+    // The sentence of an entry with options: days of the month, months, the last day.
+    QLabel *Label67, *Label68, *Label69;
+    // The texts above, in the order of their numbers.
+    QList<QLabel *> entryLabels() const;
     QList<QLabel *> nextRunLabels() const;
 };

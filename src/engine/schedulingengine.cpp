@@ -7,6 +7,7 @@
 #include "journal/purge.h"
 #include "platform/platform.h"
 #include "runner/examinedminute.h"
+#include "schedule/lineedit.h"
 #include "runner/targetsplit.h"
 #include "runner/urltask.h"
 
@@ -18,6 +19,7 @@
 SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
     : QObject(parent), m_inputs(std::move(inputs)), m_schedule(m_inputs.programDirectory),
       m_events(m_inputs.programDirectory, m_inputs.clock, m_inputs.timeText),
+      m_past(m_inputs.programDirectory, [this] { return m_lines.items(); }),
       m_launcher(m_events,
                  {.open =
                       [this](const QString &path, const QString &parameters, Launcher::Report report) {
@@ -26,16 +28,16 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                                                 Platform::encodeText(parameters), this,
                                                 std::move(report));
                       },
-                  .http = [this](const QString &url, const QString &subject) {
-                      http(m_events, url, this, {}, {}, subject);
+                  .http = [this](const QString &url, const QString &subject, Launcher::Outcome outcome) {
+                      http(m_events, url, this, {}, {}, subject, outcome);
                   }}),
       m_starts(m_inputs.startSliceMs),
       // All through the queue, in the pass's order: the record of the
       // examined minute comes after that minute's starts were made.
       m_scheduler(m_lines,
                   {.start =
-                       [this](const QString &target, const QString &name) {
-                           m_starts.post([this, target, name] { startTarget(target, name); });
+                       [this](const QString &target, const QString &name, const QString &line) {
+                           m_starts.post([this, target, name, line] { startTarget(target, name, line); });
                        },
                    .reportError =
                        [this](const QString &message) {
@@ -48,6 +50,10 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                    .examined = [this](qint64 minute) { m_starts.post([this, minute] { keepExaminedMinute(minute); }); }})
 {
     connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
+    connect(&m_past, &EntryPast::changed, this, &SchedulingEngine::pastChanged);
+    connect(&m_past, &EntryPast::writeFailed, this, [this](const QString &message) {
+        ErrorBoundary::run([&] { m_events.recordError(message); });
+    });
     // Errors that leave an event handler anywhere in the program are recorded
     // here, as the scheduler's own are.
     ErrorBoundary::setHandler([this](const QString &message) { m_events.recordError(message); });
@@ -82,6 +88,7 @@ void SchedulingEngine::startUp()
     // temporary behind; nobody else writes ours while this instance runs.
     m_schedule.removeStaleTemporaries();
     m_scheduler.setExaminedByEarlierRun(examinedByEarlierRun());
+    m_past.load();
     loadSchedule();
     purgeJournals();
     LastScheduleSize = m_schedule.stamp();
@@ -204,14 +211,67 @@ void SchedulingEngine::appendEntry(const ScheduleEntry &entry)
     m_schedule.AppendEntry(entry);
 }
 
-void SchedulingEngine::startTarget(const QString &target, const QString &name)
+void SchedulingEngine::appendLine(const QString &line)
+{
+    if (withoutLineBreaks(line) != line)
+        throw EInOutError(5);
+    m_schedule.AppendScheduleLine(line);
+}
+
+void SchedulingEngine::reloadNow()
+{
+    LastScheduleSize = ScheduleFile::Stamp::unknown();
+    reloadWhenChanged();
+}
+
+bool SchedulingEngine::replaceLine(int index, const QString &expected, const QString &replacement)
+{
+    if (withoutLineBreaks(replacement) != replacement)
+        throw EInOutError(5);
+    QStringList lines = m_schedule.readLines();
+    if (index <= 0 || index >= lines.size() || lines.at(index) != expected)
+        return false;
+    lines[index] = replacement;
+    m_schedule.writeBack(lines);
+    m_past.carry(expected, replacement);
+    reloadNow();
+    return true;
+}
+
+void SchedulingEngine::setPaused(const QList<int> &indexes, bool paused)
+{
+    QStringList lines = m_schedule.readLines();
+    QList<std::pair<QString, QString>> carried;
+    for (int index : indexes) {
+        if (index <= 0 || index >= lines.size() || lines.at(index) != m_lines.item(index) ||
+            lines.at(index).isEmpty())
+            continue;
+        const QString changed = LineEdit::withPause(lines.at(index), paused);
+        if (changed != lines.at(index))
+            carried.append({lines.at(index), changed});
+        lines[index] = changed;
+    }
+    if (carried.isEmpty())
+        return;
+    m_schedule.writeBack(lines);
+    for (const auto &[from, to] : std::as_const(carried))
+        m_past.carry(from, to);
+    reloadNow();
+}
+
+void SchedulingEngine::startTarget(const QString &target, const QString &name, const QString &line)
 {
     const LaunchCall call =
         resolveTargetForLaunch(target, Platform::targetSeparators(), &Launcher::targetExists);
+    Launcher::Outcome outcome;
+    if (!line.isEmpty()) {
+        const quint64 run = m_past.begin(line, m_inputs.clock());
+        outcome = [this, run](const QString &result, bool over) { m_past.tell(run, result, over); };
+    }
     if (call.withParameters)
-        m_launcher.Exe(call.program, call.parameters, name);
+        m_launcher.Exe(call.program, call.parameters, name, outcome);
     else
-        m_launcher.ExecuteWait(call.program, name);
+        m_launcher.ExecuteWait(call.program, name, outcome);
 }
 
 void SchedulingEngine::runNow(int index)
@@ -220,7 +280,7 @@ void SchedulingEngine::runNow(int index)
     if (index <= 0 || index >= m_lines.count())
         return;
     const ScheduleEntry entry = m_lines.entry(index);
-    startTarget(entry.target, entry.options().name());
+    startTarget(entry.target, entry.options().name(), m_lines.item(index));
 }
 
 void SchedulingEngine::purgeJournals()

@@ -2,6 +2,7 @@
 
 #include "journal/Scrute.h"
 #include "journal/eventrecorder.h"
+#include "runner/entrypast.h"
 #include "runner/launcher.h"
 #include "runner/minutescheduler.h"
 #include "runner/startqueue.h"
@@ -76,10 +77,22 @@ public:
     // The selected line out of the list and the file.
     void deleteSelected();
     void appendEntry(const ScheduleEntry &entry);
+    // A new entry's line at the end of the file; raises EInOutError 5 for a
+    // line break, which would make it two.
+    void appendLine(const QString &line);
+    // Line `index` of the file replaced by `replacement`, every other line
+    // written back as the file holds it. Refused, with nothing written, when
+    // the file's line is no longer `expected`: it changed since it was read.
+    bool replaceLine(int index, const QString &expected, const QString &replacement);
+    // `pause` set or cleared on the listed lines, written at once; a line
+    // the file holds otherwise than the list does is left alone.
+    void setPaused(const QList<int> &indexes, bool paused);
 
     // Starts a target as a due entry's is started: split into program and
     // parameters where they name an existing file, recorded the same way.
-    void startTarget(const QString &target, const QString &name = QString());
+    // The start of an entry names its `line`, which keeps it as its past.
+    void startTarget(const QString &target, const QString &name = QString(),
+                     const QString &line = QString());
     // "Lancer maintenant": the entry's target at once; not its run for the minute.
     void runNow(int index);
 
@@ -93,6 +106,7 @@ public:
     const ScheduleFile &scheduleFile() const { return m_schedule; }
     Launcher &launcher() { return m_launcher; }
     MinuteScheduler &scheduler() { return m_scheduler; }
+    EntryPast &past() { return m_past; }
     // The starts of a pass not made yet: a pass with many holds the window
     // thread for one slice at a time.
     const StartQueue &starts() const { return m_starts; }
@@ -110,17 +124,23 @@ signals:
     void scheduleReloaded();
     // The minute 00:00 began: the history starts afresh.
     void historyClearDue();
+    // An entry's last run or its result changed.
+    void pastChanged();
 
 private:
     void armMinuteTimer();
     std::optional<qint64> examinedByEarlierRun() const;
     void keepExaminedMinute(qint64 minute);
+    // The file's lines changed here: read again at once, whatever the stamp says.
+    void reloadNow();
 
     Inputs m_inputs;
     Settings m_settings;
     ScheduleFile m_schedule;
     ScheduleLines m_lines;
     EventRecorder m_events;
+    // After the lines: what it writes last on leaving is checked against them.
+    EntryPast m_past;
     Launcher m_launcher;
     StartQueue m_starts;
     MinuteScheduler m_scheduler;

@@ -36,6 +36,8 @@ struct TargetEvent
     };
     Kind kind = Started;
     int number = 0;
+    // Started only: Exited or Killed will follow, the program was started directly.
+    bool endFollows = false;
 };
 
 // Starts an executable file with its parameters, or opens any other file

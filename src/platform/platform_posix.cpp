@@ -49,7 +49,7 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         path, Parameters::split(parameters), context, [report](const Posix::ProgramEnd &end) {
             report({end.killed ? TargetEvent::Killed : TargetEvent::Exited, end.number});
         });
-    report({started ? TargetEvent::Started : TargetEvent::Refused, 0});
+    report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
 }
 
 void openHelp(const QString &compiledHelp, const QString &htmlIndex)

@@ -138,7 +138,7 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
     // must still be recorded.
     if (start.process && program && !ChildWatch::instance().watch(start.process, context, report))
         watchOnItsOwn(start.process, context, report);
-    report({TargetEvent::Started, 0});
+    report({TargetEvent::Started, 0, start.process && program});
 }
 
 void openHelp(const QString &compiledHelp, const QString &)

@@ -197,7 +197,7 @@ void HttpClient::judge()
 {
     const HttpReplyHead &head = m_reader.head();
     if (head.isSuccess())
-        finish({true, QString()});
+        finish({true, cleanStatusLine(head.statusLine)});
     else
         fail(cleanStatusLine(head.statusLine));
 }

@@ -37,7 +37,7 @@ public:
     struct Outcome
     {
         bool success = false;
-        QString message; // the failure's text
+        QString message; // the failure's text, or the status line of a success
     };
 
     // Finds the addresses of a host name and hands them to `done` on the

@@ -21,9 +21,12 @@ bool Launcher::targetExists(const QString &path)
     return Platform::isRegularFile(path);
 }
 
-void Launcher::start(const QString &path, const QString &parameters, const QString &detail)
+void Launcher::start(const QString &path, const QString &parameters, const QString &detail,
+                     const Outcome &outcome)
 {
     if (!targetExists(path)) {
+        if (outcome)
+            outcome(kMissing, true);
         m_events.recordFailure(kMissing, detail);
         return;
     }
@@ -35,18 +38,35 @@ void Launcher::start(const QString &path, const QString &parameters, const QStri
         std::shared_ptr<bool> inCall;
         ~Leave() { *inCall = false; }
     } leave{inCall};
-    m_hooks.open(path, parameters, [this, detail, inCall](const Platform::TargetEvent &event) {
+    m_hooks.open(path, parameters, [this, detail, inCall, outcome](const Platform::TargetEvent &event) {
         // Within the call an error belongs to the pass, which records it and
         // goes on; later it leaves an event handler and must be recorded here.
         if (*inCall)
-            record(event, detail);
+            record(event, detail, outcome);
         else
-            ErrorBoundary::run([&] { record(event, detail); });
+            ErrorBoundary::run([&] { record(event, detail, outcome); });
     });
 }
 
-void Launcher::record(const Platform::TargetEvent &event, const QString &detail)
+QString Launcher::resultOf(const Platform::TargetEvent &event)
 {
+    switch (event.kind) {
+    case Platform::TargetEvent::Started:
+        return event.endFollows ? QStringLiteral("En cours") : QStringLiteral("Lancé");
+    case Platform::TargetEvent::Refused:
+        return kRefused;
+    case Platform::TargetEvent::Exited:
+        return QStringLiteral("Terminé (code %1)").arg(event.number);
+    case Platform::TargetEvent::Killed:
+        return QStringLiteral("Terminé (signal %1)").arg(event.number);
+    }
+    return QString();
+}
+
+void Launcher::record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome)
+{
+    if (outcome)
+        outcome(resultOf(event), !(event.kind == Platform::TargetEvent::Started && event.endFollows));
     switch (event.kind) {
     case Platform::TargetEvent::Started:
         m_events.recordStart(detail);
@@ -57,10 +77,10 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail)
     case Platform::TargetEvent::Exited:
         // A healthy end writes nothing: the journal of a good day stays as it was.
         if (event.number != 0)
-            m_events.recordFailure(QStringLiteral("Terminé (code %1)").arg(event.number), detail);
+            m_events.recordFailure(resultOf(event), detail);
         break;
     case Platform::TargetEvent::Killed:
-        m_events.recordFailure(QStringLiteral("Terminé (signal %1)").arg(event.number), detail);
+        m_events.recordFailure(resultOf(event), detail);
         break;
     }
 }
@@ -70,16 +90,17 @@ QString Launcher::subjectOf(const QString &target, const QString &name)
     return name.isEmpty() ? target : target + QStringLiteral(" (") + name + QLatin1Char(')');
 }
 
-void Launcher::Exe(const QString &program, const QString &parameters, const QString &name)
+void Launcher::Exe(const QString &program, const QString &parameters, const QString &name,
+                   const Outcome &outcome)
 {
-    start(program, parameters, subjectOf(program + QLatin1Char(' ') + parameters, name));
+    start(program, parameters, subjectOf(program + QLatin1Char(' ') + parameters, name), outcome);
 }
 
-void Launcher::ExecuteWait(const QString &target, const QString &name)
+void Launcher::ExecuteWait(const QString &target, const QString &name, const Outcome &outcome)
 {
     if (target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"))) {
-        m_hooks.http(target, subjectOf(target, name));
+        m_hooks.http(target, subjectOf(target, name), outcome);
         return;
     }
-    start(target, QString(), subjectOf(target, name));
+    start(target, QString(), subjectOf(target, name), outcome);
 }

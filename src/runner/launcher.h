@@ -15,6 +15,9 @@ class Launcher
 {
 public:
     using Report = std::function<void(const Platform::TargetEvent &)>;
+    // What a start gave, in the history's words: "En cours" while a program
+    // started directly runs (`over` false), then how it ended.
+    using Outcome = std::function<void(const QString &result, bool over)>;
     struct Hooks
     {
         // Starts a program with parameters, or opens a document, as a double
@@ -22,28 +25,34 @@ public:
         std::function<void(const QString &path, const QString &parameters, Report report)> open;
         // The URL task, for targets holding "http://" or "https://". It must not wait for
         // the request: the rest of the pass goes on meanwhile.
-        // The records name `subject`.
-        std::function<void(const QString &url, const QString &subject)> http;
+        // The records name `subject`; `outcome` gets the status line or the failure.
+        std::function<void(const QString &url, const QString &subject, Outcome outcome)> http;
     };
 
     Launcher(EventRecorder &events, Hooks hooks);
 
     // A program path with its parameters (possibly empty). The records name
     // the entry's `name` after the target, when it has one.
-    void Exe(const QString &program, const QString &parameters, const QString &name = QString());
+    void Exe(const QString &program, const QString &parameters, const QString &name = QString(),
+             const Outcome &outcome = {});
     // A whole target: a web address, a program or a document.
-    void ExecuteWait(const QString &target, const QString &name = QString());
+    void ExecuteWait(const QString &target, const QString &name = QString(),
+                     const Outcome &outcome = {});
 
     // "/usr/local/bin/backup (Sauvegarde mensuelle)": what the history and
     // the journal name a start by.
     static QString subjectOf(const QString &target, const QString &name);
 
+    // The history's words for what the system reported of a start.
+    static QString resultOf(const Platform::TargetEvent &event);
+
     // Only an existing file counts as a target; a folder does not.
     static bool targetExists(const QString &path);
 
 private:
-    void start(const QString &path, const QString &parameters, const QString &detail);
-    void record(const Platform::TargetEvent &event, const QString &detail);
+    void start(const QString &path, const QString &parameters, const QString &detail,
+               const Outcome &outcome);
+    void record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome);
 
     EventRecorder &m_events;
     Hooks m_hooks;

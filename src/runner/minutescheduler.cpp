@@ -156,7 +156,7 @@ void MinuteScheduler::examine(qint64 minute, int kinds)
                 // A copy: the start may change the list and so the entries.
                 const QString target = due.target();
                 const QString name = due.name();
-                m_hooks.start(target, name);
+                m_hooks.start(target, name, m_lines.item(i));
             }
         } catch (const EConvertError &error) {
             // A bad entry: named as the view numbers it, so that the user finds it.

@@ -21,8 +21,8 @@ public:
     struct Hooks
     {
         // Starts a due entry's target (split, then Exe or ExecuteWait); `name`
-        // is the entry's, empty when it has none.
-        std::function<void(const QString &target, const QString &name)> start;
+        // is the entry's, empty when it has none; `line` the entry's line.
+        std::function<void(const QString &target, const QString &name, const QString &line)> start;
         // Hands an error of one entry to the application-wide handler.
         std::function<void(const QString &message)> reportError;
         // Called once at the end of every pass.

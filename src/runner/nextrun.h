@@ -36,6 +36,7 @@ struct NextRunWords
 {
     QString today;    // "aujourd'hui"
     QString tomorrow; // "demain"
+    QString yesterday; // "hier": when an entry last ran
     QString never;    // "jamais"
     QString days[7];  // "lundi" ... "dimanche"
     QString noDay;    // why an entry without a ticked day never runs

@@ -32,6 +32,29 @@ QString composeEntrySentence(const SentenceWords &words, int minute, int hour,
     return words.opening + blank + connector + blank + hoursPart + minutesPart + dayParts;
 }
 
+QString composeOptionsSentence(const SentenceWords &words, const QString &monthDays,
+                               const QString &months, bool paused)
+{
+    const QString separator = QStringLiteral(" ; ");
+    const auto listed = [](const QString &list, const QString &last) {
+        QStringList items = list.split(QLatin1Char(','));
+        for (QString &item : items) {
+            item = item.trimmed();
+            if (item == QLatin1String("fin"))
+                item = last;
+        }
+        return items.join(QStringLiteral(", "));
+    };
+    QString sentence;
+    if (!monthDays.isEmpty())
+        sentence += separator + words.monthDays + QLatin1Char(' ') + listed(monthDays, words.lastDay);
+    if (!months.isEmpty())
+        sentence += separator + words.months + QLatin1Char(' ') + listed(months, QStringLiteral("fin"));
+    if (paused)
+        sentence += separator + words.paused;
+    return sentence;
+}
+
 QStringList qtNameFilters(const QString &pairs, const QString &allFiles)
 {
     const QStringList parts = pairs.split(QLatin1Char('|'));

@@ -13,11 +13,21 @@ struct SentenceWords
     QString hours;           // Label2 "Heures"
     QString hoursAndMinutes; // Label32 "et"
     QString days[7];         // Label35 .. Label41, Monday first
+    QString monthDays;       // Label67 "jours du mois :"
+    QString months;          // Label68 "mois :"
+    QString lastDay;         // Label69 "dernier jour", for "fin"
+    QString paused;          // Label58 "suspendue"
 };
 
 // Button6Click's sentence for minute M, hour H and the ticked days.
 QString composeEntrySentence(const SentenceWords &words, int minute, int hour,
                              const bool days[7]);
+
+// What the options add to the sentence: " ; jours du mois : 1, 15, dernier
+// jour ; mois : 1, 7 ; suspendue". The lists as typed, only their commas
+// spaced; nothing for options not given.
+QString composeOptionsSentence(const SentenceWords &words, const QString &monthDays,
+                               const QString &months, bool paused);
 
 // The file dialog's filter as the new-entry page gives it, eight
 // description|pattern pairs.

@@ -76,6 +76,44 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     for (QCheckBox *box : dayBoxes())
         connect(box, &QCheckBox::toggled, Label57, [this] { Label57->setVisible(false); });
     Button15 = named(new QPushButton(QStringLiteral("Enregistrer"), this), "Button15");
+    Button15->setAutoDefault(true);
+    Button18 = named(new QPushButton(QStringLiteral("Annuler"), this), "Button18");
+    Button18->setAutoDefault(true);
+    Button18->setVisible(false);
+    LabelEdition = named(new QLabel(this), "LabelEdition");
+    LabelEdition->setStyleSheet(QStringLiteral("font-weight: bold"));
+    LabelEdition->setVisible(false);
+
+    const auto optionBox = [this](const char *boxName, const QString &title, const char *editName,
+                                  QLineEdit **edit) {
+        auto *box = named(new QGroupBox(title, this), boxName);
+        *edit = named(new QLineEdit(box), editName);
+        (new QHBoxLayout(box))->addWidget(*edit);
+        return box;
+    };
+    GroupBoxNom = optionBox("GroupBoxNom", QStringLiteral("Nom"), "EditNom", &EditNom);
+    GroupBoxJours = optionBox("GroupBoxJours", QStringLiteral("Jours du mois (1 à 31, fin)"),
+                              "EditJours", &EditJours);
+    EditJours->setPlaceholderText(QStringLiteral("1,15,fin"));
+    GroupBoxMois = optionBox("GroupBoxMois", QStringLiteral("Mois (1 à 12)"), "EditMois", &EditMois);
+    EditMois->setPlaceholderText(QStringLiteral("1,4,7,10"));
+    CheckPause = named(new QCheckBox(QStringLiteral("Suspendue"), this), "CheckPause");
+    Label71 = named(new QLabel(QStringLiteral("Non enregistré : le nom, les jours du mois et les mois "
+                                              "ne peuvent pas contenir les caractères ; et |"),
+                               this),
+                    "Label71");
+    Label72 = named(new QLabel(QStringLiteral("Non enregistré : la ligne a changé dans le fichier "
+                                              "depuis le début de la modification ; rien n'a été "
+                                              "écrit"),
+                               this),
+                    "Label72");
+    for (QLabel *refusal : {Label71, Label72}) {
+        refusal->setWordWrap(true);
+        refusal->setStyleSheet(QStringLiteral("color: #b00020"));
+        refusal->setVisible(false);
+    }
+    for (QLineEdit *box : {EditNom, EditJours, EditMois})
+        connect(box, &QLineEdit::textChanged, Label71, [this] { Label71->setVisible(false); });
 
     // A line break pasted into a box (or in a chosen file's name) would write
     // one entry as two lines of the schedule.
@@ -105,16 +143,26 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     auto *when = new QHBoxLayout;
     when->addLayout(timeColumn);
     when->addWidget(GroupBox6, 1);
+    auto *options = new QHBoxLayout;
+    options->addWidget(GroupBoxNom, 2);
+    options->addWidget(GroupBoxJours, 1);
+    options->addWidget(GroupBoxMois, 1);
+    options->addWidget(CheckPause);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Label6, 1);
+    bottom->addWidget(Button18, 0, Qt::AlignBottom);
     bottom->addWidget(Button15, 0, Qt::AlignBottom);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(LabelEdition);
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox1);
     layout->addLayout(when);
+    layout->addLayout(options);
     layout->addWidget(Label43);
     layout->addWidget(Label57);
+    layout->addWidget(Label71);
+    layout->addWidget(Label72);
     layout->addLayout(bottom);
     layout->addStretch();
 }
@@ -123,4 +171,65 @@ QList<QCheckBox *> NewEntryPage::dayBoxes() const
 {
     return {CheckLundi, CheckMardi, CheckMercredi, CheckJeudi, CheckVendredi, CheckSamedi,
             CheckDimanche};
+}
+
+NewEntryFields NewEntryPage::fields() const
+{
+    NewEntryFields fields;
+    fields.source = Editsource->text();
+    fields.parameters = Edit3->text();
+    fields.minute = SpinMinutes->value();
+    fields.hour = Spinheures->value();
+    const QList<QCheckBox *> boxes = dayBoxes();
+    for (int day = 0; day < 7; ++day)
+        fields.days[day] = boxes.at(day)->isChecked();
+    fields.name = EditNom->text();
+    fields.monthDays = EditJours->text();
+    fields.months = EditMois->text();
+    fields.paused = CheckPause->isChecked();
+    return fields;
+}
+
+void NewEntryPage::setFields(const NewEntryFields &fields)
+{
+    Editsource->setText(fields.source);
+    Edit3->setText(fields.parameters);
+    SpinMinutes->setValue(fields.minute);
+    Spinheures->setValue(fields.hour);
+    const QList<QCheckBox *> boxes = dayBoxes();
+    for (int day = 0; day < 7; ++day)
+        boxes.at(day)->setChecked(fields.days[day]);
+    EditNom->setText(fields.name);
+    EditJours->setText(fields.monthDays);
+    EditMois->setText(fields.months);
+    CheckPause->setChecked(fields.paused);
+}
+
+void NewEntryPage::beginEditing(int index, const QString &line, const QString &title)
+{
+    if (!editing())
+        m_before = fields();
+    m_editedIndex = index;
+    m_editedLine = line;
+    LabelEdition->setText(title);
+    LabelEdition->setVisible(true);
+    Button18->setVisible(true);
+    hideRefusals();
+}
+
+void NewEntryPage::endEditing()
+{
+    if (editing())
+        setFields(m_before);
+    m_editedIndex = -1;
+    m_editedLine.clear();
+    LabelEdition->setVisible(false);
+    Button18->setVisible(false);
+    hideRefusals();
+}
+
+void NewEntryPage::hideRefusals()
+{
+    for (QLabel *refusal : {Label43, Label57, Label71, Label72})
+        refusal->setVisible(false);
 }

@@ -2,12 +2,28 @@
 
 #include <QWidget>
 
+#include <array>
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class TSpinEdit;
+
+// What the page's boxes hold, as typed.
+struct NewEntryFields
+{
+    QString source;
+    QString parameters;
+    int minute = 0;
+    int hour = 0;
+    std::array<bool, 7> days = {}; // Monday first
+    QString name;
+    QString monthDays;
+    QString months;
+    bool paused = false;
+};
 
 // TabSheet3 "Programmation Répétitive": the user composes a new entry, reads
 // it described in words, and saves it.
@@ -19,6 +35,9 @@ public:
 
     // The seven day boxes, Monday first.
     QList<QCheckBox *> dayBoxes() const;
+
+    NewEntryFields fields() const;
+    void setFields(const NewEntryFields &fields);
 
     QGroupBox *GroupBox2;
     QLineEdit *Editsource;
@@ -38,9 +57,41 @@ public:
     // Why an interval of 0 minutes is not saved: it never runs.
     QLabel *Label57;
     QPushButton *Button15;
+
+    // The entry's options: its name, days of the month, months, suspended.
+    QGroupBox *GroupBoxNom;
+    QLineEdit *EditNom;
+    QGroupBox *GroupBoxJours;
+    QLineEdit *EditJours;
+    QGroupBox *GroupBoxMois;
+    QLineEdit *EditMois;
+    QCheckBox *CheckPause;
+    // Why the options were not saved: ';' or '|' in a value.
+    QLabel *Label71;
+    // Why an edit was not saved: the line changed in the file meanwhile.
+    QLabel *Label72;
+
+    // Editing a line in place: which one, and "Annuler" to leave it unsaved.
+    QLabel *LabelEdition;
+    QPushButton *Button18;
+    // The line being edited as it was read, and its index; -1 for a new entry.
+    int editedIndex() const { return m_editedIndex; }
+    const QString &editedLine() const { return m_editedLine; }
+    // `title`: "Modification de la ligne 003" in the current language. What
+    // the boxes held is given back when the editing ends.
+    void beginEditing(int index, const QString &line, const QString &title);
+    void endEditing();
+    bool editing() const { return m_editedIndex >= 0; }
+    // The refusals shown until the user changes what they are about.
+    void hideRefusals();
     // Hidden: the sentence's own button and the language controls.
     QPushButton *Button6;
     QPushButton *Button12;
     QLineEdit *Edit_4;
     QPushButton *Button13;
+
+private:
+    int m_editedIndex = -1;
+    QString m_editedLine;
+    NewEntryFields m_before;
 };

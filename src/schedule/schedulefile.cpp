@@ -4,6 +4,7 @@
 #include "scheduleentry.h"
 #include "files/runtimeerror.h"
 #include "files/textfile.h"
+#include "platform/platform.h"
 
 #include <QFileInfo>
 
@@ -66,7 +67,18 @@ void ScheduleFile::writeBack(const QStringList &lines) const
 {
     if (lines.isEmpty())
         return;
-    TextFile::replaceAll(m_path, lines);
+    // A file kept with bare LF line ends (edited on Linux) keeps them: a
+    // change to one entry must not rewrite every other line's end.
+    QByteArray end("\r\n");
+    if (Platform::isRegularFile(m_path)) {
+        const QByteArray old = TextFile::readAll(m_path);
+        if (old.contains('\n') && !old.contains("\r\n"))
+            end = "\n";
+    }
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += Platform::encodeText(line) + end;
+    TextFile::replaceAll(m_path, bytes);
 }
 
 void ScheduleFile::removeStaleTemporaries() const

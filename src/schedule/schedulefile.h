@@ -32,7 +32,8 @@ public:
     static bool canHoldTarget(const QString &target);
 
     QStringList readLines() const;
-    // The write back: all lines at once, or the old file left whole. An empty
+    // The write back: all lines at once, or the old file left whole, with
+    // the line ends the file has (CR LF unless it has only LF). An empty
     // list writes nothing.
     void writeBack(const QStringList &lines) const;
 

@@ -16,6 +16,8 @@ struct ScheduleRow
     QString next;   // when it runs next ("mardi 14:30", "jamais")
     QString nextReason; // why it never runs, for the tooltip
     bool paused = false; // suspended: drawn greyed
+    QString lastRun; // when it last started ("hier 03:00"), empty when never
+    QString result;  // what that start gave
 };
 
 // The program and parameter parts of a target, cut at the first blank after

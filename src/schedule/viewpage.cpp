@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,9 +36,10 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("TabSheet4"));
 
     ListView2 = named(new QTreeWidget(this), "ListView2");
-    ListView2->setColumnCount(5);
+    ListView2->setColumnCount(7);
     ListView2->setHeaderLabels({QStringLiteral("N°"), QStringLiteral("H"), QStringLiteral("Source"),
-                                QStringLiteral("Cible"), QStringLiteral("Prochaine exécution")});
+                                QStringLiteral("Cible"), QStringLiteral("Prochaine exécution"),
+                                QStringLiteral("Dernière exécution"), QStringLiteral("Résultat")});
     makeReportView(ListView2);
     ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -45,7 +47,9 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     ListView2->header()->setStretchLastSection(false);
     ListView2->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     ListView2->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
-    ListView2->header()->setSectionResizeMode(4, QHeaderView::ResizeToContents);
+    for (int column = 4; column < 7; ++column)
+        ListView2->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    ListView2->installEventFilter(this);
 
     GroupBox3 = named(new QGroupBox(QStringLiteral("Jours"), this), "GroupBox3");
     GroupBox3->setFixedHeight(61);
@@ -62,6 +66,12 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     Button8 = named(new QPushButton(QStringLiteral("Suppimer"), this), "Button8");
     Button8->setToolTip(QStringLiteral("Supprime la ligne de programmation"));
     Button8->setMinimumWidth(100);
+    Button17 = named(new QPushButton(QStringLiteral("Modifier"), this), "Button17");
+    Button17->setToolTip(QStringLiteral("Modifie la ligne de programmation"));
+    Button17->setMinimumWidth(100);
+    Button19 = named(new QPushButton(QStringLiteral("Suspendre"), this), "Button19");
+    Button19->setToolTip(QStringLiteral("Suspend ou reprend les programmations choisies"));
+    Button19->setMinimumWidth(100);
 
     Edit10 = hidden(new QLineEdit(this), "Edit10");
     Edit5 = hidden(new QLineEdit(this), "Edit5");
@@ -85,9 +95,22 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     Button16->setToolTip(QStringLiteral("Lance la programmation choisie sans attendre son heure"));
     Button16->setMinimumWidth(100);
     PopupMenu2 = named(new QMenu(this), "PopupMenu2");
-    Lancermaintenant1 = PopupMenu2->addAction(QStringLiteral("Lancer maintenant"));
+    Lancermaintenant1 = PopupMenu2->addAction(QStringLiteral("&Lancer maintenant"));
     Lancermaintenant1->setObjectName(QStringLiteral("Lancermaintenant1"));
     connect(Lancermaintenant1, &QAction::triggered, Button16, &QPushButton::click);
+    Modifier1 = PopupMenu2->addAction(QStringLiteral("&Modifier"));
+    Modifier1->setObjectName(QStringLiteral("Modifier1"));
+    connect(Modifier1, &QAction::triggered, Button17, &QPushButton::click);
+    Suspendre1 = PopupMenu2->addAction(QStringLiteral("&Suspendre"));
+    Suspendre1->setObjectName(QStringLiteral("Suspendre1"));
+    connect(Suspendre1, &QAction::triggered, Button19, &QPushButton::click);
+    // Enter on a focused button presses it, as Space does.
+    for (QPushButton *button : {Button8, Button16, Button17, Button19})
+        button->setAutoDefault(true);
+    connect(ListView2, &QTreeWidget::itemDoubleClicked, Button17, [this] {
+        if (Button17->isEnabled())
+            Button17->click();
+    });
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView2, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         if (Button16->isEnabled())
@@ -97,6 +120,8 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     auto *buttonStrip = new QHBoxLayout;
     buttonStrip->addStretch();
     buttonStrip->addWidget(Button16);
+    buttonStrip->addWidget(Button19);
+    buttonStrip->addWidget(Button17);
     buttonStrip->addWidget(Button8);
 
     auto *layout = new QVBoxLayout(this);
@@ -118,8 +143,9 @@ void ViewPage::clearRows()
 
 void ViewPage::addRow(const ScheduleRow &row)
 {
-    auto *item = new QTreeWidgetItem(
-        {row.number, row.time, cellText(row.source), cellText(row.target), row.next});
+    auto *item = new QTreeWidgetItem({row.number, row.time, cellText(row.source),
+                                      cellText(row.target), row.next, row.lastRun,
+                                      cellText(row.result)});
     item->setToolTip(4, row.nextReason);
     if (row.paused) {
         const QBrush greyed = ListView2->palette().brush(QPalette::Disabled, QPalette::Text);
@@ -141,9 +167,65 @@ void ViewPage::repaintRows()
 
 void ViewPage::setEntryActionsEnabled(bool enabled)
 {
-    Button8->setEnabled(enabled);
-    Button16->setEnabled(enabled);
-    Lancermaintenant1->setEnabled(enabled);
+    for (QPushButton *button : {Button8, Button16, Button17, Button19})
+        button->setEnabled(enabled);
+    for (QAction *action : {Lancermaintenant1, Modifier1, Suspendre1})
+        action->setEnabled(enabled);
+}
+
+void ViewPage::setPauseCaption(const QString &caption)
+{
+    Button19->setText(caption);
+    Suspendre1->setText(caption);
+}
+
+QList<int> ViewPage::selectedNumbers() const
+{
+    QList<int> numbers;
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = ListView2->topLevelItem(i);
+        if (item->isSelected())
+            numbers << item->text(0).toInt();
+    }
+    return numbers;
+}
+
+void ViewPage::selectNumbers(const QList<int> &numbers)
+{
+    for (int number : numbers) {
+        if (QTreeWidgetItem *item = rowOf(number)) {
+            item->setSelected(true);
+            if (number == numbers.first())
+                ListView2->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        }
+    }
+}
+
+QTreeWidgetItem *ViewPage::rowOf(int number) const
+{
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = ListView2->topLevelItem(i);
+        if (item->text(0).toInt() == number)
+            return item;
+    }
+    return nullptr;
+}
+
+bool ViewPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter on a row edits it, Delete deletes it, as the buttons would.
+    if (watched == ListView2 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        QPushButton *button = key == Qt::Key_Delete                          ? Button8
+                              : key == Qt::Key_Return || key == Qt::Key_Enter ? Button17
+                                                                              : nullptr;
+        if (button) {
+            if (button->isEnabled())
+                button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int ViewPage::firstSelectedNumber() const

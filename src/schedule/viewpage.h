@@ -12,6 +12,7 @@ class QAction;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // TabSheet4 "Visualisation des programmations": one row per entry, the days
 // of the selected entry, and "Suppimer".
@@ -37,10 +38,26 @@ public:
     QPushButton *Button8;
     // "Lancer maintenant": starts the selected entry at once.
     QPushButton *Button16;
+    // "Modifier": the selected entry on the new-entry page, to be saved in place.
+    QPushButton *Button17;
+    // "Suspendre" or "Reprendre" the selected entries.
+    QPushButton *Button19;
     QMenu *PopupMenu2;
     QAction *Lancermaintenant1;
-    // Delete and run now go with a selected entry.
+    QAction *Modifier1;
+    QAction *Suspendre1;
+    // Delete, edit, pause and run now go with a selected entry.
     void setEntryActionsEnabled(bool enabled);
+    // Button19 and its menu item read `caption`.
+    void setPauseCaption(const QString &caption);
+    // The "N°" of every selected row, in list order.
+    QList<int> selectedNumbers() const;
+    void selectNumbers(const QList<int> &numbers);
+    // The row of line `number`, none when it is not shown.
+    QTreeWidgetItem *rowOf(int number) const;
+
+    // The columns after the designed ones.
+    enum Column { LastRunColumn = 5, ResultColumn = 6 };
 
     // Hidden controls that carry the selection and the file operations.
     QLineEdit *Edit10, *Edit5, *Edit6, *Edit7, *Edit2, *Edit1;
@@ -50,6 +67,9 @@ public:
 signals:
     // The keyboard focus moved into the page from outside it.
     void entered();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QCheckBox *dayBox(int day) const;

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QString &line : lines)
         list.add(line);
     int starts = 0;
-    MinuteScheduler scheduler(list, {.start = [&](const QString &target, const QString &) {
+    MinuteScheduler scheduler(list, {.start = [&](const QString &target, const QString &, const QString &) {
                                          ++starts;
                                          for (const QString &separators :
                                               {QStringLiteral("/"), QStringLiteral("\\:")}) {

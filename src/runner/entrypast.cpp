@@ -1,0 +1,169 @@
+#include "entrypast.h"
+
+#include "nextrun.h"
+
+#include "files/runtimeerror.h"
+#include "files/textfile.h"
+#include "platform/platform.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+const QChar kBar = QLatin1Char('|');
+const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+// Thousands of starts in a minute make one write, not thousands.
+constexpr int kWriteDelayMs = 2000;
+
+// A result is one piece of a line: what would end it is replaced.
+QString oneLine(QString text)
+{
+    for (QChar &c : text) {
+        if (c == kBar || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
+
+EntryPast::EntryPast(QString programDirectory, std::function<QStringList()> currentLines,
+                     QObject *parent)
+    : QObject(parent), m_programDirectory(std::move(programDirectory)),
+      m_currentLines(std::move(currentLines))
+{
+    m_writeTimer.setSingleShot(true);
+    m_writeTimer.setInterval(kWriteDelayMs);
+    connect(&m_writeTimer, &QTimer::timeout, this, [this] {
+        try {
+            write();
+            m_failing = false;
+        } catch (const RuntimeError &error) {
+            if (!m_failing)
+                emit writeFailed(error.message());
+            m_failing = true;
+        }
+    });
+}
+
+EntryPast::~EntryPast()
+{
+    if (!m_writeTimer.isActive())
+        return;
+    try {
+        write();
+    } catch (const RuntimeError &) {
+        // Leaving: nobody is left to tell, and the schedule itself is safe.
+    }
+}
+
+void EntryPast::load()
+{
+    m_entries.clear();
+    m_open.clear();
+    // Anything but a regular file is no record, as is a file we cannot read.
+    if (!Platform::isRegularFile(path()))
+        return;
+    QStringList lines;
+    try {
+        lines = TextFile::readLines(path());
+    } catch (const RuntimeError &) {
+        return;
+    }
+    for (const QString &line : std::as_const(lines)) {
+        const qsizetype first = line.indexOf(kBar);
+        const qsizetype second = first < 0 ? -1 : line.indexOf(kBar, first + 1);
+        if (second < 0)
+            continue;
+        const QDateTime at = QDateTime::fromString(line.left(first), kTimeFormat);
+        if (!at.isValid())
+            continue;
+        QString result = line.mid(first + 1, second - first - 1);
+        if (result == running())
+            result = started();
+        m_entries.insert(line.mid(second + 1), {{at, result}, 0});
+    }
+    emit changed();
+}
+
+std::optional<PastRun> EntryPast::of(const QString &line) const
+{
+    const auto found = m_entries.constFind(line);
+    if (found == m_entries.cend())
+        return std::nullopt;
+    return found->run;
+}
+
+quint64 EntryPast::begin(const QString &line, const QDateTime &at)
+{
+    const quint64 run = m_nextRun++;
+    m_entries.insert(line, {{at, running()}, run});
+    m_open.insert(run, line);
+    changedNow();
+    return run;
+}
+
+void EntryPast::tell(quint64 run, const QString &result, bool over)
+{
+    const auto open = m_open.constFind(run);
+    if (open == m_open.cend())
+        return;
+    const auto entry = m_entries.find(*open);
+    if (over)
+        m_open.erase(open);
+    if (entry == m_entries.end() || entry->latest != run)
+        return;
+    entry->run.result = oneLine(result);
+    changedNow();
+}
+
+void EntryPast::carry(const QString &from, const QString &to)
+{
+    if (from == to)
+        return;
+    const auto found = m_entries.constFind(from);
+    if (found == m_entries.cend())
+        return;
+    const Entry entry = *found;
+    m_entries.erase(found);
+    m_entries.insert(to, entry);
+    for (QString &line : m_open) {
+        if (line == from)
+            line = to;
+    }
+    changedNow();
+}
+
+void EntryPast::changedNow()
+{
+    if (!m_writeTimer.isActive())
+        m_writeTimer.start();
+    emit changed();
+}
+
+void EntryPast::write()
+{
+    m_writeTimer.stop();
+    // Only the entries the schedule still has: the file never outgrows it.
+    const QStringList current = m_currentLines();
+    const QSet<QString> listed(current.cbegin(), current.cend());
+    m_entries.removeIf([&listed](const auto &entry) { return !listed.contains(entry.key()); });
+    QStringList lines;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
+        lines << it->run.at.toString(kTimeFormat) + kBar + it->run.result + kBar + it.key();
+    if (lines.isEmpty() && !QFileInfo::exists(path()))
+        return;
+    lines.sort();
+    TextFile::replaceAll(path(), lines);
+}
+
+QString pastRunText(const QDateTime &at, const QDate &today, const NextRunWords &words)
+{
+    const qint64 days = at.date().daysTo(today);
+    const QString day = days == 0             ? words.today
+                        : days == 1           ? words.yesterday
+                        : days > 1 && days < 7 ? words.days[at.date().dayOfWeek() - 1]
+                                              : at.date().toString(words.dateFormat);
+    return day + QLatin1Char(' ') + at.time().toString(QStringLiteral("HH:mm"));
+}

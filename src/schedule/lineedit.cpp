@@ -1,0 +1,99 @@
+#include "lineedit.h"
+
+#include "entryoptions.h"
+#include "schedulefile.h"
+
+#include <QList>
+
+#include <functional>
+
+namespace {
+
+const QChar kBar = QLatin1Char('|');
+// Minute, hour, seven flags, target.
+constexpr qsizetype kFields = 10;
+
+QList<qsizetype> barsOf(const QString &line)
+{
+    QList<qsizetype> bars;
+    for (qsizetype at = line.indexOf(kBar); at >= 0; at = line.indexOf(kBar, at + 1))
+        bars << at;
+    return bars;
+}
+
+// Rewrites the options field of `line` (its eleventh), after `head` replaced
+// the first ten fields when given.
+QString withOptions(const QString &line, const std::optional<QString> &head,
+                    const std::function<void(EntryOptions &)> &change)
+{
+    QString padded = line;
+    QList<qsizetype> bars = barsOf(padded);
+    // A line too short to be an entry gets the fields it lacks, empty.
+    while (bars.size() < kFields) {
+        padded += kBar;
+        bars << padded.size() - 1;
+    }
+    const qsizetype start = bars.at(kFields - 1) + 1;
+    const bool hasField = bars.size() > kFields;
+    const QString field = hasField ? padded.mid(start, bars.at(kFields) - start) : QString();
+    EntryOptions options = EntryOptions::fromField(field);
+    change(options);
+    const QString kept = head ? *head : padded.left(start);
+    if (!hasField)
+        return options.isEmpty() ? kept + padded.mid(start)
+                                 : kept + options.toField() + kBar + padded.mid(start);
+    // Options emptied by the program from a field that ends the line: the
+    // field goes as it came.
+    if (options.isEmpty() && !field.isEmpty() && bars.size() == kFields + 1)
+        return kept + padded.mid(bars.at(kFields) + 1);
+    return kept + options.toField() + padded.mid(bars.at(kFields));
+}
+
+void setOrRemove(EntryOptions &options, const QString &word, const QString &value)
+{
+    if (value.isEmpty())
+        options.remove(word);
+    else if (options.value(word) != value)
+        options.set(word, value);
+}
+
+void setPause(EntryOptions &options, bool paused)
+{
+    if (paused == options.paused())
+        return;
+    if (paused)
+        options.set(QStringLiteral("pause"));
+    else
+        options.remove(QStringLiteral("pause"));
+}
+
+} // namespace
+
+namespace LineEdit {
+
+QString withPause(const QString &line, bool paused)
+{
+    return withOptions(line, std::nullopt,
+                       [paused](EntryOptions &options) { setPause(options, paused); });
+}
+
+QString edited(const QString &line, const EntryForm &form)
+{
+    QString head = form.minute + kBar + form.hour + kBar;
+    for (bool day : form.days)
+        head += (day ? QLatin1Char('1') : QLatin1Char('0')) + QString(kBar);
+    head += form.target + kBar;
+    return withOptions(line, head, [&form](EntryOptions &options) {
+        setOrRemove(options, QStringLiteral("nom"), form.name);
+        setOrRemove(options, QStringLiteral("jours"), form.monthDays);
+        setOrRemove(options, QStringLiteral("mois"), form.months);
+        setPause(options, form.paused);
+    });
+}
+
+bool canHoldOptionValue(const QString &value)
+{
+    return !value.contains(QLatin1Char(';')) && ScheduleFile::canHoldTarget(value);
+}
+
+} // namespace LineEdit
