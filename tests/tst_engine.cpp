@@ -61,6 +61,8 @@ private slots:
     void lastMinuteRecord();
     void failingRecordIsToldOnce();
     void manyStartsLeaveTheEventLoopItsTurns();
+    void editsAndPausesKeepEveryOtherByte();
+    void pastOfEntriesKeptAcrossRestarts();
 };
 
 void TestEngine::firstRunMakesTheSchedule()
@@ -361,6 +363,103 @@ void TestEngine::manyStartsLeaveTheEventLoopItsTurns()
         QCOMPARE(h.record.rows().at(i), "12:43:00 Fichier inexistant|" + dir.file(QStringLiteral("absent%1").arg(i)));
     QVERIFY2(h.record.rows().at(6).endsWith(QStringLiteral("(N° 007)")), qPrintable(h.record.rows().at(6)));
     QCOMPARE(dir.read(ExaminedMinute::fileName()), QByteArray("202612081243\r\n"));
+}
+
+
+void TestEngine::editsAndPausesKeepEveryOtherByte()
+{
+    TestProgramDir dir;
+    // Options of a later version, bytes of another code page, empty lines.
+    const QByteArray first("0|3|1|1|1|1|1|1|1|/usr/local/bin/backup|jours=1;x-essais=3;nom=Sauvegarde|later|");
+    const QByteArray latin("5|0|0|0|0|0|0|0|0|/srv/caf\xe9.sh -v|");
+    const QByteArray last("30|14|0|1|0|0|0|0|0|/srv/job.sh|");
+    const QByteArray original = "en-t\xeate\r\n" + first + "\r\n\r\n" + latin + "\r\n\r\n" + last + "\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), original);
+    Harness h(dir);
+    const QString firstLine = h.engine.lines().item(1);
+
+    // Suspended and resumed: the line as it was, every other line untouched.
+    h.engine.setPaused({1, 3}, true);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
+             "en-t\xeate\r\n" + first.chopped(7) + ";pause|later|\r\n\r\n" + latin.chopped(1) + "|pause|\r\n\r\n" +
+                 last + "\r\n");
+    QVERIFY(h.engine.lines().entry(3).options().paused());
+    h.engine.setPaused({1, 3}, false);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), original);
+
+    // The last line edited in place: only its bytes change.
+    const QString edited = QStringLiteral("45|14|0|1|0|0|0|0|0|/srv/job.sh|nom=Soir|");
+    QVERIFY(h.engine.replaceLine(5, h.engine.lines().item(5), edited));
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), original.chopped(last.size() + 2) + edited.toUtf8() + "\r\n");
+    QCOMPARE(h.engine.lines().item(5), edited);
+
+    // Changed in the file since it was read: refused, nothing written.
+    const QByteArray outside = original.chopped(last.size() + 2) + "0|0|0|0|0|0|0|0|1|/other|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), outside);
+    QVERIFY(!h.engine.replaceLine(5, edited, QStringLiteral("1|1|0|0|0|0|0|0|1|/mine|")));
+    QVERIFY(!h.engine.replaceLine(9, edited, QStringLiteral("1|1|0|0|0|0|0|0|1|/mine|")));
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), outside);
+    // A line the list holds otherwise than the file is not suspended either.
+    h.engine.setPaused({5}, true);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), outside);
+
+    // Deleting another line keeps the rest as it is; a file with bare LF keeps them.
+    h.engine.reloadWhenChanged();
+    h.engine.lines().setItemIndex(5);
+    h.engine.deleteSelected();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), original.chopped(last.size() + 2));
+    QCOMPARE(h.engine.lines().item(1), firstLine);
+    dir.write(QStringLiteral("cron-bat.dat"), "\n" + last + "\n" + latin + "\n");
+    h.engine.reloadWhenChanged();
+    h.engine.setPaused({1}, true);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "\n" + last + "pause|\n" + latin + "\n");
+}
+
+void TestEngine::pastOfEntriesKeptAcrossRestarts()
+{
+    TestProgramDir dir;
+    const QString job = ProgramRun::writeJob(dir, QStringLiteral("job"));
+    const QString missing = dir.file(QStringLiteral("absent.sh"));
+    const QString jobLine = "0|3|0|0|0|0|0|0|1|" + job + "|";
+    const QString missingLine = "30|14|0|1|0|0|0|0|0|" + missing + "|";
+    const QString idleLine = QStringLiteral("1|1|0|0|0|0|0|0|1|/never/run|");
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n" + jobLine + "\r\n" + missingLine + "\r\n" + idleLine + "\r\n").toUtf8());
+    auto h = std::make_unique<Harness>(dir);
+    QSignalSpy changed(&h->engine, &SchedulingEngine::pastChanged);
+    QVERIFY(!h->engine.past().of(jobLine));
+
+    // A program started directly runs, then says how it ended.
+    h->engine.runNow(1);
+    QCOMPARE(h->engine.past().of(jobLine)->result, QStringLiteral("En cours"));
+    QCOMPARE(h->engine.past().of(jobLine)->at, kNow);
+    QTRY_COMPARE_WITH_TIMEOUT(h->engine.past().of(jobLine)->result, QStringLiteral("Terminé (code 0)"), 10000);
+    h->clock.advance(60);
+    h->engine.runNow(2);
+    QCOMPARE(h->engine.past().of(missingLine)->result, QStringLiteral("Fichier inexistant"));
+    QVERIFY(changed.count() >= 3);
+    QVERIFY(!h->engine.past().of(idleLine));
+
+    // Edited here, the entry keeps its past; the lines around it keep theirs.
+    const QString renamed = jobLine + "nom=Nuit|";
+    QVERIFY(h->engine.replaceLine(1, jobLine, renamed));
+    QVERIFY(!h->engine.past().of(jobLine));
+    QCOMPARE(h->engine.past().of(renamed)->result, QStringLiteral("Terminé (code 0)"));
+
+    // A start seen running when the program stopped ended unseen: it started.
+    h->engine.runNow(1);
+    QCOMPARE(h->engine.past().of(renamed)->result, QStringLiteral("En cours"));
+    h->engine.past().write();
+    const QByteArray kept = dir.read(EntryPast::fileName());
+    QVERIFY(kept.contains("|En cours|" + renamed.toUtf8() + "\r\n"));
+    h.reset();
+    dir.write(EntryPast::fileName(), kept + "not a record\r\n2026-12-08T10:00:00|Lancé|0|0|0|0|0|0|0|0|0|/gone|\r\n");
+    Harness restarted(dir);
+    QCOMPARE(restarted.engine.past().of(renamed)->result, QStringLiteral("Lancé"));
+    QCOMPARE(restarted.engine.past().of(missingLine)->at, kNow.addSecs(60));
+    // What the schedule no longer holds is not written again.
+    restarted.engine.past().write();
+    QVERIFY(!dir.read(EntryPast::fileName()).contains("/gone"));
+    QVERIFY(dir.read(EntryPast::fileName()).contains(missingLine.toUtf8()));
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

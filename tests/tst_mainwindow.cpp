@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "app/messagespage.h"
 #include "schedule/newentrypage.h"
+#include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
 #include "recordlog.h"
 #include "testform.h"
@@ -77,12 +78,22 @@ const QByteArray kA("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|");
 const QByteArray kB("15|0|0|0|0|0|0|0|0|C:\\jobs\\poll.cmd -q|");
 const QByteArray kC("0|9|0|0|0|0|0|1|0|http://host/x.php|");
 
+// Line 2 selected, as a click on its row selects it.
+void selectLine(TForm1 &form, int line)
+{
+    selectRows(form, {line});
+    form.ListView2Click();
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void editInPlaceFromTheView();
+    void pauseAndResumeFromTheView();
+    void keysOfTheView();
     void firstRunCreatesFileAndShowsNewEntryPage();
     void rowsSkipEmptyLinesAndDeletionRewritesFile();
     void headerRowCannotBeDeleted();
@@ -608,6 +619,12 @@ void TestMainWindow::runNowStartsTheSelectedEntry()
     form->TabSheet4->Lancermaintenant1->trigger();
     QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("14:30:37 Fichier inexistant"));
     QCOMPARE(history->topLevelItem(1)->text(1), missing);
+    // Both rows say when they last ran and what it gave.
+    QTreeWidget *rows = form->TabSheet4->ListView2;
+    QCOMPARE(rows->headerItem()->text(ViewPage::LastRunColumn), QStringLiteral("Dernière exécution"));
+    QTRY_COMPARE(rows->topLevelItem(2)->text(ViewPage::ResultColumn), QStringLiteral("Fichier inexistant"));
+    QCOMPARE(rows->topLevelItem(1)->text(ViewPage::LastRunColumn), QStringLiteral("aujourd'hui 14:30"));
+    QCOMPARE(rows->topLevelItem(0)->text(ViewPage::LastRunColumn), QString());
 }
 
 void TestMainWindow::failuresAreToldWhileHidden()
@@ -689,4 +706,113 @@ void TestMainWindow::startWithTheSession()
 }
 
 QTEST_MAIN(TestMainWindow)
+void TestMainWindow::editInPlaceFromTheView()
+{
+    TestProgramDir dir;
+    const QByteArray original = "head\r\n" + kA + "\r\n\r\n0|3|1|1|1|1|1|1|1|/srv/backup.sh -v|x-essais=3;nom=Nuit;jours=1,fin|\r\n" + kB + "\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), original);
+    auto form = makeForm(dir);
+    NewEntryPage *page = form->TabSheet3;
+    // What the user had begun typing comes back once the edit is over.
+    page->Editsource->setText(QStringLiteral("/half/typed"));
+    selectLine(*form, 2);
+    form->TabSheet4->Button17->click();
+    QCOMPARE(form->PageControl1->currentWidget(), page);
+    QVERIFY(page->LabelEdition->isVisibleTo(form.get()));
+    QCOMPARE(page->LabelEdition->text(), QStringLiteral("Modification de la ligne 003"));
+    QCOMPARE(page->Editsource->text(), QStringLiteral("/srv/backup.sh"));
+    QCOMPARE(page->Edit3->text(), QStringLiteral("-v"));
+    QCOMPARE(page->Spinheures->value(), 3);
+    QVERIFY(page->CheckDimanche->isChecked());
+    QCOMPARE(page->EditNom->text(), QStringLiteral("Nuit"));
+    QCOMPARE(page->EditJours->text(), QStringLiteral("1,fin"));
+    QVERIFY(page->Label6->text().endsWith(QStringLiteral(" ; jours du mois : 1, dernier jour")));
+
+    // A ';' in a value is refused with its own caption, nothing written.
+    page->EditMois->setText(QStringLiteral("1;2"));
+    page->Button15->click();
+    QVERIFY(page->Label71->isVisibleTo(form.get()));
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), original);
+    page->EditMois->setText(QStringLiteral("6"));
+    QVERIFY(!page->Label71->isVisibleTo(form.get()));
+    page->SpinMinutes->setValue(15);
+    page->Button15->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
+             "head\r\n" + kA + "\r\n\r\n15|3|1|1|1|1|1|1|1|/srv/backup.sh -v|x-essais=3;nom=Nuit;jours=1,fin;mois=6|\r\n" + kB + "\r\n");
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
+    QCOMPARE(page->Editsource->text(), QStringLiteral("/half/typed"));
+    QVERIFY(!page->LabelEdition->isVisibleTo(form.get()));
+
+    // "Annuler" leaves everything as it was.
+    const QByteArray saved = dir.read(QStringLiteral("cron-bat.dat"));
+    selectLine(*form, 1);
+    form->TabSheet4->Modifier1->trigger();
+    QCOMPARE(page->Editsource->text(), QStringLiteral("C:\\jobs\\backup.bat"));
+    page->Button18->click();
+    QCOMPARE(page->Editsource->text(), QStringLiteral("/half/typed"));
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), saved);
+
+    // The line changed in the file meanwhile: refused, the user's text kept.
+    selectLine(*form, 1);
+    form->TabSheet4->Button17->click();
+    page->Edit3->setText(QStringLiteral("--mine"));
+    const QByteArray outside = saved + "1|1|0|0|0|0|0|0|1|/other|\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), QByteArray(outside).replace("30|14", "31|14"));
+    page->Button15->click();
+    QVERIFY(page->Label72->isVisibleTo(form.get()));
+    QCOMPARE(page->Edit3->text(), QStringLiteral("--mine"));
+    QCOMPARE(form->PageControl1->currentWidget(), page);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), QByteArray(outside).replace("30|14", "31|14"));
+}
+
+void TestMainWindow::pauseAndResumeFromTheView()
+{
+    TestProgramDir dir;
+    const QByteArray original = "head\r\n" + kA + "\r\n" + kB + "x-later|\r\n" + kC + "\r\n";
+    dir.write(QStringLiteral("cron-bat.dat"), original);
+    auto form = makeForm(dir);
+    ViewPage *view = form->TabSheet4;
+    selectRows(*form, {1, 2});
+    form->ListView2Click();
+    QCOMPARE(view->Button19->text(), QStringLiteral("Suspendre"));
+    view->Button19->click();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
+             "head\r\n" + kA + "pause|\r\n" + kB + "x-later;pause|\r\n" + kC + "\r\n");
+    // The rows stay selected and say so.
+    QCOMPARE(view->selectedNumbers(), (QList<int>{1, 2}));
+    QCOMPARE(view->Button19->text(), QStringLiteral("Reprendre"));
+    QCOMPARE(view->Suspendre1->text(), QStringLiteral("Reprendre"));
+    QCOMPARE(view->ListView2->topLevelItem(1)->text(4), QStringLiteral("suspendue"));
+    QCOMPARE(form->trayToolTip(), QStringLiteral("Pendulix (suspendues : 2)"));
+    view->Suspendre1->trigger();
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), original);
+    QCOMPARE(view->Button19->text(), QStringLiteral("Suspendre"));
+    QCOMPARE(form->trayToolTip(), QStringLiteral("Pendulix"));
+}
+
+void TestMainWindow::keysOfTheView()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "head\r\n" + kA + "\r\n" + kB + "\r\n");
+    auto form = makeForm(dir);
+    ViewPage *view = form->TabSheet4;
+    selectLine(*form, 2);
+    QTest::keyClick(view->ListView2, Qt::Key_Delete);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "head\r\n" + kA + "\r\n");
+    selectLine(*form, 1);
+    QTest::keyClick(view->ListView2, Qt::Key_Return);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet3);
+    QCOMPARE(form->TabSheet3->LabelEdition->text(), QStringLiteral("Modification de la ligne 001"));
+    // Enter on a focused button presses it, as Space does.
+    QTest::keyClick(form->TabSheet3->Button18, Qt::Key_Return);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
+    selectLine(*form, 1);
+    QTest::keyClick(view->Button19, Qt::Key_Space);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "head\r\n" + kA + "pause|\r\n");
+    selectLine(*form, 1);
+    QTest::keyClick(view->Button19, Qt::Key_Enter);
+    QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "head\r\n" + kA + "\r\n");
+}
+
 #include "tst_mainwindow.moc"

@@ -1,4 +1,5 @@
 #include "runner/minutescheduler.h"
+#include "runner/entrypast.h"
 #include "runner/nextrun.h"
 #include "schedule/scheduleentry.h"
 #include "schedule/schedulelines.h"
@@ -41,6 +42,7 @@ private slots:
     void daylightSavingNights();
     void agreesWithTheScheduler_data();
     void agreesWithTheScheduler();
+    void lastRunTexts();
 };
 
 void TestNextRun::texts_data()
@@ -221,6 +223,23 @@ void TestNextRun::agreesWithTheScheduler()
                                 QStringLiteral(", started ") + ticks.at(*later).toString(Qt::ISODate)));
         }
     }
+}
+
+void TestNextRun::lastRunTexts()
+{
+    NextRunWords words = frenchWords();
+    words.yesterday = QStringLiteral("hier");
+    const QDate tuesday(2026, 12, 8);
+    const auto text = [&](int daysBack, int h, int m) {
+        return pastRunText(QDateTime(tuesday.addDays(-daysBack), QTime(h, m, 59)), tuesday, words);
+    };
+    QCOMPARE(text(0, 14, 30), QStringLiteral("aujourd'hui 14:30"));
+    QCOMPARE(text(1, 3, 0), QStringLiteral("hier 03:00"));
+    QCOMPARE(text(2, 23, 59), QStringLiteral("dimanche 23:59"));
+    QCOMPARE(text(6, 0, 0), QStringLiteral("mercredi 00:00"));
+    // A week ago and more, or a clock set back past the run: the date.
+    QCOMPARE(text(7, 8, 5), QStringLiteral("01/12/2026 08:05"));
+    QCOMPARE(text(-1, 8, 5), QStringLiteral("09/12/2026 08:05"));
 }
 
 QTEST_GUILESS_MAIN(TestNextRun)

@@ -1,4 +1,5 @@
 #include "schedule/fields.h"
+#include "schedule/lineedit.h"
 #include "schedule/scheduleentry.h"
 
 #include <QTest>
@@ -13,6 +14,9 @@ private slots:
     void intervalRules();
     void newEntryLine();
     void optionsKeepWhatTheyDoNotKnow();
+    void pauseAndResumeGiveTheLineBack_data();
+    void pauseAndResumeGiveTheLineBack();
+    void editReplacesOnlyWhatThePageSays();
 };
 
 void TestScheduleEntry::fieldsAsGetFieldReadsThem_data()
@@ -113,6 +117,76 @@ void TestScheduleEntry::optionsKeepWhatTheyDoNotKnow()
     // No eleventh field, no options; an empty one, none either.
     QVERIFY(ScheduleEntry::fromLine(QStringLiteral("1|0|0|0|0|0|0|0|0|x|")).options().isEmpty());
     QVERIFY(ScheduleEntry::fromLine(QStringLiteral("1|0|0|0|0|0|0|0|0|x||")).options().isEmpty());
+}
+
+void TestScheduleEntry::pauseAndResumeGiveTheLineBack_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("paused");
+    QTest::addColumn<QString>("resumed");
+    const QString head = QStringLiteral("0|3|1|1|1|1|1|1|1|/b|");
+    QTest::newRow("no options") << head << head + "pause|" << head;
+    QTest::newRow("options it does not know")
+        << head + "x-retry=3;;nom=A|" << head + "x-retry=3;;nom=A;pause|" << head + "x-retry=3;;nom=A|";
+    QTest::newRow("text after the last bar") << head + "tail" << head + "pause|tail" << head + "tail";
+    QTest::newRow("an empty field before later ones")
+        << head + "|later|" << head + "pause|later|" << head + "|later|";
+    QTest::newRow("already suspended, written first")
+        << head + "pause;nom=A|" << head + "pause;nom=A|" << head + "nom=A|";
+    // Bytes that are no UTF-8 are held as characters of their own.
+    const QString e9 = QChar(0xdce9);
+    const QString held = "0|3|1|1|1|1|1|1|1|/b" + e9 + "|nom=caf" + e9 + "|";
+    QTest::newRow("bytes of another code page")
+        << held << held.chopped(1) + ";pause|" << held;
+    QTest::newRow("a line too short for an entry")
+        << QStringLiteral("1|2|") << "1|2|" + QString(8, u'|') + "pause|" << "1|2|" + QString(8, u'|');
+}
+
+void TestScheduleEntry::pauseAndResumeGiveTheLineBack()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, paused);
+    QFETCH(QString, resumed);
+    QCOMPARE(LineEdit::withPause(line, true), paused);
+    QVERIFY(ScheduleEntry::fromLine(paused).options().paused());
+    QCOMPARE(LineEdit::withPause(paused, false), resumed);
+    QCOMPARE(LineEdit::withPause(resumed, false), resumed);
+}
+
+void TestScheduleEntry::editReplacesOnlyWhatThePageSays()
+{
+    EntryForm form;
+    form.minute = QStringLiteral("5");
+    form.hour = QStringLiteral("6");
+    form.days = {true, false, false, false, false, false, true};
+    form.target = QStringLiteral("/new job.sh -q");
+    // A new entry without options is written as entries always were.
+    QCOMPARE(LineEdit::edited(QString(), form), QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|"));
+    form.name = QStringLiteral("Sauvegarde mensuelle");
+    QCOMPARE(LineEdit::edited(QString(), form),
+             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|nom=Sauvegarde mensuelle|"));
+
+    // The options the page does not know, later pieces and trailing text stay;
+    // the name emptied goes, a known option keeps its place.
+    const QString old = QStringLiteral("30|14|0|1|0|0|0|0|0|/old|x=1;nom=Old;jours=1|later|tail");
+    form.name.clear();
+    form.monthDays = QStringLiteral("fin");
+    form.months = QStringLiteral("1,7");
+    form.paused = true;
+    QCOMPARE(LineEdit::edited(old, form),
+             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|x=1;jours=fin;mois=1,7;pause|later|tail"));
+    // Every option cleared from a field that ends the line: the field goes.
+    form = {};
+    form.minute = QStringLiteral("30");
+    form.hour = QStringLiteral("14");
+    form.days[1] = true;
+    form.target = QStringLiteral("/old");
+    QCOMPARE(LineEdit::edited(QStringLiteral("30|14|0|1|0|0|0|0|0|/old|nom=Old|"), form),
+             QStringLiteral("30|14|0|1|0|0|0|0|0|/old|"));
+
+    for (const char *refused : {"a;b", "a|b", "a\nb"})
+        QVERIFY2(!LineEdit::canHoldOptionValue(QString::fromLatin1(refused)), refused);
+    QVERIFY(LineEdit::canHoldOptionValue(QStringLiteral("Sauvegarde, l'été = 3")));
 }
 
 QTEST_GUILESS_MAIN(TestScheduleEntry)
