@@ -176,6 +176,8 @@ QAction *TForm1::addItem(QMenu *menu, const char *name, const QString &caption,
 void TForm1::buildMenus()
 {
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    // Read out as it is written in both languages.
+    menuBar()->setAccessibleName(QStringLiteral("Menu"));
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Fichier"));
     file->setObjectName(QStringLiteral("Fichier1"));
     addItem(file, "Voirlesfichiersjuornaux1", QStringLiteral("&Voir les fichiers journaux"),
