@@ -782,7 +782,7 @@ void TestMainWindow::pauseAndResumeFromTheView()
     // The rows stay selected and say so.
     QCOMPARE(view->selectedNumbers(), (QList<int>{1, 2}));
     QCOMPARE(view->Button19->text(), QStringLiteral("Reprendre"));
-    QCOMPARE(view->Suspendre1->text(), QStringLiteral("Reprendre"));
+    QCOMPARE(view->Suspendre1->text(), QStringLiteral("&Reprendre"));
     QCOMPARE(view->ListView2->topLevelItem(1)->text(4), QStringLiteral("suspendue"));
     QCOMPARE(form->trayToolTip(), QStringLiteral("Pendulix (suspendues : 2)"));
     view->Suspendre1->trigger();

@@ -235,8 +235,8 @@ void TForm1::Button19Click()
     const QList<int> selected = TabSheet4->selectedNumbers();
     if (selected.isEmpty())
         return;
-    // The caption says what the press does: the first selected entry decides for all.
-    const bool pause = TabSheet4->Button19->text() == TabSheet2->Label65->text();
+    // As the caption says: the first selected entry decides for all.
+    const bool pause = !ListBox1.entry(selected.first()).options().paused();
     m_engine.setPaused(selected, pause);
     TabSheet4->selectNumbers(selected);
     showPauseCaption();

@@ -176,7 +176,7 @@ void ViewPage::setEntryActionsEnabled(bool enabled)
 void ViewPage::setPauseCaption(const QString &caption)
 {
     Button19->setText(caption);
-    Suspendre1->setText(caption);
+    Suspendre1->setText(QLatin1Char('&') + caption);
 }
 
 QList<int> ViewPage::selectedNumbers() const

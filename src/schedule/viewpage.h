@@ -48,7 +48,7 @@ public:
     QAction *Suspendre1;
     // Delete, edit, pause and run now go with a selected entry.
     void setEntryActionsEnabled(bool enabled);
-    // Button19 and its menu item read `caption`.
+    // Button19 and its menu item (with its mnemonic) read `caption`.
     void setPauseCaption(const QString &caption);
     // The "N°" of every selected row, in list order.
     QList<int> selectedNumbers() const;
