@@ -37,6 +37,8 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pendulix"));
+    // What a minimized window is announced by.
+    setWindowIconText(windowTitle());
     setWindowIcon(programIcon());
     resize(699, 447);
     // Where the window was designed; a window manager may place it elsewhere.

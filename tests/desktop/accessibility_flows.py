@@ -118,7 +118,8 @@ NAMED = {"frame", "menu bar", "push button", "check box", "text", "spin button",
          "page tab list", "menu", "menu item"}
 def unnamed(node, out):
     if node.getRoleName() in NAMED and showing(node) and not node.name:
-        out.append(node.getRoleName() + " in " + (node.parent.name or node.parent.getRoleName()))
+        inside = [node.getChildAtIndex(i).getRoleName() for i in range(min(node.childCount, 4))]
+        out.append("%s in %s holding %s" % (node.getRoleName(), node.parent.name or node.parent.getRoleName(), inside))
     if node.getRoleName() != "table cell":
         for i in range(node.childCount):
             child = node.getChildAtIndex(i)
