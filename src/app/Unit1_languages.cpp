@@ -49,7 +49,7 @@ QList<QObject *> TForm1::languageComponents() const
                << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi
                << p3->CheckDimanche << p3->GroupBox7 << p3->GroupBox8 << p3->Button6
                << p3->GroupBox1 << p3->GroupBox2 << p3->Button14 << p3->Button12 << p3->Button13
-               << p3->Button15 << p3->GroupBoxNom << p3->GroupBoxJours << p3->GroupBoxMois
+               << p3->Button15 << p3->LabelNom << p3->LabelJours << p3->LabelMois
                << p3->CheckPause << p3->Label71 << p3->Label72 << p3->Button18;
     const ViewPage *p4 = TabSheet4;
     components << TabSheet4 << p4->Label1 << p4->Label2 << p4->Label3 << p4->Label4 << p4->Button3

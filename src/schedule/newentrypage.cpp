@@ -84,19 +84,21 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     LabelEdition->setStyleSheet(QStringLiteral("font-weight: bold"));
     LabelEdition->setVisible(false);
 
-    const auto optionBox = [this](const char *boxName, const QString &title, const char *editName,
+    // Labels, not titled boxes: one line, and the window keeps its designed height.
+    const auto optionBox = [this](const char *labelName, const QString &caption, const char *editName,
                                   QLineEdit **edit) {
-        auto *box = named(new QGroupBox(title, this), boxName);
-        *edit = named(new QLineEdit(box), editName);
-        (new QHBoxLayout(box))->addWidget(*edit);
-        return box;
+        auto *label = named(new QLabel(caption, this), labelName);
+        *edit = named(new QLineEdit(this), editName);
+        label->setBuddy(*edit);
+        return label;
     };
-    GroupBoxNom = optionBox("GroupBoxNom", QStringLiteral("Nom"), "EditNom", &EditNom);
-    GroupBoxJours = optionBox("GroupBoxJours", QStringLiteral("Jours du mois (1 à 31, fin)"),
-                              "EditJours", &EditJours);
+    LabelNom = optionBox("LabelNom", QStringLiteral("Nom"), "EditNom", &EditNom);
+    LabelJours = optionBox("LabelJours", QStringLiteral("Jours du mois"), "EditJours", &EditJours);
     EditJours->setPlaceholderText(QStringLiteral("1,15,fin"));
-    GroupBoxMois = optionBox("GroupBoxMois", QStringLiteral("Mois (1 à 12)"), "EditMois", &EditMois);
+    EditJours->setToolTip(QStringLiteral("1 à 31, fin"));
+    LabelMois = optionBox("LabelMois", QStringLiteral("Mois"), "EditMois", &EditMois);
     EditMois->setPlaceholderText(QStringLiteral("1,4,7,10"));
+    EditMois->setToolTip(QStringLiteral("1 à 12"));
     CheckPause = named(new QCheckBox(QStringLiteral("Suspendue"), this), "CheckPause");
     Label71 = named(new QLabel(QStringLiteral("Non enregistré : le nom, les jours du mois et les mois "
                                               "ne peuvent pas contenir les caractères ; et |"),
@@ -144,26 +146,31 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     when->addLayout(timeColumn);
     when->addWidget(GroupBox6, 1);
     auto *options = new QHBoxLayout;
-    options->addWidget(GroupBoxNom, 2);
-    options->addWidget(GroupBoxJours, 1);
-    options->addWidget(GroupBoxMois, 1);
+    options->addWidget(LabelNom);
+    options->addWidget(EditNom, 2);
+    options->addWidget(LabelJours);
+    options->addWidget(EditJours, 1);
+    options->addWidget(LabelMois);
+    options->addWidget(EditMois, 1);
     options->addWidget(CheckPause);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Label6, 1);
+    bottom->addWidget(LabelEdition, 0, Qt::AlignBottom);
     bottom->addWidget(Button18, 0, Qt::AlignBottom);
     bottom->addWidget(Button15, 0, Qt::AlignBottom);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(LabelEdition);
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox1);
     layout->addLayout(when);
-    layout->addLayout(options);
     layout->addWidget(Label43);
     layout->addWidget(Label57);
     layout->addWidget(Label71);
     layout->addWidget(Label72);
     layout->addLayout(bottom);
+    // Below the designed controls, in the room the page had left: they stay
+    // where they always were.
+    layout->addLayout(options);
     layout->addStretch();
 }
 

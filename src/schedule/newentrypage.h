@@ -58,12 +58,13 @@ public:
     QLabel *Label57;
     QPushButton *Button15;
 
-    // The entry's options: its name, days of the month, months, suspended.
-    QGroupBox *GroupBoxNom;
+    // The entry's options: its name, days of the month, months, suspended;
+    // each box named by the label before it.
+    QLabel *LabelNom;
     QLineEdit *EditNom;
-    QGroupBox *GroupBoxJours;
+    QLabel *LabelJours;
     QLineEdit *EditJours;
-    QGroupBox *GroupBoxMois;
+    QLabel *LabelMois;
     QLineEdit *EditMois;
     QCheckBox *CheckPause;
     // Why the options were not saved: ';' or '|' in a value.
