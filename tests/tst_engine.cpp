@@ -63,6 +63,8 @@ private slots:
     void manyStartsLeaveTheEventLoopItsTurns();
     void editsAndPausesKeepEveryOtherByte();
     void pastOfEntriesKeptAcrossRestarts();
+    void aloneEntryWaitsForItsRunningStart();
+    void missedStartsCaughtUpOnce();
 };
 
 void TestEngine::firstRunMakesTheSchedule()
@@ -460,6 +462,60 @@ void TestEngine::pastOfEntriesKeptAcrossRestarts()
     restarted.engine.past().write();
     QVERIFY(!dir.read(EntryPast::fileName()).contains("/gone"));
     QVERIFY(dir.read(EntryPast::fileName()).contains(missingLine.toUtf8()));
+}
+
+void TestEngine::aloneEntryWaitsForItsRunningStart()
+{
+    TestProgramDir dir;
+    // Hangs until the test lets it go.
+    const QString hanging = dir.file(QStringLiteral("hanging.sh"));
+    dir.write(QStringLiteral("hanging.sh"), "#!/bin/sh\nwhile [ ! -e \"$0.go\" ]; do sleep 0.1; done\n");
+    QFile::setPermissions(hanging, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString line = "1|0|0|0|0|0|0|0|0|" + hanging + "|seul;nom=Synchro|";
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n" + line + "\r\n").toUtf8());
+    Harness h(dir, QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)));
+    for (int minute = 0; minute < 3; ++minute) {
+        h.engine.runPass();
+        h.clock.advance(60);
+    }
+    // Run now obeys it too.
+    h.engine.runNow(1);
+    const QString subject = hanging + " (Synchro)";
+    QCOMPARE(h.record.rows(), (QStringList{"14:30:05|" + subject, "14:31:05 Déjà en cours|" + subject,
+                                           "14:32:05 Déjà en cours|" + subject,
+                                           "14:33:05 Déjà en cours|" + subject}));
+    QVERIFY(dir.read(QStringLiteral("20261208.log")).contains(("14:31:05 Déjà en cours;" + subject + "\r\n").toUtf8()));
+    // Once it ended, it starts again.
+    dir.write(QStringLiteral("hanging.sh.go"), "");
+    QTRY_VERIFY_WITH_TIMEOUT(!h.engine.past().isRunning(line), 10000);
+    h.engine.runPass();
+    QCOMPARE(h.record.rows().last(), "14:33:05|" + subject);
+}
+
+void TestEngine::missedStartsCaughtUpOnce()
+{
+    TestProgramDir dir;
+    const QString late = dir.file(QStringLiteral("late.sh"));
+    const QString lost = dir.file(QStringLiteral("lost.sh"));
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n0|3|1|1|1|1|1|1|1|" + late + "|rattrapage|\r\n0|3|1|1|1|1|1|1|1|" +
+                                               lost + "|\r\n")
+                                                  .toUtf8());
+    // The program last looked on Sunday evening: two 03:00 went by unseen.
+    dir.write(ExaminedMinute::fileName(), "202612062200\r\n");
+    Harness h(dir);
+    h.engine.runPass();
+    QCOMPARE(h.record.rows(), (QStringList{"14:30:37 Rattrapage mardi 03:00|" + late,
+                                           "14:30:37 Fichier inexistant|" + late}));
+    h.clock.advance(60);
+    h.engine.runPass();
+    QCOMPARE(h.record.rows().size(), 2);
+
+    // Stopped for weeks: once, for the latest due minute.
+    dir.write(ExaminedMinute::fileName(), "202611010300\r\n");
+    Harness after(dir, kNow.addDays(12).addSecs(-11 * 3600));
+    after.engine.runPass();
+    QCOMPARE(after.record.rows().first(), "03:30:37 Rattrapage dimanche 03:00|" + late);
+    QCOMPARE(after.record.rows().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

@@ -1,7 +1,9 @@
 #include "journal/eventrecorder.h"
+#include "files/outputfile.h"
 #include "files/runtimeerror.h"
 #include "platform/platform.h"
 #include "platform/posix/childreaper.h"
+#include "platform/posix/posixlaunch.h"
 #include "runner/launcher.h"
 #include "runner/urltask.h"
 #include "recordlog.h"
@@ -10,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <csignal>
@@ -30,10 +33,10 @@ struct Harness
           record(&events),
           launcher(events, {.open =
                                 [this](const QString &path, const QString &parameters,
-                                       Launcher::Report report) {
+                                       const Platform::StartOptions &options, Launcher::Report report) {
                                     Platform::startTarget(Platform::nativePath(path),
                                                           Platform::encodeText(parameters),
-                                                          &context, std::move(report));
+                                                          &context, std::move(report), options);
                                 },
                             .http =
                                 [this](const QString &url, const QString &subject,
@@ -106,6 +109,8 @@ private slots:
     void webAddressesGoToTheUrlTask();
     void silentWebAddressesHoldNoProgram();
     void namesInAnotherCodePageStart();
+    void timeLimitEndsTheWholeSession();
+    void outputKeptInOrderAndCut();
 };
 
 void TestLauncher::programGetsPlainArguments()
@@ -414,6 +419,62 @@ void TestLauncher::namesInAnotherCodePageStart()
     QCOMPARE(dir.read(QStringLiteral("marker")), QByteArray("\xe9t\xe9"));
     // The journal line holds the bytes of the file, not a re-encoding.
     QCOMPARE(dir.read(QStringLiteral("20261208.log")), "14:30:37;" + name + " \xe9t\xe9\r\n");
+}
+
+void TestLauncher::timeLimitEndsTheWholeSession()
+{
+    TestProgramDir dir;
+    // A leader deaf to SIGTERM, and a grandchild that is not.
+    const QString hanging = dir.file(QStringLiteral("hanging.sh"));
+    writeExecutable(hanging, "#!/bin/sh\nsleep 300 &\nchild=$!\ntrap '' TERM\necho $child > \"$0.child\"\n"
+                             "while :; do sleep 1; done\n");
+    QObject context;
+    std::optional<Posix::ProgramEnd> end;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(Posix::startProgram(QFile::encodeName(hanging), {}, &context,
+                                [&end](const Posix::ProgramEnd &e) { end = e; }, {2000, {}}));
+    QTRY_VERIFY(QFile::exists(hanging + ".child"));
+    const pid_t grandchild = dir.read(QStringLiteral("hanging.sh.child")).trimmed().toInt();
+    QVERIFY(grandchild > 0);
+    // The grandchild goes with SIGTERM; the leader only with SIGKILL, after the grace.
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(grandchild, 0) != 0, 5000);
+    QVERIFY(!end);
+    QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 20000);
+    QVERIFY(clock.elapsed() >= 11000); // coarse timers may fire a little early
+    QVERIFY(end->stopped);
+    QVERIFY(end->killed);
+    QCOMPARE(end->number, int(SIGKILL));
+    // Through the launcher, the row says why it ended.
+    QCOMPARE(Launcher::resultOf({Platform::TargetEvent::Stopped, 1}), QStringLiteral("Arrêté après 1 min"));
+}
+
+void TestLauncher::outputKeptInOrderAndCut()
+{
+    TestProgramDir dir;
+    const QString talking = dir.file(QStringLiteral("talking.sh"));
+    const QString silent = dir.file(QStringLiteral("silent.sh"));
+    // Standard input is empty: "read" ends at once.
+    writeExecutable(talking, "#!/bin/sh\necho out\necho err >&2\nread x\necho out again\n"
+                             "head -c 5242880 /dev/zero | tr '\\0' x\n");
+    writeExecutable(silent, "#!/bin/sh\nexit 0\n");
+    Harness h(dir.path());
+    QStringList results;
+    const Launcher::Outcome outcome = [&results](const QString &result, bool) { results << result; };
+    const QString kept = dir.file(QStringLiteral("talking.txt"));
+    const QString none = dir.file(QStringLiteral("silent.txt"));
+    h.launcher.ExecuteWait(talking, QString(), outcome, {0, kept});
+    h.launcher.ExecuteWait(silent, QString(), {}, {0, none});
+    QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 20000);
+    QCOMPARE(results, (QStringList{"En cours", "Terminé (code 0)"}));
+    const QByteArray output = dir.read(QStringLiteral("talking.txt"));
+    QVERIFY(output.startsWith("out\nerr\nout again\nxxx"));
+    const qint64 written = 18 + 5242880;
+    QVERIFY(output.endsWith("\n[" + QByteArray::number(written - OutputFile::kKeptBytes) +
+                            " octets de sortie non conservés]\n"));
+    QCOMPARE(output.indexOf('\n', 20), qsizetype(OutputFile::kKeptBytes));
+    // A run that writes nothing leaves nothing.
+    QTRY_VERIFY(!QFile::exists(none));
 }
 
 QTEST_GUILESS_MAIN(TestLauncher)

@@ -11,6 +11,7 @@
 #include "runner/targetsplit.h"
 #include "runner/urltask.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -22,11 +23,12 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
       m_past(m_inputs.programDirectory, [this] { return m_lines.items(); }),
       m_launcher(m_events,
                  {.open =
-                      [this](const QString &path, const QString &parameters, Launcher::Report report) {
+                      [this](const QString &path, const QString &parameters,
+                             const Platform::StartOptions &options, Launcher::Report report) {
                           // The bytes of the schedule file, as they stand.
                           Platform::startTarget(Platform::nativePath(path),
                                                 Platform::encodeText(parameters), this,
-                                                std::move(report));
+                                                std::move(report), options);
                       },
                   .http = [this](const QString &url, const QString &subject, Launcher::Outcome outcome) {
                       http(m_events, url, this, {}, {}, subject, outcome);
@@ -47,7 +49,15 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                        [this] {
                            m_starts.post([] { Platform::trimWorkingSet(Platform::fixedExecutableName()); });
                        },
-                   .examined = [this](qint64 minute) { m_starts.post([this, minute] { keepExaminedMinute(minute); }); }})
+                   .examined = [this](qint64 minute) { m_starts.post([this, minute] { keepExaminedMinute(minute); }); },
+                   .catchUp =
+                       [this](const QString &target, const QString &name, const QString &line, qint64 missed) {
+                           m_starts.post([this, target, name, line, missed] {
+                               m_events.recordNotice(QStringLiteral("Rattrapage ") + missedMinuteText(missed),
+                                                     Launcher::subjectOf(target, name));
+                               startTarget(target, name, line);
+                           });
+                       }})
 {
     connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
     connect(&m_past, &EntryPast::changed, this, &SchedulingEngine::pastChanged);
@@ -259,19 +269,51 @@ void SchedulingEngine::setPaused(const QList<int> &indexes, bool paused)
     reloadNow();
 }
 
+QString SchedulingEngine::missedMinuteText(qint64 minute)
+{
+    static const char *const days[] = {"lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi", "dimanche"};
+    const QDate date = MinuteScheduler::wallClockDate(minute);
+    return QString::fromLatin1(days[date.dayOfWeek() - 1]) + QLatin1Char(' ') +
+           MinuteScheduler::wallClockTime(minute).toString(QStringLiteral("HH:mm"));
+}
+
+QString SchedulingEngine::nextOutputFile()
+{
+    // Only while journalling: the output is found from its start's journal line.
+    const QString folder = m_inputs.programDirectory + QStringLiteral("sorties");
+    if (!m_settings.journalling || !QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+        return QString();
+    const QString stem = folder + QLatin1Char('/') +
+                         m_inputs.clock().toString(QStringLiteral("yyyyMMdd-HHmmss-"));
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const QString path = stem + QString::number(++m_outputSerial) + QStringLiteral(".txt");
+        if (!QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
+}
+
 void SchedulingEngine::startTarget(const QString &target, const QString &name, const QString &line)
 {
     const LaunchCall call =
         resolveTargetForLaunch(target, Platform::targetSeparators(), &Launcher::targetExists);
     Launcher::Outcome outcome;
+    Platform::StartOptions options;
     if (!line.isEmpty()) {
+        const EntryOptions entry = ScheduleEntry::fromLine(line).options();
+        if (entry.alone() && m_past.isRunning(line)) {
+            m_events.recordNotice(QStringLiteral("Déjà en cours"), Launcher::subjectOf(target, name));
+            return;
+        }
+        options.stopAfterMinutes = entry.stopAfterMinutes();
         const quint64 run = m_past.begin(line, m_inputs.clock());
         outcome = [this, run](const QString &result, bool over) { m_past.tell(run, result, over); };
     }
+    options.outputFile = nextOutputFile();
     if (call.withParameters)
-        m_launcher.Exe(call.program, call.parameters, name, outcome);
+        m_launcher.Exe(call.program, call.parameters, name, outcome, options);
     else
-        m_launcher.ExecuteWait(call.program, name, outcome);
+        m_launcher.ExecuteWait(call.program, name, outcome, options);
 }
 
 void SchedulingEngine::runNow(int index)

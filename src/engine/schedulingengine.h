@@ -133,6 +133,11 @@ private:
     void keepExaminedMinute(qint64 minute);
     // The file's lines changed here: read again at once, whatever the stamp says.
     void reloadNow();
+    // "lundi 03:00": the missed minute a catch-up names.
+    static QString missedMinuteText(qint64 minute);
+    // A new file of the folder "sorties" for a start's output, named from the
+    // time of the start; none when nothing is journalled or the folder cannot be written.
+    QString nextOutputFile();
 
     Inputs m_inputs;
     Settings m_settings;
@@ -147,4 +152,5 @@ private:
     TScruteDossier m_walker;
     QTimer m_minuteTimer;
     bool m_recordFailing = false;
+    int m_outputSerial = 0;
 };

@@ -37,6 +37,13 @@ void EventRecorder::recordFailure(const QString &status, const QString &subject)
         ecrirejournal(timeText() + QLatin1Char(' ') + status + QLatin1Char(';') + subject);
 }
 
+void EventRecorder::recordNotice(const QString &status, const QString &subject)
+{
+    emit recorded({RecordedEvent::Notice, timeText(), status, subject});
+    if (m_journalling)
+        ecrirejournal(timeText() + QLatin1Char(' ') + status + QLatin1Char(';') + subject);
+}
+
 void EventRecorder::recordError(const QString &message)
 {
     emit recorded({RecordedEvent::Error, timeText(), QString(), message});

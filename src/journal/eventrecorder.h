@@ -13,6 +13,7 @@ struct RecordedEvent
         Start,   // a target started or opened, a web address answered
         Failure, // a failed target or request: comes with the Error signal
         Error,   // an error that reached the application-wide handler
+        Notice,  // what the scheduler did otherwise than start: a skip, a catch-up
     };
     Kind kind = Start;
     QString time;    // the time text when it was recorded
@@ -22,7 +23,7 @@ struct RecordedEvent
     // The history's time column: the time text, then a failure's status.
     QString historyTime() const
     {
-        return kind == Failure ? time + QLatin1Char(' ') + status : time;
+        return kind == Failure || kind == Notice ? time + QLatin1Char(' ') + status : time;
     }
 };
 
@@ -48,6 +49,9 @@ public:
     void recordStart(const QString &subject);
     // A failed target or request: T + " " + status | subject, line likewise.
     void recordFailure(const QString &status, const QString &subject);
+    // A start not made as due, or made late: recorded as a failure is, but
+    // it is no error.
+    void recordNotice(const QString &status, const QString &subject);
     // An error that reached the application-wide handler: T | message. A
     // failure of its own journal line becomes one more row and is never
     // journalled again.

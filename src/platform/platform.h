@@ -33,6 +33,7 @@ struct TargetEvent
         Refused, // the system would not start it: nothing runs
         Exited,  // a program started directly ended with `number` as its code
         Killed,  // a program started directly was ended by signal `number`
+        Stopped, // a program started directly was stopped at its time limit
     };
     Kind kind = Started;
     int number = 0;
@@ -47,8 +48,16 @@ struct TargetEvent
 // directly, Exited or Killed follows when it ends. Both come on the event
 // loop of the calling thread, never once `context` is gone. Paths and
 // parameters are the bytes of the schedule file.
+// A program started directly is started with `options`.
+struct StartOptions
+{
+    // Stopped, with what it started, this many minutes after its start; 0: never.
+    int stopAfterMinutes = 0;
+    // Its output and errors go to the end of this file; nowhere when empty.
+    QString outputFile = {};
+};
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
-                 std::function<void(const TargetEvent &)> report);
+                 std::function<void(const TargetEvent &)> report, const StartOptions &options = {});
 
 // The path separators a schedule target is split at, the directory separator first.
 QString targetSeparators();

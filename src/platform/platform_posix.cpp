@@ -37,7 +37,7 @@ bool acquireSingleInstance(const QString &name)
 }
 
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
-                 std::function<void(const TargetEvent &)> report)
+                 std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
     if (!Posix::isExecutableFile(path)) {
         Posix::openDocument(path, context, [report = std::move(report)](bool opened) {
@@ -45,10 +45,18 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         });
         return;
     }
+    const Posix::ProgramLimits limits{options.stopAfterMinutes * 60000,
+                                      options.outputFile.isEmpty() ? QByteArray()
+                                                                   : nativePath(options.outputFile)};
     const bool started = Posix::startProgram(
-        path, Parameters::split(parameters), context, [report](const Posix::ProgramEnd &end) {
-            report({end.killed ? TargetEvent::Killed : TargetEvent::Exited, end.number});
-        });
+        path, Parameters::split(parameters), context,
+        [report, options](const Posix::ProgramEnd &end) {
+            if (end.stopped)
+                report({TargetEvent::Stopped, options.stopAfterMinutes});
+            else
+                report({end.killed ? TargetEvent::Killed : TargetEvent::Exited, end.number});
+        },
+        limits);
     report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
 }
 

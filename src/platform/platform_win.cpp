@@ -116,8 +116,10 @@ bool acquireSingleInstance(const QString &name)
     return Win::holdNamedMutex(name.toLocal8Bit().constData());
 }
 
+// The time limit and the kept output are not carried out on Windows yet:
+// a program runs as if the entry had neither.
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
-                 std::function<void(const TargetEvent &)> report)
+                 std::function<void(const TargetEvent &)> report, const StartOptions &)
 {
     // The ANSI call: the bytes of the schedule file are in the ANSI code page.
     // A program with parameters has the desktop window as owner.

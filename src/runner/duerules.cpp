@@ -59,8 +59,10 @@ DueEntry::DueEntry(const ScheduleEntry &entry)
     const EntryOptions options = entry.options();
     m_paused = options.paused();
     m_name = options.name();
+    m_catchesUp = options.catchesUp();
     try {
         m_dates = DateFilter::of(options);
+        options.stopAfterMinutes();
     } catch (const EConvertError &error) {
         m_optionsError = error.message();
     }

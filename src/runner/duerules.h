@@ -51,6 +51,8 @@ public:
     bool isPaused() const { return m_paused; }
     // Why the options cannot be read; empty when they can.
     const QString &optionsError() const { return m_optionsError; }
+    // Runs once, late, for due minutes that went by unexamined.
+    bool catchesUp() const { return m_catchesUp && m_optionsError.isEmpty(); }
 
 private:
     bool m_interval = false;
@@ -61,6 +63,7 @@ private:
     QString m_target;
     QString m_name;
     bool m_paused = false;
+    bool m_catchesUp = false;
     DateFilter m_dates;
     QString m_optionsError;
 };

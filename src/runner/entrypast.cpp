@@ -62,6 +62,7 @@ void EntryPast::load()
 {
     m_entries.clear();
     m_open.clear();
+    m_running.clear();
     // Anything but a regular file is no record, as is a file we cannot read.
     if (!Platform::isRegularFile(path()))
         return;
@@ -100,6 +101,7 @@ quint64 EntryPast::begin(const QString &line, const QDateTime &at)
     const quint64 run = m_nextRun++;
     m_entries.insert(line, {{at, running()}, run});
     m_open.insert(run, line);
+    ++m_running[line];
     changedNow();
     return run;
 }
@@ -110,8 +112,12 @@ void EntryPast::tell(quint64 run, const QString &result, bool over)
     if (open == m_open.cend())
         return;
     const auto entry = m_entries.find(*open);
-    if (over)
+    if (over) {
+        const auto count = m_running.find(*open);
+        if (count != m_running.end() && --*count <= 0)
+            m_running.erase(count);
         m_open.erase(open);
+    }
     if (entry == m_entries.end() || entry->latest != run)
         return;
     entry->run.result = oneLine(result);
@@ -132,6 +138,8 @@ void EntryPast::carry(const QString &from, const QString &to)
         if (line == from)
             line = to;
     }
+    if (const int running = m_running.take(from))
+        m_running[to] += running;
     changedNow();
 }
 

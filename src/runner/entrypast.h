@@ -49,6 +49,8 @@ public:
     // What start `run` gave: "En cours" while it runs, then how it ended.
     // Only the entry's latest start says what its row shows.
     void tell(quint64 run, const QString &result, bool over);
+    // A start of the entry of `line` has not ended yet.
+    bool isRunning(const QString &line) const { return m_running.value(line) > 0; }
     // The program replaced `from` with `to`: the past goes with it.
     void carry(const QString &from, const QString &to);
 
@@ -75,6 +77,8 @@ private:
     QHash<QString, Entry> m_entries;
     // Starts whose end is still to come, and the line they now belong to.
     QHash<quint64, QString> m_open;
+    // How many of the open starts each line has.
+    QHash<QString, int> m_running;
     quint64 m_nextRun = 1;
     QTimer m_writeTimer;
     bool m_failing = false;

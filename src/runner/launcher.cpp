@@ -1,5 +1,6 @@
 #include "launcher.h"
 
+#include "files/outputfile.h"
 #include "journal/errorboundary.h"
 #include "journal/eventrecorder.h"
 
@@ -22,7 +23,7 @@ bool Launcher::targetExists(const QString &path)
 }
 
 void Launcher::start(const QString &path, const QString &parameters, const QString &detail,
-                     const Outcome &outcome)
+                     const Outcome &outcome, const Platform::StartOptions &options)
 {
     if (!targetExists(path)) {
         if (outcome)
@@ -38,14 +39,16 @@ void Launcher::start(const QString &path, const QString &parameters, const QStri
         std::shared_ptr<bool> inCall;
         ~Leave() { *inCall = false; }
     } leave{inCall};
-    m_hooks.open(path, parameters, [this, detail, inCall, outcome](const Platform::TargetEvent &event) {
-        // Within the call an error belongs to the pass, which records it and
-        // goes on; later it leaves an event handler and must be recorded here.
-        if (*inCall)
-            record(event, detail, outcome);
-        else
-            ErrorBoundary::run([&] { record(event, detail, outcome); });
-    });
+    const QString output = options.outputFile;
+    m_hooks.open(path, parameters, options,
+                 [this, detail, inCall, outcome, output](const Platform::TargetEvent &event) {
+                     // Within the call an error belongs to the pass, which records it and
+                     // goes on; later it leaves an event handler and must be recorded here.
+                     if (*inCall)
+                         record(event, detail, outcome, output);
+                     else
+                         ErrorBoundary::run([&] { record(event, detail, outcome, output); });
+                 });
 }
 
 QString Launcher::resultOf(const Platform::TargetEvent &event)
@@ -59,12 +62,21 @@ QString Launcher::resultOf(const Platform::TargetEvent &event)
         return QStringLiteral("Terminé (code %1)").arg(event.number);
     case Platform::TargetEvent::Killed:
         return QStringLiteral("Terminé (signal %1)").arg(event.number);
+    case Platform::TargetEvent::Stopped:
+        return QStringLiteral("Arrêté après %1 min").arg(event.number);
     }
     return QString();
 }
 
-void Launcher::record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome)
+void Launcher::record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome,
+                      const QString &outputFile)
 {
+    const bool ended = event.kind == Platform::TargetEvent::Exited ||
+                       event.kind == Platform::TargetEvent::Killed ||
+                       event.kind == Platform::TargetEvent::Stopped;
+    // Refused: a file the start made stays empty and goes.
+    if (!outputFile.isEmpty() && (ended || event.kind == Platform::TargetEvent::Refused))
+        OutputFile::finish(outputFile);
     if (outcome)
         outcome(resultOf(event), !(event.kind == Platform::TargetEvent::Started && event.endFollows));
     switch (event.kind) {
@@ -80,6 +92,7 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
             m_events.recordFailure(resultOf(event), detail);
         break;
     case Platform::TargetEvent::Killed:
+    case Platform::TargetEvent::Stopped:
         m_events.recordFailure(resultOf(event), detail);
         break;
     }
@@ -91,16 +104,18 @@ QString Launcher::subjectOf(const QString &target, const QString &name)
 }
 
 void Launcher::Exe(const QString &program, const QString &parameters, const QString &name,
-                   const Outcome &outcome)
+                   const Outcome &outcome, const Platform::StartOptions &options)
 {
-    start(program, parameters, subjectOf(program + QLatin1Char(' ') + parameters, name), outcome);
+    start(program, parameters, subjectOf(program + QLatin1Char(' ') + parameters, name), outcome,
+          options);
 }
 
-void Launcher::ExecuteWait(const QString &target, const QString &name, const Outcome &outcome)
+void Launcher::ExecuteWait(const QString &target, const QString &name, const Outcome &outcome,
+                           const Platform::StartOptions &options)
 {
     if (target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"))) {
         m_hooks.http(target, subjectOf(target, name), outcome);
         return;
     }
-    start(target, QString(), subjectOf(target, name), outcome);
+    start(target, QString(), subjectOf(target, name), outcome, options);
 }

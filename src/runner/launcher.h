@@ -22,7 +22,9 @@ public:
     {
         // Starts a program with parameters, or opens a document, as a double
         // click would; reports as Platform::startTarget does.
-        std::function<void(const QString &path, const QString &parameters, Report report)> open;
+        std::function<void(const QString &path, const QString &parameters,
+                           const Platform::StartOptions &options, Report report)>
+            open;
         // The URL task, for targets holding "http://" or "https://". It must not wait for
         // the request: the rest of the pass goes on meanwhile.
         // The records name `subject`; `outcome` gets the status line or the failure.
@@ -33,11 +35,13 @@ public:
 
     // A program path with its parameters (possibly empty). The records name
     // the entry's `name` after the target, when it has one.
+    // A program started directly gets `options`; its output file, when it
+    // has one, is finished when it ends.
     void Exe(const QString &program, const QString &parameters, const QString &name = QString(),
-             const Outcome &outcome = {});
+             const Outcome &outcome = {}, const Platform::StartOptions &options = {});
     // A whole target: a web address, a program or a document.
     void ExecuteWait(const QString &target, const QString &name = QString(),
-                     const Outcome &outcome = {});
+                     const Outcome &outcome = {}, const Platform::StartOptions &options = {});
 
     // "/usr/local/bin/backup (Sauvegarde mensuelle)": what the history and
     // the journal name a start by.
@@ -51,8 +55,9 @@ public:
 
 private:
     void start(const QString &path, const QString &parameters, const QString &detail,
-               const Outcome &outcome);
-    void record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome);
+               const Outcome &outcome, const Platform::StartOptions &options);
+    void record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome,
+                const QString &outputFile);
 
     EventRecorder &m_events;
     Hooks m_hooks;

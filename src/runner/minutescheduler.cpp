@@ -12,6 +12,8 @@ namespace {
 constexpr qint64 kLongestCatchUp = 180;
 // A tick this late still examines each missed minute, interval entries included.
 constexpr qint64 kLateTick = 5;
+// How far back a missed start is caught up.
+constexpr qint64 kCatchUpDays = 7;
 constexpr qint64 kMinutesPerDay = 1440;
 
 // An entry as the view numbers it, so that the user finds it.
@@ -81,13 +83,25 @@ void MinuteScheduler::pass(const QDateTime &now)
         return;
     m_lastTick = current;
     const std::optional<qint64> before = m_lastExamined;
-    if (!m_lastExamined && std::exchange(m_examinedEarlier, std::nullopt) == current) {
+    const std::optional<qint64> earlier = m_lastExamined ? std::nullopt : std::exchange(m_examinedEarlier, std::nullopt);
+    if (!m_lastExamined && earlier == current) {
         // Restarted inside a minute the run before already examined.
         m_lastExamined = current;
         return;
     }
 
     const Plan plan = MinuteScheduler::plan(m_lastExamined, current);
+    // What went by unexamined: while the program was not running, or in a
+    // gap longer than the catch-up rules cover.
+    const std::optional<qint64> examinedBefore = m_lastExamined ? m_lastExamined : earlier;
+    if (examinedBefore && current - *examinedBefore > 1) {
+        const qint64 first = *examinedBefore + 1;
+        const qint64 gap = current - *examinedBefore;
+        if (!m_lastExamined || gap > kLongestCatchUp)
+            catchUp(first, current - 1, Both);
+        else if (gap > kLateTick)
+            catchUp(first, current - 1, Interval);
+    }
     for (int i = 0; i < plan.count; ++i) {
         const Examination &examination = plan.examinations[i];
         for (qint64 minute = examination.first; minute <= examination.last; ++minute)
@@ -140,6 +154,31 @@ const DueEntry &MinuteScheduler::entry(int index)
         }
     }
     return m_entries.at(index);
+}
+
+void MinuteScheduler::catchUp(qint64 first, qint64 last, int kinds)
+{
+    if (!m_hooks.catchUp)
+        return;
+    // Only what was missed within the last week counts.
+    first = qMax(first, last - kCatchUpDays * kMinutesPerDay + 1);
+    for (int i = 1; i < m_lines.count(); ++i) {
+        try {
+            const DueEntry &due = entry(i);
+            if (!due.catchesUp() || due.isPaused() || !(kinds & (due.isInterval() ? Interval : Weekday)))
+                continue;
+            for (qint64 minute = last; minute >= first; --minute) {
+                if (due.isDue(MinuteValues::of(wallClockDate(minute), wallClockTime(minute)))) {
+                    const QString target = due.target();
+                    const QString name = due.name();
+                    m_hooks.catchUp(target, name, m_lines.item(i), minute);
+                    break;
+                }
+            }
+        } catch (const RuntimeError &) {
+            // A bad entry is told by the examination of the minute itself.
+        }
+    }
 }
 
 void MinuteScheduler::examine(qint64 minute, int kinds)

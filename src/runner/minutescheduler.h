@@ -29,6 +29,11 @@ public:
         std::function<void()> trim;
         // The last examined minute moved on: that minute's starts were made.
         std::function<void(qint64 minute)> examined = {};
+        // An entry with "rattrapage" was due at `missed`, a minute that went
+        // by unexamined: it starts once, now.
+        std::function<void(const QString &target, const QString &name, const QString &line,
+                           qint64 missed)>
+            catchUp = {};
     };
 
     MinuteScheduler(const ScheduleLines &lines, Hooks hooks);
@@ -73,6 +78,9 @@ public:
 private:
     void pass(const QDateTime &now);
     void examine(qint64 minute, int kinds);
+    // The entries that catch up, for the minutes from `first` to `last` that
+    // went by unexamined for entries of `kinds`.
+    void catchUp(qint64 first, qint64 last, int kinds);
     const DueEntry &entry(int index);
 
     const ScheduleLines &m_lines;

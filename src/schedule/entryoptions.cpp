@@ -68,6 +68,18 @@ void EntryOptions::remove(const QString &word)
     m_items.removeIf([&](const QString &item) { return wordOf(item) == word; });
 }
 
+int EntryOptions::stopAfterMinutes() const
+{
+    const std::optional<QString> text = value(QStringLiteral("max"));
+    if (!text)
+        return 0;
+    bool ok = false;
+    const int minutes = text->toInt(&ok);
+    if (!ok || minutes < 1 || minutes > 1440 || QString::number(minutes) != *text)
+        throw EConvertError(QStringLiteral("'%1' n'est pas une durée correcte (1 à 1440 minutes)").arg(*text));
+    return minutes;
+}
+
 DateFilter DateFilter::of(const EntryOptions &options)
 {
     DateFilter filter;

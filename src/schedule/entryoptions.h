@@ -26,6 +26,13 @@ public:
     void remove(const QString &word);
 
     bool paused() const { return has(QStringLiteral("pause")); }
+    // "seul": not started again while its previous start still runs.
+    bool alone() const { return has(QStringLiteral("seul")); }
+    // "rattrapage": a due minute that went by unexamined is run once, late.
+    bool catchesUp() const { return has(QStringLiteral("rattrapage")); }
+    // "max=N": the minutes a started program may run, 1 to 1440; 0 without
+    // the option. Raises EConvertError when N is not such a number.
+    int stopAfterMinutes() const;
     QString name() const { return value(QStringLiteral("nom")).value_or(QString()); }
 
 private:

@@ -20,8 +20,22 @@ namespace {
 // How long the desktop's opener may take to say that nothing opens a file.
 // An opener still running by then has started something that keeps it busy.
 constexpr int kOpenerVerdictMs = 2000;
+// What a stopped program's session gets to end on its own before it is killed.
+constexpr int kStopGraceMs = 10000;
 
 } // namespace
+
+void stopSession(pid_t leader, QObject *context, int graceMs)
+{
+    // The group outlives its leader while any member runs, and its number
+    // is not given to another process meanwhile.
+    if (::kill(-leader, SIGTERM) != 0)
+        return;
+    QTimer::singleShot(graceMs, context, [leader] {
+        if (::kill(-leader, 0) == 0)
+            ::kill(-leader, SIGKILL);
+    });
+}
 
 bool isExecutableFile(const QByteArray &path)
 {
@@ -31,18 +45,30 @@ bool isExecutableFile(const QByteArray &path)
 }
 
 bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QObject *context,
-                  std::function<void(const ProgramEnd &)> ended)
+                  std::function<void(const ProgramEnd &)> ended, const ProgramLimits &limits)
 {
     // Programs are started directly, never through a shell, so that ";", "|"
     // or "$()" in a target stay plain text.
-    const pid_t pid = spawn(path, QList<QByteArray>{path} + arguments, false);
+    const pid_t pid = spawn(path, QList<QByteArray>{path} + arguments, false, limits.output);
     if (pid < 0)
         return false;
-    watchChild(pid, context, [ended = std::move(ended)](int status) {
-        if (WIFSIGNALED(status))
-            ended({true, WTERMSIG(status)});
-        else
-            ended({false, WEXITSTATUS(status)});
+    auto stopped = std::make_shared<bool>(false);
+    QPointer<QTimer> limit;
+    if (limits.stopAfterMs > 0) {
+        limit = new QTimer(context);
+        limit->setSingleShot(true);
+        QObject::connect(limit, &QTimer::timeout, limit, [pid, context, stopped, timer = limit.data()] {
+            timer->deleteLater();
+            *stopped = true;
+            stopSession(pid, context, kStopGraceMs);
+        });
+        limit->start(limits.stopAfterMs);
+    }
+    watchChild(pid, context, [ended = std::move(ended), stopped, limit](int status) {
+        if (limit)
+            limit->deleteLater();
+        const bool killed = WIFSIGNALED(status);
+        ended({killed, killed ? WTERMSIG(status) : WEXITSTATUS(status), *stopped});
     });
     return true;
 }

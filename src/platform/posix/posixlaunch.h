@@ -21,12 +21,27 @@ struct ProgramEnd
 {
     bool killed = false;
     int number = 0;
+    // Ended after the time limit stopped it.
+    bool stopped = false;
+};
+
+// What a program is started with beyond its arguments.
+struct ProgramLimits
+{
+    // Stopped with its whole session this long after its start; 0: never.
+    int stopAfterMs = 0;
+    // Where its output and errors go; nowhere when empty.
+    QByteArray output;
 };
 
 // Starts the program at `path` with `arguments` after its own name. False
 // when the system refused; otherwise `ended` follows when it ends.
 bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QObject *context,
-                  std::function<void(const ProgramEnd &)> ended);
+                  std::function<void(const ProgramEnd &)> ended, const ProgramLimits &limits = {});
+
+// Ends the session `leader` leads: SIGTERM to its process group, SIGKILL
+// `graceMs` later to what is left of it.
+void stopSession(pid_t leader, QObject *context, int graceMs);
 
 // Hands a file to xdg-open. `decided` comes once, possibly before this
 // returns: false when the opener could not start or said that nothing opens

@@ -1,6 +1,7 @@
 #include "posixspawn.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <unistd.h>
 #include <vector>
@@ -12,7 +13,8 @@ namespace Posix {
 // and it does not copy our address space. The child gets a session of its
 // own, so that it outlives us and our terminal, default signal handling
 // (ignored signals would otherwise be inherited), and none of our descriptors.
-pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath)
+pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
+            const QByteArray &output)
 {
     std::vector<char *> argv;
     for (const QByteArray &argument : arguments)
@@ -22,6 +24,14 @@ pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    // Written by the child itself: we hold no descriptor of it while it
+    // runs, and it never waits for us to read.
+    if (!output.isEmpty()) {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, output.constData(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, all;
