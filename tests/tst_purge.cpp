@@ -72,6 +72,9 @@ void TestPurge::journalNames()
     QVERIFY(!isJournalFileName("2026120.log"));
     QVERIFY(!isJournalFileName("20261208.log.old"));
     QVERIFY(!isJournalFileName("20261208.LOG"));
+    QVERIFY(isOutputFileName("20261208-143000-12.txt"));
+    QVERIFY(!isOutputFileName("20261208-1430-1.txt"));
+    QVERIFY(!isOutputFileName("20261208-143000-.txt"));
     QVERIFY(QDir::match(kJournalFilePattern, "20261208.log"));
     QVERIFY(!QDir::match(kJournalFilePattern, "2026120x.log"));
 }
@@ -88,6 +91,12 @@ void TestPurge::purgeDeletesOnlyOldJournals()
     writeDated(dir, "scripts/deep/job.log", now.addDays(-30));
     const QString today = now.date().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".log");
     writeDated(dir, today, now.addSecs(-2));
+    // Old runs' output goes with them; not what we did not name, nor today's runs.
+    const QString todaysRun = "sorties/" + now.toString(QStringLiteral("yyyyMMdd-HHmmss")) + "-1.txt";
+    for (const QString &name : {QStringLiteral("sorties/20200101-030000-1.txt"),
+                                QStringLiteral("sorties/notes.txt"), QStringLiteral("20200101-030000-1.txt"),
+                                todaysRun})
+        writeDated(dir, name, name == todaysRun ? now.addSecs(-2) : now.addDays(-30));
 
     SchedulingEngine engine({.programDirectory = dir.path()});
     QSignalSpy recorded(&engine, &SchedulingEngine::recorded);
@@ -101,6 +110,10 @@ void TestPurge::purgeDeletesOnlyOldJournals()
     QVERIFY(QFile::exists(dir.file("scripts/deep/job.log")));
     // Today's journal, being written, is never old.
     QVERIFY(QFile::exists(dir.file(today)));
+    QVERIFY(!QFile::exists(dir.file("sorties/20200101-030000-1.txt")));
+    QVERIFY(QFile::exists(dir.file("sorties/notes.txt")));
+    QVERIFY(QFile::exists(dir.file("20200101-030000-1.txt")));
+    QVERIFY(QFile::exists(dir.file(todaysRun)));
     QCOMPARE(recorded.count(), 0);
 
     // On demand, with the value the user set.

@@ -337,6 +337,23 @@ void SchedulingEngine::purgeJournals()
     m_walker.Filtre = kJournalFilePattern;
     m_walker.SousDossier = false;
     m_walker.Execute();
+    purgeOutputs();
+}
+
+void SchedulingEngine::purgeOutputs()
+{
+    const QDateTime now = m_inputs.clock();
+    const QString today = now.toString(QStringLiteral("yyyyMMdd-"));
+    const QDir folder(m_inputs.programDirectory + QStringLiteral("sorties"));
+    const QFileInfoList files = folder.entryInfoList({QStringLiteral("*.txt")}, QDir::Files | QDir::System);
+    for (const QFileInfo &file : files) {
+        // Only what we named, never a link, never a run of today (it may still write).
+        if (!isOutputFileName(file.fileName()) || file.fileName().startsWith(today) || file.isSymLink() ||
+            !file.isFile() || !file.permission(QFileDevice::WriteOwner))
+            continue;
+        if (journalFileExpired(file.lastModified(), now, m_settings.purgeAfterDays))
+            QFile::remove(file.filePath());
+    }
 }
 
 void SchedulingEngine::purgeJournal(const QString &path)

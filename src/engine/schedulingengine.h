@@ -100,6 +100,8 @@ public:
     void purgeJournals();
     // ScruteDossier1Fichier: one journal file offered by the walk.
     void purgeJournal(const QString &path);
+    // The output files of "sorties", by the journals' age rule.
+    void purgeOutputs();
 
     EventRecorder &recorder() { return m_events; }
     ScheduleLines &lines() { return m_lines; }

@@ -11,6 +11,12 @@ bool isJournalFileName(const QString &fileName)
     return pattern.match(fileName).hasMatch();
 }
 
+bool isOutputFileName(const QString &fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9]{8}-[0-9]{6}-[0-9]+\\.txt$"));
+    return pattern.match(fileName).hasMatch();
+}
+
 bool journalFileExpired(const QDateTime &lastWrite, const QDateTime &now, int days)
 {
     // Both sides are local wall-clock readings, compared as such: the limit

@@ -9,6 +9,10 @@ extern const QString kJournalFilePattern;
 // Whether a name is a journal file's: eight digits, then ".log".
 bool isJournalFileName(const QString &fileName);
 
+// Whether a name is one the program gives a run's output:
+// "yyyymmdd-hhmmss-N.txt".
+bool isOutputFileName(const QString &fileName);
+
 // A journal file last written at `lastWrite` is deleted when that time, at
 // the two-second resolution of the FAT format, is earlier than `days` whole
 // days of local clock time before `now`.
