@@ -146,6 +146,13 @@ void TestDueRules::conversionErrors()
     QCOMPARE(badList.optionsError(), QStringLiteral("'1,x' n'est pas une liste de jours du mois correcte"));
     QCOMPARE(DueEntry(ScheduleEntry::fromLine(QStringLiteral("0|12|0|1|0|0|0|0|0|x|mois=0|"))).optionsError(),
              QStringLiteral("'0' n'est pas une liste de mois correcte"));
+    for (const char *limit : {"0", "1441", "10m", ""}) {
+        const DueEntry bad(ScheduleEntry::fromLine(QStringLiteral("0|12|0|1|0|0|0|0|0|x|max=%1|").arg(limit)));
+        QCOMPARE(bad.optionsError(),
+                 QStringLiteral("'%1' n'est pas une durée correcte (1 à 1440 minutes)").arg(limit));
+    }
+    QVERIFY(DueEntry(ScheduleEntry::fromLine(QStringLiteral("0|12|0|1|0|0|0|0|0|x|max=1440;rattrapage|")))
+                .catchesUp());
 }
 
 QTEST_GUILESS_MAIN(TestDueRules)

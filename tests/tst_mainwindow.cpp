@@ -736,9 +736,17 @@ void TestMainWindow::editInPlaceFromTheView()
     page->EditMois->setText(QStringLiteral("6"));
     QVERIFY(!page->Label71->isVisibleTo(form.get()));
     page->SpinMinutes->setValue(15);
+    QVERIFY(!page->CheckSeul->isChecked());
+    QVERIFY(!page->SpinMax->isEnabled());
+    page->CheckSeul->setChecked(true);
+    page->CheckMax->setChecked(true);
+    page->SpinMax->setValue(45);
+    QVERIFY(page->Label6->text().endsWith(QStringLiteral("; une seule à la fois ; arrêtée après 45 min")));
     page->Button15->click();
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
-             "head\r\n" + kA + "\r\n\r\n15|3|1|1|1|1|1|1|1|/srv/backup.sh -v|x-essais=3;nom=Nuit;jours=1,fin;mois=6|\r\n" + kB + "\r\n");
+             "head\r\n" + kA + "\r\n\r\n15|3|1|1|1|1|1|1|1|/srv/backup.sh -v|x-essais=3;nom=Nuit;jours=1,fin;mois=6;seul;max=45|\r\n" + kB + "\r\n");
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(2)->toolTip(3),
+             QStringLiteral("x-essais=3;nom=Nuit;jours=1,fin;mois=6;seul;max=45"));
     QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
     QCOMPARE(page->Editsource->text(), QStringLiteral("/half/typed"));
     QVERIFY(!page->LabelEdition->isVisibleTo(form.get()));

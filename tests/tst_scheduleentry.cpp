@@ -173,8 +173,16 @@ void TestScheduleEntry::editReplacesOnlyWhatThePageSays()
     form.monthDays = QStringLiteral("fin");
     form.months = QStringLiteral("1,7");
     form.paused = true;
+    form.catchUp = true;
+    form.stopAfterMinutes = 90;
     QCOMPARE(LineEdit::edited(old, form),
-             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|x=1;jours=fin;mois=1,7;pause|later|tail"));
+             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|x=1;jours=fin;mois=1,7;pause;max=90;rattrapage|later|tail"));
+    // A limit changed in place, a word cleared.
+    form.stopAfterMinutes = 5;
+    form.catchUp = false;
+    form.alone = true;
+    QCOMPARE(LineEdit::edited(QStringLiteral("0|0|0|0|0|0|0|0|1|/x|max=90;rattrapage;y|"), form),
+             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|max=5;y;jours=fin;mois=1,7;pause;seul|"));
     // Every option cleared from a field that ends the line: the field goes.
     form = {};
     form.minute = QStringLiteral("30");

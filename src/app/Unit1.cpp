@@ -154,7 +154,10 @@ void TForm1::connectNewEntryPage()
     connect(TabSheet3->Button18, &QPushButton::clicked, this, guarded([this] { Button18Click(); }));
     for (QLineEdit *box : {TabSheet3->EditNom, TabSheet3->EditJours, TabSheet3->EditMois})
         connect(box, &QLineEdit::textChanged, this, compose);
-    connect(TabSheet3->CheckPause, &QCheckBox::toggled, this, compose);
+    for (QCheckBox *box : {TabSheet3->CheckPause, TabSheet3->CheckSeul, TabSheet3->CheckMax,
+                           TabSheet3->CheckRattrapage})
+        connect(box, &QCheckBox::toggled, this, compose);
+    connect(TabSheet3->SpinMax, &QSpinBox::valueChanged, this, compose);
     connect(TabSheet3->Button12, &QPushButton::clicked, this, guarded([this] { Button12Click(); }));
     connect(TabSheet3->Button13, &QPushButton::clicked, this, guarded([this] { Button13Click(); }));
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {

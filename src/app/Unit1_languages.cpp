@@ -50,7 +50,8 @@ QList<QObject *> TForm1::languageComponents() const
                << p3->CheckDimanche << p3->GroupBox7 << p3->GroupBox8 << p3->Button6
                << p3->GroupBox1 << p3->GroupBox2 << p3->Button14 << p3->Button12 << p3->Button13
                << p3->Button15 << p3->LabelNom << p3->LabelJours << p3->LabelMois
-               << p3->CheckPause << p3->Label71 << p3->Label72 << p3->Button18;
+               << p3->CheckPause << p3->Label71 << p3->Label72 << p3->Button18 << p3->CheckSeul
+               << p3->CheckMax << p3->LabelMax << p3->CheckRattrapage;
     const ViewPage *p4 = TabSheet4;
     components << TabSheet4 << p4->Label1 << p4->Label2 << p4->Label3 << p4->Label4 << p4->Button3
                << p4->Button4 << p4->GroupBox3 << p4->CheckBox3 << p4->CheckBox2 << p4->CheckBox4

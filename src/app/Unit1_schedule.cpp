@@ -4,6 +4,7 @@
 #include "messagespage.h"
 #include "platform/platform.h"
 #include "runner/nextrun.h"
+#include "files/runtimeerror.h"
 #include "journal/celltext.h"
 #include "schedule/entrysentence.h"
 #include "schedule/lineedit.h"
@@ -213,6 +214,17 @@ void TForm1::Button17Click()
     fields.monthDays = options.value(QStringLiteral("jours")).value_or(QString());
     fields.months = options.value(QStringLiteral("mois")).value_or(QString());
     fields.paused = options.paused();
+    fields.alone = options.alone();
+    fields.catchUp = options.catchesUp();
+    // A bad limit is shown as none; saving writes the one the page then holds.
+    try {
+        fields.stopAfterMinutes = options.stopAfterMinutes();
+    } catch (const EConvertError &) {
+        fields.stopAfterMinutes = 0;
+    }
+    fields.stopAfter = fields.stopAfterMinutes > 0;
+    if (!fields.stopAfter)
+        fields.stopAfterMinutes = 60;
     TabSheet3->beginEditing(index, ListBox1.item(index),
                             TabSheet2->Label66->text() + QLatin1Char(' ') +
                                 QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0')));
@@ -276,11 +288,17 @@ void TForm1::Button6Click()
     words.months = TabSheet2->Label68->text();
     words.lastDay = TabSheet2->Label69->text();
     words.paused = TabSheet2->Label58->text();
+    words.alone = TabSheet2->Label73->text();
+    words.stopAfter = TabSheet2->Label74->text();
+    words.catchUp = TabSheet2->Label75->text();
     TabSheet3->Label6->setText(
         composeEntrySentence(words, TabSheet3->SpinMinutes->value(), TabSheet3->Spinheures->value(),
                              days) +
         composeOptionsSentence(words, TabSheet3->EditJours->text(), TabSheet3->EditMois->text(),
-                               TabSheet3->CheckPause->isChecked()));
+                               TabSheet3->CheckPause->isChecked()) +
+        composeRunSentence(words, TabSheet3->CheckSeul->isChecked(),
+                           TabSheet3->CheckMax->isChecked() ? TabSheet3->SpinMax->value() : 0,
+                           TabSheet3->CheckRattrapage->isChecked()));
 }
 
 void TForm1::TabSheet3Show()
@@ -320,6 +338,9 @@ void TForm1::Button15Click()
     form.monthDays = fields.monthDays.trimmed();
     form.months = fields.months.trimmed();
     form.paused = fields.paused;
+    form.alone = fields.alone;
+    form.stopAfterMinutes = fields.stopAfter ? fields.stopAfterMinutes : 0;
+    form.catchUp = fields.catchUp;
     for (const QString &value : {form.name, form.monthDays, form.months}) {
         if (!LineEdit::canHoldOptionValue(value)) {
             TabSheet3->Label71->setVisible(true);

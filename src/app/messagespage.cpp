@@ -54,6 +54,9 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label67 = label("Label67", QStringLiteral("jours du mois :"));
     Label68 = label("Label68", QStringLiteral("mois :"));
     Label69 = label("Label69", QStringLiteral("dernier jour"));
+    Label73 = label("Label73", QStringLiteral("une seule à la fois"));
+    Label74 = label("Label74", QStringLiteral("arrêtée après"));
+    Label75 = label("Label75", QStringLiteral("rattrapée si manquée"));
     layout->addStretch();
 }
 
@@ -65,5 +68,6 @@ QList<QLabel *> MessagesPage::nextRunLabels() const
 
 QList<QLabel *> MessagesPage::entryLabels() const
 {
-    return {Label61, Label62, Label63, Label64, Label65, Label66, Label67, Label68, Label69};
+    return {Label61, Label62, Label63, Label64, Label65, Label66, Label67,
+            Label68, Label69, Label73, Label74, Label75};
 }

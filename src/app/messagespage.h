@@ -34,6 +34,8 @@ public:
     QLabel *Label66;
     // The sentence of an entry with options: days of the month, months, the last day.
     QLabel *Label67, *Label68, *Label69;
+    // The sentence of how it runs: one at a time, the time limit, caught up.
+    QLabel *Label73, *Label74, *Label75;
     // The texts above, in the order of their numbers.
     QList<QLabel *> entryLabels() const;
     QList<QLabel *> nextRunLabels() const;

@@ -55,6 +55,20 @@ QString composeOptionsSentence(const SentenceWords &words, const QString &monthD
     return sentence;
 }
 
+QString composeRunSentence(const SentenceWords &words, bool alone, int stopAfterMinutes, bool catchUp)
+{
+    const QString separator = QStringLiteral(" ; ");
+    QString sentence;
+    if (alone)
+        sentence += separator + words.alone;
+    if (stopAfterMinutes > 0)
+        sentence += separator + words.stopAfter + QLatin1Char(' ') + QString::number(stopAfterMinutes) +
+                    QStringLiteral(" min");
+    if (catchUp)
+        sentence += separator + words.catchUp;
+    return sentence;
+}
+
 QStringList qtNameFilters(const QString &pairs, const QString &allFiles)
 {
     const QStringList parts = pairs.split(QLatin1Char('|'));

@@ -17,6 +17,9 @@ struct SentenceWords
     QString months;          // Label68 "mois :"
     QString lastDay;         // Label69 "dernier jour", for "fin"
     QString paused;          // Label58 "suspendue"
+    QString alone;           // Label73 "une seule à la fois"
+    QString stopAfter;       // Label74 "arrêtée après", then the minutes
+    QString catchUp;         // Label75 "rattrapée si manquée"
 };
 
 // Button6Click's sentence for minute M, hour H and the ticked days.
@@ -28,6 +31,10 @@ QString composeEntrySentence(const SentenceWords &words, int minute, int hour,
 // spaced; nothing for options not given.
 QString composeOptionsSentence(const SentenceWords &words, const QString &monthDays,
                                const QString &months, bool paused);
+
+// What the options of how it runs add: " ; une seule à la fois ; arrêtée
+// après 30 min ; rattrapée si manquée"; nothing for options not given.
+QString composeRunSentence(const SentenceWords &words, bool alone, int stopAfterMinutes, bool catchUp);
 
 // The file dialog's filter as the new-entry page gives it, eight
 // description|pattern pairs.

@@ -57,14 +57,20 @@ void setOrRemove(EntryOptions &options, const QString &word, const QString &valu
         options.set(word, value);
 }
 
+// A bare word set or cleared; set again where it stands when it is already there.
+void setWord(EntryOptions &options, const QString &word, bool on)
+{
+    if (on == options.has(word))
+        return;
+    if (on)
+        options.set(word);
+    else
+        options.remove(word);
+}
+
 void setPause(EntryOptions &options, bool paused)
 {
-    if (paused == options.paused())
-        return;
-    if (paused)
-        options.set(QStringLiteral("pause"));
-    else
-        options.remove(QStringLiteral("pause"));
+    setWord(options, QStringLiteral("pause"), paused);
 }
 
 } // namespace
@@ -88,6 +94,10 @@ QString edited(const QString &line, const EntryForm &form)
         setOrRemove(options, QStringLiteral("jours"), form.monthDays);
         setOrRemove(options, QStringLiteral("mois"), form.months);
         setPause(options, form.paused);
+        setWord(options, QStringLiteral("seul"), form.alone);
+        setOrRemove(options, QStringLiteral("max"),
+                    form.stopAfterMinutes > 0 ? QString::number(form.stopAfterMinutes) : QString());
+        setWord(options, QStringLiteral("rattrapage"), form.catchUp);
     });
 }
 

@@ -17,6 +17,9 @@ struct EntryForm
     QString monthDays; // "jours", none when empty
     QString months;    // "mois", none when empty
     bool paused = false;
+    bool alone = false;       // "seul"
+    int stopAfterMinutes = 0; // "max", none when 0
+    bool catchUp = false;     // "rattrapage"
 };
 
 // Changes made to a stored line by the program. Only what changes is

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
@@ -100,6 +101,17 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     EditMois->setPlaceholderText(QStringLiteral("1,4,7,10"));
     EditMois->setToolTip(QStringLiteral("1 à 12"));
     CheckPause = named(new QCheckBox(QStringLiteral("Suspendue"), this), "CheckPause");
+    CheckSeul = named(new QCheckBox(QStringLiteral("Une seule exécution à la fois"), this), "CheckSeul");
+    CheckMax = named(new QCheckBox(QStringLiteral("Arrêter après"), this), "CheckMax");
+    SpinMax = named(new QSpinBox(this), "SpinMax");
+    SpinMax->setRange(1, 1440);
+    SpinMax->setValue(60);
+    SpinMax->setEnabled(false);
+    connect(CheckMax, &QCheckBox::toggled, SpinMax, &QWidget::setEnabled);
+    LabelMax = named(new QLabel(QStringLiteral("minutes"), this), "LabelMax");
+    LabelMax->setBuddy(SpinMax);
+    CheckRattrapage = named(new QCheckBox(QStringLiteral("Rattraper un lancement manqué"), this),
+                            "CheckRattrapage");
     Label71 = named(new QLabel(QStringLiteral("Non enregistré : le nom, les jours du mois et les mois "
                                               "ne peuvent pas contenir les caractères ; et |"),
                                this),
@@ -139,12 +151,29 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
                             static_cast<QWidget *>(Edit_4), static_cast<QWidget *>(Button13)})
         hidden->setVisible(false);
 
+    // A long sentence makes the window taller rather than the numbers unreadable.
+    for (QGroupBox *box : {GroupBox7, GroupBox8})
+        box->setMinimumHeight(box->sizeHint().height());
     auto *timeColumn = new QVBoxLayout;
     timeColumn->addWidget(GroupBox8);
     timeColumn->addWidget(GroupBox7);
+    // Beside the days, so that the designed controls keep their places.
+    auto *limit = new QHBoxLayout;
+    limit->addWidget(CheckMax);
+    limit->addWidget(SpinMax);
+    limit->addWidget(LabelMax);
+    limit->addStretch();
+    auto *running = new QVBoxLayout;
+    running->addStretch();
+    running->addWidget(CheckSeul);
+    running->addLayout(limit);
+    running->addWidget(CheckRattrapage);
+    running->addStretch();
+    running->addWidget(LabelEdition);
     auto *when = new QHBoxLayout;
     when->addLayout(timeColumn);
     when->addWidget(GroupBox6, 1);
+    when->addLayout(running);
     auto *options = new QHBoxLayout;
     options->addWidget(LabelNom);
     options->addWidget(EditNom, 2);
@@ -155,7 +184,6 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     options->addWidget(CheckPause);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Label6, 1);
-    bottom->addWidget(LabelEdition, 0, Qt::AlignBottom);
     bottom->addWidget(Button18, 0, Qt::AlignBottom);
     bottom->addWidget(Button15, 0, Qt::AlignBottom);
 
@@ -194,6 +222,10 @@ NewEntryFields NewEntryPage::fields() const
     fields.monthDays = EditJours->text();
     fields.months = EditMois->text();
     fields.paused = CheckPause->isChecked();
+    fields.alone = CheckSeul->isChecked();
+    fields.stopAfter = CheckMax->isChecked();
+    fields.stopAfterMinutes = SpinMax->value();
+    fields.catchUp = CheckRattrapage->isChecked();
     return fields;
 }
 
@@ -210,6 +242,10 @@ void NewEntryPage::setFields(const NewEntryFields &fields)
     EditJours->setText(fields.monthDays);
     EditMois->setText(fields.months);
     CheckPause->setChecked(fields.paused);
+    CheckSeul->setChecked(fields.alone);
+    CheckMax->setChecked(fields.stopAfter);
+    SpinMax->setValue(fields.stopAfterMinutes);
+    CheckRattrapage->setChecked(fields.catchUp);
 }
 
 void NewEntryPage::beginEditing(int index, const QString &line, const QString &title)

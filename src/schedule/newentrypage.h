@@ -9,6 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class TSpinEdit;
 
 // What the page's boxes hold, as typed.
@@ -23,6 +24,10 @@ struct NewEntryFields
     QString monthDays;
     QString months;
     bool paused = false;
+    bool alone = false;
+    bool stopAfter = false;
+    int stopAfterMinutes = 60;
+    bool catchUp = false;
 };
 
 // TabSheet3 "Programmation Répétitive": the user composes a new entry, reads
@@ -67,6 +72,12 @@ public:
     QLabel *LabelMois;
     QLineEdit *EditMois;
     QCheckBox *CheckPause;
+    // How a start is run: one at a time, a time limit, a missed start caught up.
+    QCheckBox *CheckSeul;
+    QCheckBox *CheckMax;
+    QSpinBox *SpinMax;
+    QLabel *LabelMax;
+    QCheckBox *CheckRattrapage;
     // Why the options were not saved: ';' or '|' in a value.
     QLabel *Label71;
     // Why an edit was not saved: the line changed in the file meanwhile.

@@ -44,6 +44,7 @@ ScheduleRow makeScheduleRow(int index, const ScheduleEntry &entry, const FileExi
     if (entry.showsAsInterval())
         row.time += QStringLiteral(" *");
     row.paused = entry.options().paused();
+    row.options = entry.options().toField();
 
     const QString &target = entry.target;
     if (!target.contains(QLatin1Char(' ')) || fileExists(target) ||

@@ -147,6 +147,11 @@ void ViewPage::addRow(const ScheduleRow &row)
                                       cellText(row.target), row.next, row.lastRun,
                                       cellText(row.result)});
     item->setToolTip(4, row.nextReason);
+    // How it runs, at a glance: the options as the file holds them.
+    if (!row.options.isEmpty()) {
+        for (int column = 0; column < 4; ++column)
+            item->setToolTip(column, cellText(row.options));
+    }
     if (row.paused) {
         const QBrush greyed = ListView2->palette().brush(QPalette::Disabled, QPalette::Text);
         for (int column = 0; column < item->columnCount(); ++column)
