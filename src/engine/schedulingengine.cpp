@@ -135,6 +135,15 @@ void SchedulingEngine::startMinuteTimer()
 {
     // The first pass comes a second after start-up and examines the current minute.
     m_minuteTimer.start(1000);
+    // Timers count only the time the machine is awake: after a sleep the
+    // minute's start is found again at once, and the gap handled by the rules.
+    if (!m_watchingSleep) {
+        m_watchingSleep = true;
+        Platform::onWakeFromSleep(this, ErrorBoundary::guarded([this] {
+                                      armMinuteTimer();
+                                      wake();
+                                  }));
+    }
 }
 
 void SchedulingEngine::armMinuteTimer()

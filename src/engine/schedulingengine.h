@@ -155,4 +155,5 @@ private:
     QTimer m_minuteTimer;
     bool m_recordFailing = false;
     int m_outputSerial = 0;
+    bool m_watchingSleep = false;
 };

@@ -59,6 +59,10 @@ struct StartOptions
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options = {});
 
+// Calls `woke` each time the machine comes back from sleep, for as long as
+// `context` lives; never where the system does not tell.
+void onWakeFromSleep(QObject *context, std::function<void()> woke);
+
 // The path separators a schedule target is split at, the directory separator first.
 QString targetSeparators();
 

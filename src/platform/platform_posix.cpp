@@ -5,6 +5,7 @@
 #include "posix/posixinstance.h"
 #include "posix/posixlaunch.h"
 #include "posix/posixsession.h"
+#include "posix/posixsleep.h"
 #include "posix/posixsound.h"
 #include "posix/posixtime.h"
 #include "posix/posixtrim.h"
@@ -58,6 +59,11 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         },
         limits);
     report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
+}
+
+void onWakeFromSleep(QObject *context, std::function<void()> woke)
+{
+    new Posix::SleepWatch(std::move(woke), context);
 }
 
 void openHelp(const QString &compiledHelp, const QString &htmlIndex)

@@ -3,11 +3,13 @@
 #include "win/winchildren.h"
 #include "win/winfiles.h"
 #include "win/wininstance.h"
+#include "win/winpower.h"
 #include "win/winshell.h"
 #include "win/winsound.h"
 #include "win/wintime.h"
 #include "win/wintrim.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -141,6 +143,40 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
     if (start.process && program && !ChildWatch::instance().watch(start.process, context, report))
         watchOnItsOwn(start.process, context, report);
     report({TargetEvent::Started, 0, start.process && program});
+}
+
+namespace {
+
+// Every window of the application gets WM_POWERBROADCAST; the filter sees
+// them all before Qt does, and goes with its context.
+class WakeFilter : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    WakeFilter(std::function<void()> woke, QObject *context) : QObject(context), m_woke(std::move(woke))
+    {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~WakeFilter() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+    {
+        if (Win::isWakeMessage(message) && m_woke)
+            m_woke();
+        return false;
+    }
+
+private:
+    std::function<void()> m_woke;
+};
+
+} // namespace
+
+void onWakeFromSleep(QObject *context, std::function<void()> woke)
+{
+    new WakeFilter(std::move(woke), context);
 }
 
 void openHelp(const QString &compiledHelp, const QString &)
