@@ -2,11 +2,15 @@
 #include "journal/Unit2.h"
 #include "journal/eventspage.h"
 #include "journal/journalmodel.h"
+#include "journal/purge.h"
 #include "schedule/newentrypage.h"
+#include "schedule/viewpage.h"
 #include "testform.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -61,6 +65,7 @@ private slots:
     void rows();
     void loadingReplacesAndCancelKeeps();
     void mainMenuShowsTheViewer();
+    void outputOfARunFromItsRows();
     void unreadableFileIsRecordedAndNotShown();
     void closingOnlyHides();
     void captionsFollowTheLanguage();
@@ -137,6 +142,38 @@ void TestJournalViewer::mainMenuShowsTheViewer()
     form.findChild<QAction *>("Voirlesfichiersjuornaux1")->trigger();
     QVERIFY(v.form->isVisible());
     QCOMPARE(rowsOf(*v.form->model()), QStringList{"14:30:37|a"});
+}
+
+void TestJournalViewer::outputOfARunFromItsRows()
+{
+    TestProgramDir dir;
+    const QString job = dir.file(QStringLiteral("talks.sh"));
+    dir.write("talks.sh", "#!/bin/sh\necho 'une ligne; avec point-virgule'\nprintf 'fin\\032 ici' >&2\nexit 2\n");
+    QFile::setPermissions(job, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    dir.write("cron-bat.dat", ("\r\n0|3|1|1|1|1|1|1|1|" + job + "|\r\n").toUtf8());
+    Viewer v(dir);
+    auto created = makeTestForm(dir);
+    TForm1 &form = *created;
+    form.setJournalViewer(v.form.get());
+    form.engine().runNow(1);
+    QTreeWidget *history = form.TabSheet1->ListView1;
+    QTRY_COMPARE_WITH_TIMEOUT(history->topLevelItemCount(), 2, 10000);
+    // The start and the end lead to the same file of sorties/.
+    const QString output = EventsPage::outputOf(history->topLevelItem(0));
+    QVERIFY2(output.startsWith(dir.file(QStringLiteral("sorties/"))), qPrintable(output));
+    QVERIFY(isOutputFileName(QFileInfo(output).fileName()));
+    QCOMPARE(EventsPage::outputOf(history->topLevelItem(1)), output);
+    emit history->itemDoubleClicked(history->topLevelItem(1), 1);
+    QVERIFY(v.form->isVisible());
+    // Each line whole, ";" and character 26 included.
+    QCOMPARE(rowsOf(*v.form->model()), (QStringList{"|une ligne; avec point-virgule", "|fin\x1a ici"}));
+    // The view's "Résultat" cell leads there too.
+    QSignalSpy wanted(form.TabSheet4, &ViewPage::outputWanted);
+    QTreeWidgetItem *row = form.TabSheet4->ListView2->topLevelItem(0);
+    QTRY_COMPARE(row->text(ViewPage::ResultColumn), QStringLiteral("Terminé (code 2)"));
+    emit form.TabSheet4->ListView2->itemDoubleClicked(row, ViewPage::ResultColumn);
+    QCOMPARE(wanted.count(), 1);
+    QCOMPARE(wanted.at(0).at(0).toString(), output);
 }
 
 void TestJournalViewer::unreadableFileIsRecordedAndNotShown()

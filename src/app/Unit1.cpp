@@ -84,6 +84,9 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     connect(Button7, &QPushButton::clicked, this, guarded([this] { Button7Click(); }));
     connect(TabSheet1->Button10, &QPushButton::clicked, this,
             guarded([this] { Button10Click(); }));
+    const auto showOutputOf = [this](const QString &path) { ErrorBoundary::run([&] { showOutput(path); }); };
+    connect(TabSheet1, &EventsPage::outputWanted, this, showOutputOf);
+    connect(TabSheet4, &ViewPage::outputWanted, this, showOutputOf);
     connect(TabSheet4->Button8, &QPushButton::clicked, this, guarded([this] { Button8Click(); }));
     connect(TabSheet4->Button16, &QPushButton::clicked, this, guarded([this] { Button16Click(); }));
     connect(TabSheet4->Button17, &QPushButton::clicked, this, guarded([this] { Button17Click(); }));

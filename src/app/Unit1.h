@@ -137,6 +137,8 @@ public:
     void d();
     void ScruteDossier1Fichier(const QString &Nom);
     void Voirlesfichiersjuornaux1Click();
+    // A program's output in the journal viewer.
+    void showOutput(const QString &path);
 
     // History and journal.
     void Button10Click();

@@ -31,7 +31,7 @@ void TForm1::ApplicationEvents1Exception(const QString &message)
 
 void TForm1::showRecorded(const RecordedEvent &event)
 {
-    TabSheet1->appendHistoryRow(event.historyTime(), event.subject);
+    TabSheet1->appendHistoryRow(event.historyTime(), event.subject, event.output);
     if (event.kind != RecordedEvent::Failure)
         return;
     // Told before the Error signal, which would bring the window into view.
@@ -94,6 +94,15 @@ void TForm1::d()
 void TForm1::ScruteDossier1Fichier(const QString &Nom)
 {
     m_engine.purgeJournal(Nom);
+}
+
+void TForm1::showOutput(const QString &path)
+{
+    if (!m_form2 || path.isEmpty())
+        return;
+    m_form2->loadOutput(path);
+    m_form2->show();
+    m_form2->raise();
 }
 
 void TForm1::Voirlesfichiersjuornaux1Click()

@@ -43,7 +43,7 @@ QList<QObject *> TForm1::languageComponents() const
     const EventsPage *p1 = TabSheet1;
     components << p1->Label5 << p1->Button10 << p1->GroupBox4 << p1->Label7 << p1->CheckBox_1
                << p1->CheckBox_9 << p1->Button11 << p1->CheckBox_11 << p1->CheckBox_12
-               << p1->CheckBox_13;
+               << p1->CheckBox_13 << p1->Voirlasortie1;
     const NewEntryPage *p3 = TabSheet3;
     components << TabSheet3 << p3->Label6 << p3->Label43 << p3->Label57 << p3->GroupBox6 << p3->CheckMardi << p3->CheckLundi
                << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi

@@ -67,6 +67,7 @@ void TForm1::showScheduleRows()
             if (const std::optional<PastRun> past = m_engine.past().of(ListBox1.item(index))) {
                 row.lastRun = pastRunText(past->at, now.date(), words);
                 row.result = past->result;
+                row.output = past->output;
             }
         }
         TabSheet4->addRow(row);
@@ -118,6 +119,7 @@ void TForm1::refreshNextRuns()
             item->setText(ViewPage::LastRunColumn, lastRun);
         if (item->text(ViewPage::ResultColumn) != result)
             item->setText(ViewPage::ResultColumn, result);
+        ViewPage::setOutputOf(item, past ? past->output : QString());
     }
     showTrayToolTip();
 }

@@ -315,10 +315,12 @@ void SchedulingEngine::startTarget(const QString &target, const QString &name, c
             return;
         }
         options.stopAfterMinutes = entry.stopAfterMinutes();
-        const quint64 run = m_past.begin(line, m_inputs.clock());
-        outcome = [this, run](const QString &result, bool over) { m_past.tell(run, result, over); };
     }
     options.outputFile = nextOutputFile();
+    if (!line.isEmpty()) {
+        const quint64 run = m_past.begin(line, m_inputs.clock(), options.outputFile);
+        outcome = [this, run](const QString &result, bool over) { m_past.tell(run, result, over); };
+    }
     if (call.withParameters)
         m_launcher.Exe(call.program, call.parameters, name, outcome, options);
     else

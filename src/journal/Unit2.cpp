@@ -93,6 +93,12 @@ void TForm2::loadFile(const QString &path)
     m_model->setJournalText(TextFile::readAll(path));
 }
 
+void TForm2::loadOutput(const QString &path)
+{
+    m_model->clear();
+    m_model->setPlainText(TextFile::readAll(path));
+}
+
 void TForm2::Voirlesfichiersjuornaux1Click()
 {
     const QString path = chooseJournalFile(this);

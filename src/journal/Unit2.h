@@ -35,6 +35,8 @@ public:
     QString chooseJournalFile(QWidget *parent);
     // Replaces the rows with those of the file; raises EInOutError.
     void loadFile(const QString &path);
+    // The output a program wrote, one line a row; raises EInOutError.
+    void loadOutput(const QString &path);
 
     void Voirlesfichiersjuornaux1Click();
     void Button1Click();

@@ -23,16 +23,16 @@ void EventRecorder::ecrirejournal(const QString &line)
     Journal::append(m_programDirectory, m_clock(), line);
 }
 
-void EventRecorder::recordStart(const QString &subject)
+void EventRecorder::recordStart(const QString &subject, const QString &output)
 {
-    emit recorded({RecordedEvent::Start, timeText(), QString(), subject});
+    emit recorded({RecordedEvent::Start, timeText(), QString(), subject, output});
     if (m_journalling)
         ecrirejournal(timeText() + QLatin1Char(';') + subject);
 }
 
-void EventRecorder::recordFailure(const QString &status, const QString &subject)
+void EventRecorder::recordFailure(const QString &status, const QString &subject, const QString &output)
 {
-    emit recorded({RecordedEvent::Failure, timeText(), status, subject});
+    emit recorded({RecordedEvent::Failure, timeText(), status, subject, output});
     if (m_journalling)
         ecrirejournal(timeText() + QLatin1Char(' ') + status + QLatin1Char(';') + subject);
 }

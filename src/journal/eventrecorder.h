@@ -19,6 +19,7 @@ struct RecordedEvent
     QString time;    // the time text when it was recorded
     QString status;  // a failure's status
     QString subject; // the target, or an error's message
+    QString output = {}; // the file of a program's output, for its start and its end
 
     // The history's time column: the time text, then a failure's status.
     QString historyTime() const
@@ -46,9 +47,9 @@ public:
     bool journalling() const { return m_journalling; }
 
     // A target started or opened: T | subject, line T;subject.
-    void recordStart(const QString &subject);
+    void recordStart(const QString &subject, const QString &output = QString());
     // A failed target or request: T + " " + status | subject, line likewise.
-    void recordFailure(const QString &status, const QString &subject);
+    void recordFailure(const QString &status, const QString &subject, const QString &output = QString());
     // A start not made as due, or made late: recorded as a failure is, but
     // it is no error.
     void recordNotice(const QString &status, const QString &subject);

@@ -11,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QFileInfo>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QScrollBar>
@@ -30,6 +32,25 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     makeReportView(ListView1);
     ListView1->setColumnWidth(0, 100);
     ListView1->setColumnWidth(1, 528);
+
+    PopupMenu3 = named(new QMenu(this), "PopupMenu3");
+    Voirlasortie1 = PopupMenu3->addAction(QStringLiteral("&Voir la sortie"));
+    Voirlasortie1->setObjectName(QStringLiteral("Voirlasortie1"));
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        const QString output = outputOf(ListView1->itemAt(at));
+        if (output.isEmpty())
+            return;
+        // The row the menu was opened on, not whichever is current.
+        disconnect(Voirlasortie1, &QAction::triggered, this, nullptr);
+        connect(Voirlasortie1, &QAction::triggered, this, [this, output] { emit outputWanted(output); });
+        PopupMenu3->popup(ListView1->viewport()->mapToGlobal(at));
+    });
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *row) {
+        const QString output = outputOf(row);
+        if (!output.isEmpty())
+            emit outputWanted(output);
+    });
 
     Button10 = named(new QPushButton(QStringLiteral("Vider l'historique"), this), "Button10");
 
@@ -75,7 +96,14 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     layout->addLayout(options);
 }
 
-void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
+QString EventsPage::outputOf(const QTreeWidgetItem *row)
+{
+    // A run that wrote nothing left no file.
+    const QString output = row ? row->data(0, Qt::UserRole).toString() : QString();
+    return !output.isEmpty() && QFileInfo(output).isFile() ? output : QString();
+}
+
+void EventsPage::appendHistoryRow(const QString &time, const QString &subject, const QString &output)
 {
     // Following the newest row unless the user scrolled away from the end:
     // as the first row of a batch found the list.
@@ -86,7 +114,10 @@ void EventsPage::appendHistoryRow(const QString &time, const QString &subject)
         QMetaObject::invokeMethod(this, &EventsPage::settleHistory, Qt::QueuedConnection);
     }
     const QString shownTime = cellText(time);
-    ListView1->addTopLevelItem(new QTreeWidgetItem({shownTime, cellText(subject)}));
+    auto *row = new QTreeWidgetItem({shownTime, cellText(subject)});
+    if (!output.isEmpty())
+        row->setData(0, Qt::UserRole, output);
+    ListView1->addTopLevelItem(row);
     // The "Heures" column grows to what it holds: a failure's status follows
     // the time ("14:30:37 Fichier inexistant"), a network error on two lines.
     int needed = 0;

@@ -7,7 +7,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QAction;
+class QMenu;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // TabSheet1 "Evénements": the history list and the journal options.
 class EventsPage : public QWidget
@@ -22,7 +25,12 @@ public:
     // Appends a History row at the end of ListView1. The oldest rows beyond
     // kHistoryRows go, and the newest comes into view, once the event loop
     // turns: a minute may bring thousands of rows.
-    void appendHistoryRow(const QString &time, const QString &subject);
+    void appendHistoryRow(const QString &time, const QString &subject, const QString &output = QString());
+    // The output file of the row, empty when it has none.
+    static QString outputOf(const QTreeWidgetItem *row);
+    // "Voir la sortie": the context menu of a row with an output.
+    QMenu *PopupMenu3;
+    QAction *Voirlasortie1;
 
     QLabel *Label5;
     QTreeWidget *ListView1;
@@ -37,6 +45,10 @@ public:
     QCheckBox *CheckBox_11;
     QCheckBox *CheckBox_9;
     QPushButton *Button11;
+
+signals:
+    // "Voir la sortie" on a row, or a double click on it: the file to show.
+    void outputWanted(const QString &path);
 
 private:
     void settleHistory();

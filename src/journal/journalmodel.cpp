@@ -7,8 +7,20 @@
 
 void JournalModel::setJournalText(QByteArray text)
 {
+    load(std::move(text), false);
+}
+
+void JournalModel::setPlainText(QByteArray text)
+{
+    load(std::move(text), true);
+}
+
+void JournalModel::load(QByteArray text, bool plain)
+{
     beginResetModel();
-    const qsizetype endOfFile = text.indexOf('\x1a');
+    m_plain = plain;
+    // A program's output is no journal: character 26 is one of its bytes.
+    const qsizetype endOfFile = plain ? -1 : text.indexOf('\x1a');
     if (endOfFile >= 0)
         text.truncate(endOfFile);
     m_text = std::move(text);
@@ -77,6 +89,8 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
         return QVariant();
     // Only the start of a long line is read: a cell shows no more of it.
     const QString line = lineText(index.row(), kShownBytes);
+    if (m_plain)
+        return index.column() == 0 ? QString() : cellText(line);
     return cellText(index.column() == 0 ? timeColumn(line) : subjectColumn(line));
 }
 

@@ -18,6 +18,8 @@ public:
     // returns are dropped, character 26 ends the text, and a last line
     // without a line end is a row like the others.
     void setJournalText(QByteArray text);
+    // The same for a program's output: each line whole in the second column.
+    void setPlainText(QByteArray text);
     void clear();
 
     // The line as shown: its bytes without carriage returns, at most
@@ -37,7 +39,10 @@ public:
                        int role) override;
 
 private:
+    void load(QByteArray text, bool plain);
+
     QByteArray m_text;
+    bool m_plain = false;
     std::vector<qsizetype> m_lineStarts; // one past the end of the text closes the last line
     QString m_headers[2] = {QStringLiteral("Heures"), QStringLiteral("Fichiers")};
 };

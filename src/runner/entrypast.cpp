@@ -96,10 +96,10 @@ std::optional<PastRun> EntryPast::of(const QString &line) const
     return found->run;
 }
 
-quint64 EntryPast::begin(const QString &line, const QDateTime &at)
+quint64 EntryPast::begin(const QString &line, const QDateTime &at, const QString &output)
 {
     const quint64 run = m_nextRun++;
-    m_entries.insert(line, {{at, running()}, run});
+    m_entries.insert(line, {{at, running(), output}, run});
     m_open.insert(run, line);
     ++m_running[line];
     changedNow();

@@ -16,6 +16,7 @@ struct PastRun
 {
     QDateTime at;
     QString result; // "Lancé", "En cours", "Terminé (code 3)", a status line...
+    QString output = {}; // the file of its output; not kept across restarts
 };
 
 // The last start of every entry and its result, kept across restarts in
@@ -45,7 +46,7 @@ public:
     std::optional<PastRun> of(const QString &line) const;
 
     // The entry of `line` starts now; what it gives is told with the number returned.
-    quint64 begin(const QString &line, const QDateTime &at);
+    quint64 begin(const QString &line, const QDateTime &at, const QString &output = QString());
     // What start `run` gave: "En cours" while it runs, then how it ended.
     // Only the entry's latest start says what its row shows.
     void tell(quint64 run, const QString &result, bool over);

@@ -81,7 +81,7 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
         outcome(resultOf(event), !(event.kind == Platform::TargetEvent::Started && event.endFollows));
     switch (event.kind) {
     case Platform::TargetEvent::Started:
-        m_events.recordStart(detail);
+        m_events.recordStart(detail, event.endFollows ? outputFile : QString());
         break;
     case Platform::TargetEvent::Refused:
         m_events.recordFailure(kRefused, detail);
@@ -89,11 +89,11 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
     case Platform::TargetEvent::Exited:
         // A healthy end writes nothing: the journal of a good day stays as it was.
         if (event.number != 0)
-            m_events.recordFailure(resultOf(event), detail);
+            m_events.recordFailure(resultOf(event), detail, outputFile);
         break;
     case Platform::TargetEvent::Killed:
     case Platform::TargetEvent::Stopped:
-        m_events.recordFailure(resultOf(event), detail);
+        m_events.recordFailure(resultOf(event), detail, outputFile);
         break;
     }
 }

@@ -19,6 +19,7 @@ struct ScheduleRow
     QString options; // its options as written, for the row's tooltip
     QString lastRun; // when it last started ("hier 03:00"), empty when never
     QString result;  // what that start gave
+    QString output;  // the file of that start's output, empty when none
 };
 
 // The program and parameter parts of a target, cut at the first blank after

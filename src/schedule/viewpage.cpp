@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -107,8 +108,11 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     // Enter on a focused button presses it, as Space does.
     for (QPushButton *button : {Button8, Button16, Button17, Button19})
         button->setAutoDefault(true);
-    connect(ListView2, &QTreeWidget::itemDoubleClicked, Button17, [this] {
-        if (Button17->isEnabled())
+    connect(ListView2, &QTreeWidget::itemDoubleClicked, Button17, [this](QTreeWidgetItem *row, int column) {
+        const QString output = row->data(ResultColumn, Qt::UserRole).toString();
+        if (column == ResultColumn && !output.isEmpty() && QFileInfo(output).isFile())
+            emit outputWanted(output);
+        else if (Button17->isEnabled())
             Button17->click();
     });
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -147,6 +151,7 @@ void ViewPage::addRow(const ScheduleRow &row)
                                       cellText(row.target), row.next, row.lastRun,
                                       cellText(row.result)});
     item->setToolTip(4, row.nextReason);
+    setOutputOf(item, row.output);
     // How it runs, at a glance: the options as the file holds them.
     if (!row.options.isEmpty()) {
         for (int column = 0; column < 4; ++column)
@@ -182,6 +187,11 @@ void ViewPage::setPauseCaption(const QString &caption)
 {
     Button19->setText(caption);
     Suspendre1->setText(QLatin1Char('&') + caption);
+}
+
+void ViewPage::setOutputOf(QTreeWidgetItem *row, const QString &output)
+{
+    row->setData(ResultColumn, Qt::UserRole, output);
 }
 
 QList<int> ViewPage::selectedNumbers() const

@@ -64,9 +64,14 @@ public:
     QLabel *Label1, *Label2, *Label3, *Label4;
     QPushButton *Button4, *Button3, *Button1;
 
+    // The row's output file, set on its "Résultat" cell.
+    static void setOutputOf(QTreeWidgetItem *row, const QString &output);
+
 signals:
     // The keyboard focus moved into the page from outside it.
     void entered();
+    // A double click on a "Résultat" cell whose start left an output.
+    void outputWanted(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
