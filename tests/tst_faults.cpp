@@ -34,6 +34,7 @@ private slots:
     void threeThousandChildrenStillRunning();
     void hostileServers();
     void scheduleDeletedAndRestoredWhileRunning();
+    void hangingJobStoppedAtItsLimit();
     void killedDuringWriteBacks();
 };
 
@@ -344,6 +345,51 @@ QTEST_GUILESS_MAIN(TestFaults)
 // The user deletes the schedule while the program runs, and later puts it
 // back: the change check recreates an empty one and journals nothing torn;
 // the restored file is read at the next check and its entries run again.
+// Gone, or ended and waiting for a parent that is not there to reap it.
+bool processGone(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray fields = stat.readAll();
+    const qsizetype state = fields.lastIndexOf(')') + 2;
+    return state < fields.size() && fields.at(state) == 'Z';
+}
+
+void TestFaults::hangingJobStoppedAtItsLimit()
+{
+    if (qEnvironmentVariableIsEmpty("PENDULIX_MINUTE_FAULTS"))
+        QSKIP("waits for a one-minute time limit: the CTest entry tst_faults_minute runs it");
+    TestProgramDir dir;
+    QVERIFY(ProgramRun::install(dir));
+    const QString hanging = dir.file(QStringLiteral("hanging.sh"));
+    dir.write(QStringLiteral("hanging.sh"),
+              "#!/bin/sh\nsleep 600 &\necho $! > \"$0.child\"\necho $$ > \"$0.pid\"\nwait\n");
+    QFile::setPermissions(hanging, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // Due every minute, one at a time, stopped after one.
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n1|0|0|0|0|0|0|0|0|" + hanging + "|seul;max=1|\r\n").toUtf8());
+    QProcess program;
+    ProgramRun::start(dir, program);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(hanging + ".child") && QFile::exists(hanging + ".pid"), 15000);
+    QElapsedTimer since;
+    since.start();
+    const pid_t job = dir.read(QStringLiteral("hanging.sh.pid")).trimmed().toInt();
+    const pid_t grandchild = dir.read(QStringLiteral("hanging.sh.child")).trimmed().toInt();
+    QVERIFY(job > 0 && grandchild > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(processGone(job) && processGone(grandchild), 75000);
+    QVERIFY(since.elapsed() >= 50000);
+    const QString journal = ProgramRun::todaysJournal();
+    QTRY_VERIFY_WITH_TIMEOUT(dir.read(journal).contains((" Arrêté après 1 min;" + hanging + "\r\n").toUtf8()), 5000);
+    // While it ran, the minutes that came found it still running.
+    QVERIFY(dir.read(journal).contains((" Déjà en cours;" + hanging + "\r\n").toUtf8()));
+    QCOMPARE(dir.read(journal).count((";" + hanging + "\r\n").toUtf8()) -
+                 dir.read(journal).count((" Déjà en cours;" + hanging + "\r\n").toUtf8()) -
+                 dir.read(journal).count((" Arrêté après 1 min;" + hanging + "\r\n").toUtf8()),
+             1);
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
+    QVERIFY(ProgramRun::stop(program, kAnswerMs));
+}
+
 void TestFaults::scheduleDeletedAndRestoredWhileRunning()
 {
     if (qEnvironmentVariableIsEmpty("PENDULIX_MINUTE_FAULTS"))
