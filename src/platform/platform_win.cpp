@@ -4,6 +4,7 @@
 #include "win/winfiles.h"
 #include "win/wininstance.h"
 #include "win/winpower.h"
+#include "win/winprocesstree.h"
 #include "win/winshell.h"
 #include "win/winsound.h"
 #include "win/wintime.h"
@@ -16,7 +17,10 @@
 #include <QHash>
 #include <QPointer>
 #include <QSettings>
+#include <QTimer>
 #include <QWinEventNotifier>
+
+#include <memory>
 
 #include <windows.h>
 
@@ -118,10 +122,10 @@ bool acquireSingleInstance(const QString &name)
     return Win::holdNamedMutex(name.toLocal8Bit().constData());
 }
 
-// The time limit and the kept output are not carried out on Windows yet:
-// a program runs as if the entry had neither.
+// The kept output is not carried out on Windows yet: the shell's start
+// gives the program no standard handles of ours.
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
-                 std::function<void(const TargetEvent &)> report, const StartOptions &)
+                 std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
     // The ANSI call: the bytes of the schedule file are in the ANSI code page.
     // A program with parameters has the desktop window as owner.
@@ -138,6 +142,24 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
                          lower.endsWith(".bat") || lower.endsWith(".cmd");
     if (start.process && !program)
         CloseHandle(start.process);
+    // The time limit: what the program starts from now on is held with it,
+    // and ended with it; its end then reads as stopped.
+    if (start.process && program && options.stopAfterMinutes > 0) {
+        auto tree = std::make_shared<Win::ProcessTree>(start.process);
+        auto stopped = std::make_shared<bool>(false);
+        if (tree->holds()) {
+            QTimer::singleShot(options.stopAfterMinutes * 60000, context, [tree, stopped] {
+                *stopped = true;
+                tree->terminate(1);
+            });
+            report = [report, stopped, tree, minutes = options.stopAfterMinutes](const TargetEvent &event) {
+                if (event.kind == TargetEvent::Exited && *stopped)
+                    report({TargetEvent::Stopped, minutes});
+                else
+                    report(event);
+            };
+        }
+    }
     // Watched before the start is told: recording it may fail, and the end
     // must still be recorded.
     if (start.process && program && !ChildWatch::instance().watch(start.process, context, report))

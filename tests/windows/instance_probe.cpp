@@ -4,6 +4,8 @@
 // "exit <n>": ends with code n (what the shell started).
 // "await <tag> <n>": waits for the event "<tag>" (at most a minute), then
 // ends with code n (programs still running when others end).
+// "parent <tag> <file>": waits for "<tag>-adopted", starts
+// "await <tag>-never 0", writes its process id to <file>, and waits a minute.
 #include "platform/win/wininstance.h"
 
 #include <windows.h>
@@ -21,6 +23,31 @@ int main(int argc, char **argv)
         WaitForSingleObject(go, 60000);
         CloseHandle(go);
         return std::atoi(argv[3]);
+    }
+    if (argc == 4 && std::strcmp(argv[1], "parent") == 0) {
+        const std::string tag = argv[2];
+        HANDLE adopted = CreateEventA(nullptr, TRUE, FALSE, (tag + "-adopted").c_str());
+        WaitForSingleObject(adopted, 60000);
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string command(1, '"');
+        command.append(self).append("\" await ").append(tag).append("-never 0");
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &child))
+            return 3;
+        const std::string id = std::to_string(child.dwProcessId);
+        HANDLE file = CreateFileA(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, id.data(), DWORD(id.size()), &written, nullptr);
+        CloseHandle(file);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+        Sleep(60000);
+        return 4;
     }
     if (argc != 3 || std::strcmp(argv[1], "hold") != 0)
         return 2;
