@@ -78,10 +78,10 @@ const QByteArray kA("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|");
 const QByteArray kB("15|0|0|0|0|0|0|0|0|C:\\jobs\\poll.cmd -q|");
 const QByteArray kC("0|9|0|0|0|0|0|1|0|http://host/x.php|");
 
-// Line 2 selected, as a click on its row selects it.
-void selectLine(TForm1 &form, int line)
+// The row at `row` selected, as a click on it selects it.
+void selectRow(TForm1 &form, int row)
 {
-    selectRows(form, {line});
+    selectRows(form, {row});
     form.ListView2Click();
 }
 
@@ -715,7 +715,7 @@ void TestMainWindow::editInPlaceFromTheView()
     NewEntryPage *page = form->TabSheet3;
     // What the user had begun typing comes back once the edit is over.
     page->Editsource->setText(QStringLiteral("/half/typed"));
-    selectLine(*form, 2);
+    selectRow(*form, 2);
     form->TabSheet4->Button17->click();
     QCOMPARE(form->PageControl1->currentWidget(), page);
     QVERIFY(page->LabelEdition->isVisibleTo(form.get()));
@@ -751,9 +751,22 @@ void TestMainWindow::editInPlaceFromTheView()
     QCOMPARE(page->Editsource->text(), QStringLiteral("/half/typed"));
     QVERIFY(!page->LabelEdition->isVisibleTo(form.get()));
 
+    // A minute the box cannot show is saved as the line had it.
+    {
+        const QByteArray before = dir.read(QStringLiteral("cron-bat.dat"));
+        dir.write(QStringLiteral("cron-bat.dat"), before + "59|48|0|0|0|0|0|0|0|/srv/rare|\r\n");
+        form->TabSheet4Enter();
+        selectRow(*form, 4);
+        form->TabSheet4->Button17->click();
+        QCOMPARE(page->SpinMinutes->value(), 58);
+        page->EditNom->setText(QStringLiteral("Rare"));
+        page->Button15->click();
+        QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), before + "59|48|0|0|0|0|0|0|0|/srv/rare|nom=Rare|\r\n");
+    }
+
     // "Annuler" leaves everything as it was.
     const QByteArray saved = dir.read(QStringLiteral("cron-bat.dat"));
-    selectLine(*form, 1);
+    selectRow(*form, 1);
     form->TabSheet4->Modifier1->trigger();
     QCOMPARE(page->Editsource->text(), QStringLiteral("C:\\jobs\\backup.bat"));
     page->Button18->click();
@@ -762,7 +775,7 @@ void TestMainWindow::editInPlaceFromTheView()
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), saved);
 
     // The line changed in the file meanwhile: refused, the user's text kept.
-    selectLine(*form, 1);
+    selectRow(*form, 1);
     form->TabSheet4->Button17->click();
     page->Edit3->setText(QStringLiteral("--mine"));
     const QByteArray outside = saved + "1|1|0|0|0|0|0|0|1|/other|\r\n";
@@ -805,20 +818,20 @@ void TestMainWindow::keysOfTheView()
     dir.write(QStringLiteral("cron-bat.dat"), "head\r\n" + kA + "\r\n" + kB + "\r\n");
     auto form = makeForm(dir);
     ViewPage *view = form->TabSheet4;
-    selectLine(*form, 2);
+    selectRow(*form, 2);
     QTest::keyClick(view->ListView2, Qt::Key_Delete);
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "head\r\n" + kA + "\r\n");
-    selectLine(*form, 1);
+    selectRow(*form, 1);
     QTest::keyClick(view->ListView2, Qt::Key_Return);
     QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet3);
     QCOMPARE(form->TabSheet3->LabelEdition->text(), QStringLiteral("Modification de la ligne 001"));
     // Enter on a focused button presses it, as Space does.
     QTest::keyClick(form->TabSheet3->Button18, Qt::Key_Return);
     QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
-    selectLine(*form, 1);
+    selectRow(*form, 1);
     QTest::keyClick(view->Button19, Qt::Key_Space);
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "head\r\n" + kA + "pause|\r\n");
-    selectLine(*form, 1);
+    selectRow(*form, 1);
     QTest::keyClick(view->Button19, Qt::Key_Enter);
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), "head\r\n" + kA + "\r\n");
 }

@@ -231,6 +231,7 @@ void TForm1::Button17Click()
                             TabSheet2->Label66->text() + QLatin1Char(' ') +
                                 QStringLiteral("%1").arg(index, 3, 10, QLatin1Char('0')));
     TabSheet3->setFields(fields);
+    TabSheet3->keepFieldTexts(entry.minute, entry.hour);
     PageControl1->setCurrentWidget(TabSheet3);
     Button6Click();
     TabSheet3->Editsource->setFocus();
@@ -349,8 +350,8 @@ void TForm1::Button15Click()
             return;
         }
     }
-    form.minute = QString::number(fields.minute);
-    form.hour = QString::number(fields.hour);
+    form.minute = TabSheet3->minuteText();
+    form.hour = TabSheet3->hourText();
     form.days = fields.days;
     // Saved, it would never run, while the sentence says "every minute".
     if (std::find(form.days.cbegin(), form.days.cend(), true) == form.days.cend() &&

@@ -260,6 +260,26 @@ void NewEntryPage::beginEditing(int index, const QString &line, const QString &t
     hideRefusals();
 }
 
+void NewEntryPage::keepFieldTexts(const QString &minute, const QString &hour)
+{
+    m_minuteText = minute;
+    m_hourText = hour;
+    m_shownMinute = SpinMinutes->value();
+    m_shownHour = Spinheures->value();
+}
+
+QString NewEntryPage::minuteText() const
+{
+    return editing() && SpinMinutes->value() == m_shownMinute ? m_minuteText
+                                                              : QString::number(SpinMinutes->value());
+}
+
+QString NewEntryPage::hourText() const
+{
+    return editing() && Spinheures->value() == m_shownHour ? m_hourText
+                                                           : QString::number(Spinheures->value());
+}
+
 void NewEntryPage::endEditing()
 {
     if (editing())

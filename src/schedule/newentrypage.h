@@ -94,6 +94,12 @@ public:
     void beginEditing(int index, const QString &line, const QString &title);
     void endEditing();
     bool editing() const { return m_editedIndex >= 0; }
+    // The minute and hour fields to save: while editing, the line's own text
+    // when the box still shows what it was given, so that a value the box
+    // cannot show (59, an interval of 48 hours) is not saved clamped.
+    void keepFieldTexts(const QString &minute, const QString &hour);
+    QString minuteText() const;
+    QString hourText() const;
     // The refusals shown until the user changes what they are about.
     void hideRefusals();
     // Hidden: the sentence's own button and the language controls.
@@ -106,4 +112,6 @@ private:
     int m_editedIndex = -1;
     QString m_editedLine;
     NewEntryFields m_before;
+    QString m_minuteText, m_hourText;
+    int m_shownMinute = -1, m_shownHour = -1;
 };
