@@ -94,7 +94,7 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     // Thousands of starts in a minute redraw the past columns a few times, not at each start.
     m_pastRefresh.setSingleShot(true);
     m_pastRefresh.setInterval(250);
-    connect(&m_pastRefresh, &QTimer::timeout, this, guarded([this] { refreshNextRuns(); }));
+    connect(&m_pastRefresh, &QTimer::timeout, this, guarded([this] { refreshPastColumns(); }));
     connect(&m_engine, &SchedulingEngine::pastChanged, this, [this] {
         if (!m_pastRefresh.isActive())
             m_pastRefresh.start();

@@ -96,8 +96,12 @@ public:
     NextRunWords nextRunWords() const;
     // The two minutes the scheduler keeps, which the next runs are foreseen from.
     SchedulerMinutes schedulerMinutes() const;
-    // The next-run column again, in the current language and at the current time.
+    // The next-run column again, in the current language and at the current
+    // time, with the past columns.
     void refreshNextRuns();
+    // Only the past columns: what each start changes, without foreseeing
+    // the next run of every entry again.
+    void refreshPastColumns();
     // The tray's tooltip: the title, and how many entries are suspended.
     void showTrayToolTip();
     QString trayToolTip() const;

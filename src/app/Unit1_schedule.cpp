@@ -111,8 +111,23 @@ void TForm1::refreshNextRuns()
         QString reason;
         item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason));
         item->setToolTip(4, reason);
+    }
+    refreshPastColumns();
+    showTrayToolTip();
+}
+
+void TForm1::refreshPastColumns()
+{
+    const NextRunWords words = nextRunWords();
+    const QDate today = m_engine.now().date();
+    QTreeWidget *list = TabSheet4->ListView2;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = list->topLevelItem(row);
+        const int index = item->text(0).toInt();
+        if (index <= 0 || index >= ListBox1.count())
+            continue;
         const std::optional<PastRun> past = m_engine.past().of(ListBox1.item(index));
-        const QString lastRun = past ? pastRunText(past->at, now.date(), words) : QString();
+        const QString lastRun = past ? pastRunText(past->at, today, words) : QString();
         const QString result = past ? cellText(past->result) : QString();
         // Unchanged cells are left alone: a refresh after thousands of starts stays cheap.
         if (item->text(ViewPage::LastRunColumn) != lastRun)
@@ -121,7 +136,6 @@ void TForm1::refreshNextRuns()
             item->setText(ViewPage::ResultColumn, result);
         ViewPage::setOutputOf(item, past ? past->output : QString());
     }
-    showTrayToolTip();
 }
 
 NextRunWords TForm1::nextRunWords() const
