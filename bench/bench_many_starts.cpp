@@ -5,6 +5,8 @@
 // went without handling its events meanwhile (a timer asks every 10 ms),
 // the memory and the descriptors held after (a program that keeps running,
 // such as "/usr/bin/sleep 60", shows what children still running hold).
+// Then the same count of bare spawns of the program, each reaped, outside
+// Qt: the floor this machine puts under any scheduler's figure.
 // Usage: bench_many_starts [count] [program] [shown|hidden]
 #include "app/Unit1.h"
 #include "app/composition.h"
@@ -22,6 +24,11 @@
 
 #include <memory>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
 namespace {
 
 int openDescriptors()
@@ -38,6 +45,23 @@ qint64 residentKiB()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLongLong();
     return -1;
+}
+
+qint64 bareSpawnsMs(int count, const QByteArray &program)
+{
+    QElapsedTimer clock;
+    clock.start();
+    char *args[] = {const_cast<char *>(program.constData()), nullptr};
+    for (int i = 0; i < count; ++i) {
+        pid_t child;
+        if (posix_spawn(&child, program.constData(), nullptr, nullptr, args, environ) != 0)
+            return -1;
+        while (waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+    }
+    while (wait(nullptr) > 0) {
+    }
+    return clock.elapsed();
 }
 
 } // namespace
@@ -127,5 +151,9 @@ int main(int argc, char *argv[])
         << residentBefore / 1024 << " MB before, " << residentKiB() / 1024 << " MB after "
         << history->topLevelItemCount() << " history rows; " << openDescriptors()
         << " descriptors open\n";
+    if (program.contains(' '))
+        return 0;
+    out << count << " bare spawns of " << program << " on this machine: " << bareSpawnsMs(count, program)
+        << " ms\n";
     return 0;
 }

@@ -169,6 +169,8 @@ void TestJournalViewer::outputOfARunFromItsRows()
     QCOMPARE(rowsOf(*v.form->model()), (QStringList{"|une ligne; avec point-virgule", "|fin\x1a ici"}));
     // The view's "Résultat" cell leads there too.
     QSignalSpy wanted(form.TabSheet4, &ViewPage::outputWanted);
+    form.show();
+    form.PageControl1->setCurrentWidget(form.TabSheet4);
     QTreeWidgetItem *row = form.TabSheet4->ListView2->topLevelItem(0);
     QTRY_COMPARE(row->text(ViewPage::ResultColumn), QStringLiteral("Terminé (code 2)"));
     emit form.TabSheet4->ListView2->itemDoubleClicked(row, ViewPage::ResultColumn);

@@ -539,6 +539,16 @@ void TestMainWindow::historyKeepsTheNewestRows()
     QTRY_COMPARE(history->topLevelItemCount(), EventsPage::kHistoryRows);
     QCOMPARE(history->topLevelItem(EventsPage::kHistoryRows - 1)->text(1), QStringLiteral("newest"));
     QVERIFY(qAbs(scroll->value() - reading) <= 1);
+    // Rows that came while the window was in the tray are followed when it shows again.
+    scroll->setValue(scroll->maximum());
+    form->hide();
+    for (int i = 0; i < 50; ++i)
+        page->appendHistoryRow(QStringLiteral("14:31:00"), QStringLiteral("while hidden"));
+    QTRY_COMPARE(history->topLevelItem(EventsPage::kHistoryRows - 1)->text(1), QStringLiteral("while hidden"));
+    form->show();
+    QTRY_COMPARE(scroll->value(), scroll->maximum());
+    QVERIFY(history->visualItemRect(history->topLevelItem(EventsPage::kHistoryRows - 1)).bottom() <=
+            history->viewport()->height());
 }
 
 void TestMainWindow::windowsStartWhereDesigned()
@@ -619,7 +629,9 @@ void TestMainWindow::runNowStartsTheSelectedEntry()
     form->TabSheet4->Lancermaintenant1->trigger();
     QCOMPARE(history->topLevelItem(1)->text(0), QStringLiteral("14:30:37 Fichier inexistant"));
     QCOMPARE(history->topLevelItem(1)->text(1), missing);
-    // Both rows say when they last ran and what it gave.
+    // Both rows say when they last ran and what it gave, once the page is on screen.
+    form->show();
+    form->PageControl1->setCurrentWidget(form->TabSheet4);
     QTreeWidget *rows = form->TabSheet4->ListView2;
     QCOMPARE(rows->headerItem()->text(ViewPage::LastRunColumn), QStringLiteral("Dernière exécution"));
     QTRY_COMPARE(rows->topLevelItem(2)->text(ViewPage::ResultColumn), QStringLiteral("Fichier inexistant"));

@@ -30,6 +30,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using ErrorBoundary::guarded;
 
 TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
@@ -94,7 +96,17 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     // Thousands of starts in a minute redraw the past columns a few times, not at each start.
     m_pastRefresh.setSingleShot(true);
     m_pastRefresh.setInterval(250);
-    connect(&m_pastRefresh, &QTimer::timeout, this, guarded([this] { refreshPastColumns(); }));
+    // Off screen the columns wait until the page shows: each refresh of
+    // thousands of rows sizes the columns to their texts again.
+    connect(&m_pastRefresh, &QTimer::timeout, this, guarded([this] {
+        m_pastStale = !TabSheet4->isVisible();
+        if (!m_pastStale)
+            refreshPastColumns();
+    }));
+    connect(TabSheet4, &ViewPage::shown, this, guarded([this] {
+        if (std::exchange(m_pastStale, false))
+            refreshPastColumns();
+    }));
     connect(&m_engine, &SchedulingEngine::pastChanged, this, [this] {
         if (!m_pastRefresh.isActive())
             m_pastRefresh.start();

@@ -189,6 +189,7 @@ private:
     TrayIcon *RxTrayIcon1 = nullptr;
     int m_pausedEntries = 0;
     QTimer m_pastRefresh;
+    bool m_pastStale = false;
     TForm2 *m_form2 = nullptr;
     TForm3 *m_form3 = nullptr;
     bool m_showMainWindow = true;

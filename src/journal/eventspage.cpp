@@ -20,6 +20,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabSheet1"));
@@ -139,6 +141,20 @@ void EventsPage::settleHistory()
     const int excess = ListView1->topLevelItemCount() - kHistoryRows;
     if (excess > 0)
         ListView1->model()->removeRows(0, excess);
-    if (m_followNewest && ListView1->topLevelItemCount() > 0)
+    // Hidden in the tray, the list is laid out again only when it shows.
+    m_scrollPending = m_followNewest;
+    if (isVisible())
+        scrollToNewest();
+}
+
+void EventsPage::scrollToNewest()
+{
+    if (std::exchange(m_scrollPending, false) && ListView1->topLevelItemCount() > 0)
         ListView1->scrollToItem(ListView1->topLevelItem(ListView1->topLevelItemCount() - 1));
+}
+
+void EventsPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    scrollToNewest();
 }

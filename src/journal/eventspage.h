@@ -50,9 +50,14 @@ signals:
     // "Voir la sortie" on a row, or a double click on it: the file to show.
     void outputWanted(const QString &path);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void settleHistory();
+    void scrollToNewest();
 
     bool m_settlePending = false;
     bool m_followNewest = true;
+    bool m_scrollPending = false;
 };

@@ -139,6 +139,12 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     });
 }
 
+void ViewPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    emit shown();
+}
+
 void ViewPage::clearRows()
 {
     ListView2->clear();

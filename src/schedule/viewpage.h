@@ -72,9 +72,12 @@ signals:
     void entered();
     // A double click on a "Résultat" cell whose start left an output.
     void outputWanted(const QString &path);
+    // The page came on screen: its tab chosen, or the window shown on it.
+    void shown();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QCheckBox *dayBox(int day) const;
