@@ -17,6 +17,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
+class QTreeWidgetItem;
 class TForm2;
 class TForm3;
 class TSvgEditIni;
@@ -102,6 +103,7 @@ public:
     // Only the past columns: what each start changes, without foreseeing
     // the next run of every entry again.
     void refreshPastColumns();
+    void forEachEntryRow(const std::function<void(QTreeWidgetItem *, int)> &visit);
     // The tray's tooltip: the title, and how many entries are suspended.
     void showTrayToolTip();
     QString trayToolTip() const;

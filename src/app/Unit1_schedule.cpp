@@ -102,16 +102,11 @@ void TForm1::refreshNextRuns()
     const NextRunWords words = nextRunWords();
     const QDateTime now = m_engine.now();
     const SchedulerMinutes state = schedulerMinutes();
-    QTreeWidget *list = TabSheet4->ListView2;
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem *item = list->topLevelItem(row);
-        const int index = item->text(0).toInt();
-        if (index <= 0 || index >= ListBox1.count())
-            continue;
+    forEachEntryRow([&](QTreeWidgetItem *item, int index) {
         QString reason;
         item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason));
         item->setToolTip(4, reason);
-    }
+    });
     refreshPastColumns();
     showTrayToolTip();
 }
@@ -120,12 +115,7 @@ void TForm1::refreshPastColumns()
 {
     const NextRunWords words = nextRunWords();
     const QDate today = m_engine.now().date();
-    QTreeWidget *list = TabSheet4->ListView2;
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem *item = list->topLevelItem(row);
-        const int index = item->text(0).toInt();
-        if (index <= 0 || index >= ListBox1.count())
-            continue;
+    forEachEntryRow([&](QTreeWidgetItem *item, int index) {
         const std::optional<PastRun> past = m_engine.past().of(ListBox1.item(index));
         const QString lastRun = past ? pastRunText(past->at, today, words) : QString();
         const QString result = past ? cellText(past->result) : QString();
@@ -135,6 +125,18 @@ void TForm1::refreshPastColumns()
         if (item->text(ViewPage::ResultColumn) != result)
             item->setText(ViewPage::ResultColumn, result);
         ViewPage::setOutputOf(item, past ? past->output : QString());
+    });
+}
+
+void TForm1::forEachEntryRow(const std::function<void(QTreeWidgetItem *, int)> &visit)
+{
+    // The header line's row and rows the file no longer has are left as they are.
+    QTreeWidget *list = TabSheet4->ListView2;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = list->topLevelItem(row);
+        const int index = item->text(0).toInt();
+        if (index > 0 && index < ListBox1.count())
+            visit(item, index);
     }
 }
 
