@@ -1,5 +1,6 @@
 #include "app/exitquestion.h"
 #include "app/programtitle.h"
+#include "app/qttranslations.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -46,14 +47,23 @@ void TestExitQuestion::boxButtons_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("answer");
-    QTest::newRow("Enter is Oui") << int(Qt::Key_Return) << int(ExitAnswer::Yes);
-    QTest::newRow("Escape is Non") << int(Qt::Key_Escape) << int(ExitAnswer::No);
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("yes");
+    QTest::addColumn<QString>("no");
+    QTest::newRow("Enter is Oui") << int(Qt::Key_Return) << int(ExitAnswer::Yes) << "French" << "&Oui" << "&Non";
+    QTest::newRow("Escape is Non") << int(Qt::Key_Escape) << int(ExitAnswer::No) << "French" << "&Oui" << "&Non";
+    QTest::newRow("in English, Enter is Yes")
+        << int(Qt::Key_Return) << int(ExitAnswer::Yes) << "English" << "&Yes" << "&No";
 }
 
 void TestExitQuestion::boxButtons()
 {
     QFETCH(int, key);
     QFETCH(int, answer);
+    QFETCH(QString, language);
+    QFETCH(QString, yes);
+    QFETCH(QString, no);
+    useQtTranslationsFor(language);
     QString title, text;
     QStringList buttons;
     bool iconless = false;
@@ -66,8 +76,8 @@ void TestExitQuestion::boxButtons()
         iconless = box->icon() == QMessageBox::NoIcon;
         for (QAbstractButton *b : box->buttons())
             buttons << b->text();
-        QCOMPARE(box->defaultButton()->text(), QStringLiteral("&Oui"));
-        QCOMPARE(box->escapeButton()->text(), QStringLiteral("&Non"));
+        QCOMPARE(box->defaultButton()->text(), yes);
+        QCOMPARE(box->escapeButton()->text(), no);
         QTest::keyClick(box, Qt::Key(key));
     });
     // A failed check inside the timer leaves the box open: bound the wait.
@@ -82,7 +92,8 @@ void TestExitQuestion::boxButtons()
     QCOMPARE(text, QStringLiteral("Voulez-vous quitter  Pendulix\nSi"));
     QVERIFY(iconless);
     buttons.sort();
-    QCOMPARE(buttons, (QStringList{"&Non", "&Oui"}));
+    QCOMPARE(buttons, (QStringList{no, yes}));
+    useQtTranslationsFor(QStringLiteral("French"));
 }
 
 QTEST_MAIN(TestExitQuestion)

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -69,6 +70,7 @@ private slots:
     void unreadableFileIsRecordedAndNotShown();
     void closingOnlyHides();
     void captionsFollowTheLanguage();
+    void titleNamesTheFileAndTheWindowFitsTheScreen();
 };
 
 void TestJournalViewer::rows_data()
@@ -239,11 +241,36 @@ void TestJournalViewer::captionsFollowTheLanguage()
              QStringLiteral("en:listview1.Columns[0]"));
     QCOMPARE(v.form->Quitter1->text(), QStringLiteral("en:Quitter1"));
     QVERIFY(!v.form->N5->isSeparator());
-    // Back to French: the viewer keeps what it last received.
-    v.form->hide();
+    // Back to French: the window's own texts again, open or not.
     v.language = QStringLiteral("French");
+    v.form->FormActivate();
+    QCOMPARE(v.form->Button1->text(), QStringLiteral("Fermer"));
+    QCOMPARE(v.form->Quitter1->text(), QStringLiteral("Quitter"));
+    QCOMPARE(v.form->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Heures"));
+    QVERIFY(v.form->N5->isSeparator());
+}
+
+void TestJournalViewer::titleNamesTheFileAndTheWindowFitsTheScreen()
+{
+    TestProgramDir dir;
+    dir.write("20261209.log", "14:30:00;/srv/a.sh\r\n");
+    Viewer v(dir);
+    v.form->loadFile(dir.file(QStringLiteral("20261209.log")));
+    QCOMPARE(v.form->windowTitle(), QStringLiteral("20261209.log - Pendulix"));
+    // Where it fits, it keeps its designed size.
     v.form->show();
-    QCOMPARE(v.form->Button1->text(), QStringLiteral("en:Button1"));
+    QCOMPARE(v.form->size(), QSize(772, 592));
+    const QRect area = v.form->screen()->availableGeometry();
+    // Placed across the screen's corner, it is moved inside; larger than the
+    // screen (a small one, or a large scale), it is made to fit: "Fermer" stays on the screen.
+    for (const QSize size : {QSize(772, 592), area.size() + QSize(200, 300)}) {
+        v.form->hide();
+        v.form->resize(size);
+        v.form->move(area.bottomRight() - QPoint(100, 100));
+        v.form->show();
+        QVERIFY(area.contains(v.form->geometry()));
+        QVERIFY(area.contains(v.form->Button1->mapToGlobal(v.form->Button1->rect().bottomRight())));
+    }
 }
 
 QTEST_MAIN(TestJournalViewer)

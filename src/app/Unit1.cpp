@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "widgets/accessiblenames.h"
 #include "widgets/programicon.h"
+#include "widgets/screenfit.h"
 #include "programtitle.h"
 #include "schedule/newentrypage.h"
 #include "schedule/spinedit.h"
@@ -342,6 +343,12 @@ void TForm1::endSession()
 {
     sessionEnds();
     QCoreApplication::quit();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    fitInsideScreen(this);
+    QMainWindow::showEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -2,6 +2,8 @@
 
 #include "qttranslations.h"
 
+#include "Unit3.h"
+#include "journal/Unit2.h"
 #include "journal/eventspage.h"
 #include "messagespage.h"
 #include "schedule/newentrypage.h"
@@ -90,6 +92,11 @@ void TForm1::SetLangStrings()
     showPauseCaption();
     nameFieldsAfterTheirBoxes(this);
     refreshNextRuns();
+    // The other windows follow at once, open or not.
+    if (m_form2)
+        m_form2->FormActivate();
+    if (m_form3)
+        m_form3->FormActivate();
 }
 
 void TForm1::Button13Click()

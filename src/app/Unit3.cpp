@@ -2,6 +2,7 @@
 
 #include "aboutpicture.h"
 #include "journal/errorboundary.h"
+#include "widgets/screenfit.h"
 #include "jpegimage.h"
 
 #include <QEvent>
@@ -89,5 +90,7 @@ bool TForm3::event(QEvent *event)
     // for a window shown again while it still held the focus.
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         ErrorBoundary::run([this] { FormActivate(); });
+    if (event->type() == QEvent::Show)
+        fitInsideScreen(this);
     return QDialog::event(event);
 }

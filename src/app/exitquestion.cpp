@@ -1,5 +1,7 @@
 #include "exitquestion.h"
 
+#include "qttranslations.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -14,8 +16,10 @@ ExitAnswer askExitQuestion(const QString &title, const QString &text)
     // Without a parent the box is centred on the screen. The lone CR breaks
     // the line in a native box; Qt's text layout wants LF.
     QMessageBox box(QMessageBox::NoIcon, title, QString(text).replace(QLatin1Char('\r'), '\n'));
-    QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    // The answers follow the language of the interface, as the question does.
+    const bool french = qtTranslationsLanguage() == QLatin1String("French");
+    QPushButton *yes = box.addButton(french ? QStringLiteral("&Oui") : QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(french ? QStringLiteral("&Non") : QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();

@@ -4,8 +4,24 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+namespace {
+
+QString &chosenLanguage()
+{
+    static QString language = QStringLiteral("French");
+    return language;
+}
+
+} // namespace
+
+QString qtTranslationsLanguage()
+{
+    return chosenLanguage();
+}
+
 void useQtTranslationsFor(const QString &languageName)
 {
+    chosenLanguage() = languageName;
     static QTranslator *installed = nullptr;
     if (installed) {
         QCoreApplication::removeTranslator(installed);

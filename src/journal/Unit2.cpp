@@ -2,6 +2,7 @@
 
 #include "journal/errorboundary.h"
 #include "widgets/programicon.h"
+#include "widgets/screenfit.h"
 #include "journalmodel.h"
 #include "settings/captions.h"
 #include "settings/languages.h"
@@ -9,6 +10,7 @@
 
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -72,6 +74,11 @@ TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std:
     Quitter1 = Fichier1->addAction(QStringLiteral("Quitter"));
     Quitter1->setObjectName(QStringLiteral("Quitter1"));
 
+    for (QObject *component : languageComponents())
+        m_frenchCaptions.insert(component, captionOf(component));
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_frenchHeaders << m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+
     connect(Voirlesfichiersjuornaux1, &QAction::triggered, this,
             guarded([this] { Voirlesfichiersjuornaux1Click(); }));
     connect(Quitter1, &QAction::triggered, this, guarded([this] { Quitter1Click(); }));
@@ -90,12 +97,14 @@ QString TForm2::chooseJournalFile(QWidget *parent)
 void TForm2::loadFile(const QString &path)
 {
     m_model->clear();
+    showTitleFor(path);
     m_model->setJournalText(TextFile::readAll(path));
 }
 
 void TForm2::loadOutput(const QString &path)
 {
     m_model->clear();
+    showTitleFor(path);
     m_model->setPlainText(TextFile::readAll(path));
 }
 
@@ -118,16 +127,26 @@ void TForm2::Quitter1Click()
 
 void TForm2::FormActivate()
 {
-    if (!m_hooks.languageName || !m_hooks.iniLang ||
-        m_hooks.languageName() == QLatin1String("French"))
-        return;
+    const QString language = m_hooks.languageName ? m_hooks.languageName() : QString();
+    const bool french = !m_hooks.iniLang || language.isEmpty() || language == QLatin1String("French");
     for (int column = 0; column < m_model->columnCount(); ++column)
-        m_model->setHeaderData(column, Qt::Horizontal, m_hooks.iniLang(columnKey(column)),
+        m_model->setHeaderData(column, Qt::Horizontal,
+                               french ? m_frenchHeaders.value(column) : m_hooks.iniLang(columnKey(column)),
                                Qt::DisplayRole);
-    for (QObject *component : {static_cast<QObject *>(Fichier1), static_cast<QObject *>(Voirlesfichiersjuornaux1),
-                               static_cast<QObject *>(N5), static_cast<QObject *>(Quitter1),
-                               static_cast<QObject *>(Button1)})
-        setCaptionOf(component, m_hooks.iniLang(component->objectName()));
+    for (QObject *component : languageComponents())
+        setCaptionOf(component, french ? m_frenchCaptions.value(component)
+                                       : m_hooks.iniLang(component->objectName()));
+}
+
+QList<QObject *> TForm2::languageComponents() const
+{
+    return {static_cast<QObject *>(Fichier1), Voirlesfichiersjuornaux1, N5, Quitter1, Button1};
+}
+
+void TForm2::showTitleFor(const QString &path)
+{
+    // The file shown, as file windows name it, then the program.
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Pendulix"));
 }
 
 bool TForm2::event(QEvent *event)
@@ -136,6 +155,8 @@ bool TForm2::event(QEvent *event)
     // for a window shown again while it still held the focus.
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
         ErrorBoundary::run([this] { FormActivate(); });
+    if (event->type() == QEvent::Show)
+        fitInsideScreen(this);
     return QMainWindow::event(event);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 
 #include <functional>
@@ -58,6 +59,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QList<QObject *> languageComponents() const;
+    void showTitleFor(const QString &path);
+
     Hooks m_hooks;
     JournalModel *m_model;
+    // The window's own French texts, which a switch back to French restores.
+    QHash<QObject *, QString> m_frenchCaptions;
+    QStringList m_frenchHeaders;
 };
