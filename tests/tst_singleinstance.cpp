@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -61,6 +62,13 @@ void TestSingleInstance::secondInstanceEndsAtOnce()
     // The first run creates the schedule file: it has passed the lock by then.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.dir.file(QStringLiteral("cron-bat.dat"))), 10000);
     QCOMPARE(program.dir.read(QStringLiteral("cron-bat.dat")), QByteArray("\r\n"));
+
+    // The running one listens for the second start's request, in its user's folder only.
+    const QString channel = program.dir.file(QStringLiteral("run/Pendulix.show"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(channel).exists(), 10000);
+    QCOMPARE(QFileInfo(channel).permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther |
+                                                QFileDevice::ReadGroup | QFileDevice::WriteGroup),
+             QFileDevice::Permissions());
 
     QProcess second;
     program.start(second);

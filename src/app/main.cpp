@@ -5,6 +5,7 @@
 #include "composition.h"
 #include "engine/schedulingengine.h"
 #include "sessionend.h"
+#include "showrequests.h"
 #include "journal/errorboundary.h"
 #include "platform/platform.h"
 
@@ -13,9 +14,13 @@
 int main(int argc, char *argv[])
 {
     // Checked before anything else exists: a second instance leaves without
-    // a window, a message or a word to the one that runs.
-    if (!Platform::acquireSingleInstance(QStringLiteral("Pendulix")))
+    // a window or a message, asking the one that runs to show its window.
+    const QString channel = Platform::singleInstanceChannel(QStringLiteral("Pendulix"));
+    if (!Platform::acquireSingleInstance(QStringLiteral("Pendulix"))) {
+        QCoreApplication asking(argc, argv);
+        ShowRequests::ask(channel);
         return 0;
+    }
     Platform::prepareProcess();
 
     Application app(argc, argv);
@@ -46,6 +51,12 @@ int main(int argc, char *argv[])
     // The end of the session comes as the request to quit: no question then.
     SessionEndWatcher sessionEnd([&form1] { form1.sessionEnds(); });
     app.installEventFilter(&sessionEnd);
+
+    ShowRequests showRequests;
+    QObject::connect(&showRequests, &ShowRequests::showWanted, &form1,
+                     [&form1] { ErrorBoundary::run([&form1] { form1.Affiche1Click(); }); });
+    if (!channel.isEmpty() && !showRequests.listen(channel))
+        qWarning("A second start cannot show this window: %s", qPrintable(showRequests.errorString()));
 
     ErrorBoundary::run([&] { form1.FormCreate(); });
     if (form1.showMainWindowSetting())

@@ -21,6 +21,11 @@ QString programDirectory();
 // Returns false when another instance of the same user already holds it.
 bool acquireSingleInstance(const QString &name);
 
+// Where the running instance listens for a second start's one request, to
+// show its window: a local socket in the user's private folder, reachable
+// by that user only. Empty where there is no such place.
+QString singleInstanceChannel(const QString &name);
+
 // Opens the compiled help with its viewer where the desktop has one, else the
 // HTML pages in the browser; without waiting and without reporting back.
 void openHelp(const QString &compiledHelp, const QString &htmlIndex);

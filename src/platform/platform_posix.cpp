@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -27,14 +28,28 @@ QString programDirectory()
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
 }
 
+namespace {
+
+QByteArray instanceFolder(const QString &name)
+{
+    return Posix::lockFolder(nativePath(name), {nativePath(QDir::tempPath()),
+                                                nativePath(QDir::homePath() + QStringLiteral("/.cache"))});
+}
+
+} // namespace
+
 bool acquireSingleInstance(const QString &name)
 {
-    const QByteArray folder = Posix::lockFolder(
-        nativePath(name),
-        {nativePath(QDir::tempPath()), nativePath(QDir::homePath() + QStringLiteral("/.cache"))});
+    const QByteArray folder = instanceFolder(name);
     if (folder.isEmpty())
         return true; // no place for a marker: better two instances than none
     return Posix::holdLock(folder + '/' + nativePath(name) + ".lock");
+}
+
+QString singleInstanceChannel(const QString &name)
+{
+    const QByteArray folder = instanceFolder(name);
+    return folder.isEmpty() ? QString() : QFile::decodeName(folder + '/' + nativePath(name) + ".show");
 }
 
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,

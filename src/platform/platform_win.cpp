@@ -122,6 +122,13 @@ bool acquireSingleInstance(const QString &name)
     return Win::holdNamedMutex(name.toLocal8Bit().constData());
 }
 
+QString singleInstanceChannel(const QString &)
+{
+    // A named pipe any user could open is no channel for this; the second
+    // start leaves as it always did.
+    return QString();
+}
+
 // The kept output is not carried out on Windows yet: the shell's start
 // gives the program no standard handles of ours.
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
