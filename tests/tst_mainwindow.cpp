@@ -647,7 +647,7 @@ void TestMainWindow::failuresAreToldWhileHidden()
     auto form = makeTestForm(dir, [&](TestFormOptions &options) {
         options.engine.clock = [] { return kNow; };
         options.engine.timeText = testTimeText;
-        options.form.notify = [&](const QString &title, const QString &text) { told << title + "|" + text; };
+        options.form.notify = [&](const QString &summary, const QString &body) { told << summary + "|" + body; };
     });
     const QString missing = dir.file(QStringLiteral("absent.sh"));
     // Unticked: nothing told, nothing shown.
@@ -657,16 +657,30 @@ void TestMainWindow::failuresAreToldWhileHidden()
     // Ticked and hidden: told, and the window still comes up.
     form->TabSheet1->CheckBox_12->setChecked(true);
     form.engine().startTarget(missing + QStringLiteral(" -q"));
-    QCOMPARE(told, QStringList{"Pendulix|" + missing + " -q\nFichier inexistant"});
     QVERIFY(form->isVisible());
+    QTRY_COMPARE(told, QStringList{"Fichier inexistant|" + missing + " -q"});
     // In view already: the window is the news.
     form.engine().recorder().recordFailure(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"));
+    QTest::qWait(50);
     QCOMPARE(told.size(), 1);
     // A network error's two lines make one line of the notice.
     form->Button5Click();
     form.engine().recorder().recordFailure(QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."),
                                  QStringLiteral("http://nowhere/"));
-    QCOMPARE(told.last(), QStringLiteral("Pendulix|http://nowhere/\nErreur de socket # 11001 Hôte non trouvé."));
+    QTRY_COMPARE(told.last(), QStringLiteral("Erreur de socket # 11001 Hôte non trouvé.|http://nowhere/"));
+    // The failures of one pass: one notice that counts them, the first few listed.
+    form->Button5Click();
+    for (int i = 0; i < FailureNotice::kListed + 2; ++i)
+        form.engine().startTarget(missing + QStringLiteral(" %1").arg(i));
+    form.engine().recorder().recordFailure(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"));
+    QTRY_COMPARE(told.size(), 3);
+    QCOMPARE(told.last().section(QLatin1Char('|'), 0, 0), QStringLiteral("8 × Fichier inexistant …"));
+    const QStringList listed = told.last().section(QLatin1Char('|'), 1).split(QLatin1Char('\n'));
+    QCOMPARE(listed.size(), FailureNotice::kListed + 1);
+    QCOMPARE(listed.first(), missing + QStringLiteral(" 0 : Fichier inexistant"));
+    QCOMPARE(listed.last(), QStringLiteral("…"));
+    QTest::qWait(50);
+    QCOMPARE(told.size(), 3);
 }
 
 void TestMainWindow::startWithTheSession()

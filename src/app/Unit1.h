@@ -2,6 +2,7 @@
 
 #include "engine/schedulingengine.h"
 #include "exitquestion.h"
+#include "journal/failurenotice.h"
 #include "runner/nextrun.h"
 
 #include <QMainWindow>
@@ -43,7 +44,7 @@ public:
             chooseFile = {};
         // Shows a notification; the tray icon's, through the desktop's
         // notification service, when empty. Tests record instead.
-        std::function<void(const QString &title, const QString &text)> notify = {};
+        std::function<void(const QString &summary, const QString &body)> notify = {};
     };
 
     TForm1(SchedulingEngine &engine, Options options, QWidget *parent = nullptr);
@@ -155,6 +156,7 @@ public:
     // A failure while the window is hidden, with "Fenêtre surgissante si
     // erreur" ticked, is also told in a notification from the tray.
     void notifyFailure(const QString &status, const QString &subject);
+    void tellFailures();
     void ecrirejournal(const QString &line);
     void ecrire(const QString &line);
 
@@ -192,6 +194,7 @@ private:
     TrayIcon *RxTrayIcon1 = nullptr;
     int m_pausedEntries = 0;
     QTimer m_pastRefresh;
+    QList<FailureToTell> m_failuresToTell;
     bool m_pastStale = false;
     TForm2 *m_form2 = nullptr;
     TForm3 *m_form3 = nullptr;

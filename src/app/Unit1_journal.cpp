@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "journal/Unit2.h"
+#include "journal/errorboundary.h"
 #include "journal/eventspage.h"
 #include "journal/journal.h"
 #include "platform/platform.h"
@@ -11,13 +12,19 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTreeWidget>
+
+#include <utility>
 
 // TForm1: history, journal, purge and journal viewer.
 
 // ---- History and journal ---------------------------------------------------
+
+using ErrorBoundary::guarded;
 
 void TForm1::Button10Click()
 {
@@ -65,13 +72,35 @@ void TForm1::CheckBox_13Click()
 
 void TForm1::notifyFailure(const QString &status, const QString &subject)
 {
-    if (!TabSheet1->CheckBox_12->isChecked() || (isVisible() && !isMinimized()))
+    // Decided as the first failure of a pass comes: its Error signal shows
+    // the window, and the others of the pass join its notice.
+    if (m_failuresToTell.isEmpty() &&
+        (!TabSheet1->CheckBox_12->isChecked() || (isVisible() && !isMinimized())))
         return;
-    const QString text = subject + QLatin1Char('\n') + status.simplified();
-    if (m_options.notify)
-        m_options.notify(windowTitle(), text);
-    else
-        RxTrayIcon1->showMessage(windowTitle(), text);
+    m_failuresToTell.append({status, subject});
+    // The failures of one pass make one notice.
+    if (m_failuresToTell.size() == 1)
+        QTimer::singleShot(0, this, guarded([this] { tellFailures(); }));
+}
+
+void TForm1::tellFailures()
+{
+    const FailureNotice notice = FailureNotice::of(std::exchange(m_failuresToTell, {}));
+    if (m_options.notify) {
+        m_options.notify(notice.summary, notice.body);
+        return;
+    }
+    QPointer<TForm1> self(this);
+    Platform::notifyDesktop(
+        notice.summary, notice.body,
+        [self] {
+            if (self)
+                ErrorBoundary::run([&] { self->Affiche1Click(); });
+        },
+        [self, notice] {
+            if (self)
+                self->RxTrayIcon1->showMessage(self->windowTitle(), notice.body + QLatin1Char('\n') + notice.summary);
+        });
 }
 
 void TForm1::ecrirejournal(const QString &line)

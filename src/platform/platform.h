@@ -26,6 +26,12 @@ bool acquireSingleInstance(const QString &name);
 // by that user only. Empty where there is no such place.
 QString singleInstanceChannel(const QString &name);
 
+// A notice for the desktop's notification service, where the session has
+// one: `activated` when the user clicks it, `unavailable` (at once or later)
+// when nothing took it, for the caller's own way of telling.
+void notifyDesktop(const QString &summary, const QString &body, std::function<void()> activated,
+                   std::function<void()> unavailable);
+
 // Opens the compiled help with its viewer where the desktop has one, else the
 // HTML pages in the browser; without waiting and without reporting back.
 void openHelp(const QString &compiledHelp, const QString &htmlIndex);

@@ -4,6 +4,7 @@
 #include "posix/posixfiles.h"
 #include "posix/posixinstance.h"
 #include "posix/posixlaunch.h"
+#include "posix/posixnotify.h"
 #include "posix/posixsession.h"
 #include "posix/posixsleep.h"
 #include "posix/posixsound.h"
@@ -44,6 +45,15 @@ bool acquireSingleInstance(const QString &name)
     if (folder.isEmpty())
         return true; // no place for a marker: better two instances than none
     return Posix::holdLock(folder + '/' + nativePath(name) + ".lock");
+}
+
+void notifyDesktop(const QString &summary, const QString &body, std::function<void()> activated,
+                   std::function<void()> unavailable)
+{
+    // The icon the desktop entry names, from the program's own folder.
+    const QString icon = QCoreApplication::applicationDirPath() + QStringLiteral("/pendulix.png");
+    Posix::DesktopNotices::instance().post(summary, body, QFileInfo(icon).isFile() ? icon : QStringLiteral("pendulix"),
+                                           std::move(activated), std::move(unavailable));
 }
 
 QString singleInstanceChannel(const QString &name)

@@ -122,6 +122,12 @@ bool acquireSingleInstance(const QString &name)
     return Win::holdNamedMutex(name.toLocal8Bit().constData());
 }
 
+void notifyDesktop(const QString &, const QString &, std::function<void()>, std::function<void()> unavailable)
+{
+    // The tray balloon is Windows' own way of telling.
+    unavailable();
+}
+
 QString singleInstanceChannel(const QString &)
 {
     // A named pipe any user could open is no channel for this; the second

@@ -275,6 +275,11 @@ await 60 "a second start goes on running" ended "$SECOND"
 wait "$SECOND"
 [ $? -eq 0 ] || fail "a second start ends with another code than 0"
 pass "a second start ends at once with code 0"
+await 60 "a second start does not show the running window" visible
+pass "a second start shows the running instance's window"
+await 30 "the window does not come to rest" main_settled
+at 73 426 click 1
+await 60 "Réduire does not hide the window" hidden
 
 step "a right click on the tray icon"
 # The context menu: a window of the program's, laid over the others, and no tooltip.

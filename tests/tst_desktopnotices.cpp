@@ -1,0 +1,117 @@
+#include "platform/platform.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QTest>
+#include <QVariantMap>
+
+// A stand-in for the desktop's notification daemon, on a session bus of the
+// test's own: it records each notice and answers with its number.
+class StandInDaemon : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call
+    {
+        QString appName, icon, summary, body;
+        QStringList actions;
+        QVariantMap hints;
+    };
+    QList<Call> calls;
+
+public slots:
+    uint Notify(const QString &appName, uint, const QString &icon, const QString &summary,
+                const QString &body, const QStringList &actions, const QVariantMap &hints, int)
+    {
+        calls.append({appName, icon, summary, body, actions, hints});
+        return uint(40 + calls.size());
+    }
+};
+
+class TestDesktopNotices : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void noticeReachesTheDaemonAndItsClickShows();
+    void withoutADaemonTheCallerTells();
+
+private:
+    QProcess m_bus;
+    StandInDaemon m_daemon;
+};
+
+void TestDesktopNotices::initTestCase()
+{
+    m_bus.start(QStringLiteral("dbus-daemon"),
+                {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    QVERIFY2(m_bus.waitForStarted(), "dbus-daemon (Debian's dbus) is missing");
+    QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
+    const QByteArray address = m_bus.readLine().trimmed();
+    // Read by Qt at the first use of the session bus, which comes later.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    QDBusConnection daemon = QDBusConnection::connectToBus(QString::fromUtf8(address), QStringLiteral("daemon"));
+    QVERIFY(daemon.isConnected());
+    QVERIFY(daemon.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &m_daemon,
+                                  QDBusConnection::ExportAllSlots));
+}
+
+void TestDesktopNotices::cleanupTestCase()
+{
+    QDBusConnection::disconnectFromBus(QStringLiteral("daemon"));
+    m_bus.kill();
+    m_bus.waitForFinished();
+}
+
+void TestDesktopNotices::noticeReachesTheDaemonAndItsClickShows()
+{
+    QDBusConnection daemon(QStringLiteral("daemon"));
+    QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    int shown = 0, untold = 0;
+    Platform::notifyDesktop(QStringLiteral("Fichier inexistant"), QStringLiteral("/srv/backup.sh"),
+                            [&] { ++shown; }, [&] { ++untold; });
+    QTRY_COMPARE(m_daemon.calls.size(), 1);
+    const StandInDaemon::Call call = m_daemon.calls.first();
+    QCOMPARE(call.appName, QStringLiteral("Pendulix"));
+    QCOMPARE(call.summary, QStringLiteral("Fichier inexistant"));
+    QCOMPARE(call.body, QStringLiteral("/srv/backup.sh"));
+    QVERIFY(!call.icon.isEmpty());
+    QCOMPARE(call.actions.value(0), QStringLiteral("default"));
+    QCOMPARE(call.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("pendulix"));
+    // The reply's number is what the clicks name; another notice's click, or
+    // a click sent by someone else than the daemon, shows nothing.
+    QTest::qWait(100);
+    const auto invoke = [](QDBusConnection &from, uint id) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << id << QStringLiteral("default");
+        QVERIFY(from.send(signal));
+    };
+    invoke(daemon, 7);
+    QDBusConnection stranger = QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"),
+                                                             QStringLiteral("stranger"));
+    invoke(stranger, 41);
+    QTest::qWait(200);
+    QCOMPARE(shown, 0);
+    invoke(daemon, 41);
+    QTRY_COMPARE(shown, 1);
+    QCOMPARE(untold, 0);
+    QDBusConnection::disconnectFromBus(QStringLiteral("stranger"));
+    QVERIFY(daemon.unregisterService(QStringLiteral("org.freedesktop.Notifications")));
+}
+
+void TestDesktopNotices::withoutADaemonTheCallerTells()
+{
+    int shown = 0, untold = 0;
+    Platform::notifyDesktop(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"), [&] { ++shown; },
+                            [&] { ++untold; });
+    QTRY_COMPARE(untold, 1);
+    QCOMPARE(shown, 0);
+}
+
+QTEST_MAIN(TestDesktopNotices)
+#include "tst_desktopnotices.moc"
