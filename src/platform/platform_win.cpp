@@ -3,6 +3,7 @@
 #include "win/winchildren.h"
 #include "win/winfiles.h"
 #include "win/wininstance.h"
+#include "win/winoutput.h"
 #include "win/winpower.h"
 #include "win/winprocesstree.h"
 #include "win/winshell.h"
@@ -135,49 +136,65 @@ QString singleInstanceChannel(const QString &)
     return QString();
 }
 
-// The kept output is not carried out on Windows yet: the shell's start
-// gives the program no standard handles of ours.
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
-    // The ANSI call: the bytes of the schedule file are in the ANSI code page.
-    // A program with parameters has the desktop window as owner.
-    const Win::ShellStart start =
-        Win::shellOpen(path.toStdString(), parameters.toStdString(), !parameters.isEmpty());
-    if (!start.started) {
-        report({TargetEvent::Refused, 0});
-        return;
-    }
     // Only what was started directly reports its end; a document's viewer is
     // none of the schedule's business.
     const QByteArray lower = path.toLower();
     const bool program = lower.endsWith(".exe") || lower.endsWith(".com") ||
                          lower.endsWith(".bat") || lower.endsWith(".cmd");
-    if (start.process && !program)
-        CloseHandle(start.process);
-    // The time limit: what the program starts from now on is held with it,
+    // The time limit: what the program starts from then on is held with it,
     // and ended with it; its end then reads as stopped.
-    if (start.process && program && options.stopAfterMinutes > 0) {
-        auto tree = std::make_shared<Win::ProcessTree>(start.process);
-        auto stopped = std::make_shared<bool>(false);
-        if (tree->holds()) {
-            QTimer::singleShot(options.stopAfterMinutes * 60000, context, [tree, stopped] {
-                *stopped = true;
-                tree->terminate(1);
-            });
-            report = [report, stopped, tree, minutes = options.stopAfterMinutes](const TargetEvent &event) {
-                if (event.kind == TargetEvent::Exited && *stopped)
-                    report({TargetEvent::Stopped, minutes});
-                else
-                    report(event);
-            };
+    std::shared_ptr<Win::ProcessTree> tree;
+    const auto hold = [&](void *process) {
+        if (options.stopAfterMinutes > 0)
+            tree = std::make_shared<Win::ProcessTree>(process);
+    };
+    void *process = nullptr;
+    // The ANSI calls: the bytes of the schedule file are in the ANSI code page.
+    if (program && !options.outputFile.isEmpty()) {
+        // Held before it runs: nothing it starts escapes the limit.
+        process = Win::startWithOutput(path.toStdString(), parameters.toStdString(),
+                                       QDir::toNativeSeparators(options.outputFile).toStdWString(), hold);
+        if (!process) {
+            report({TargetEvent::Refused, 0});
+            return;
         }
+    } else {
+        // A program with parameters has the desktop window as owner.
+        const Win::ShellStart start =
+            Win::shellOpen(path.toStdString(), parameters.toStdString(), !parameters.isEmpty());
+        if (!start.started) {
+            report({TargetEvent::Refused, 0});
+            return;
+        }
+        process = start.process;
+        if (process && !program) {
+            CloseHandle(process);
+            process = nullptr;
+        }
+        if (process)
+            hold(process);
+    }
+    if (tree && tree->holds()) {
+        auto stopped = std::make_shared<bool>(false);
+        QTimer::singleShot(options.stopAfterMinutes * 60000, context, [tree, stopped] {
+            *stopped = true;
+            tree->terminate(1);
+        });
+        report = [report, stopped, tree, minutes = options.stopAfterMinutes](const TargetEvent &event) {
+            if (event.kind == TargetEvent::Exited && *stopped)
+                report({TargetEvent::Stopped, minutes});
+            else
+                report(event);
+        };
     }
     // Watched before the start is told: recording it may fail, and the end
     // must still be recorded.
-    if (start.process && program && !ChildWatch::instance().watch(start.process, context, report))
-        watchOnItsOwn(start.process, context, report);
-    report({TargetEvent::Started, 0, start.process && program});
+    if (process && !ChildWatch::instance().watch(process, context, report))
+        watchOnItsOwn(process, context, report);
+    report({TargetEvent::Started, 0, process != nullptr});
 }
 
 namespace {

@@ -6,6 +6,8 @@
 // ends with code n (programs still running when others end).
 // "parent <tag> <file>": waits for "<tag>-adopted", starts
 // "await <tag>-never 0", writes its process id to <file>, and waits a minute.
+// "write": writes to its standard output, error, output again, then ends
+// with 0 when its standard input is empty, 5 when it is not.
 #include "platform/win/wininstance.h"
 
 #include <windows.h>
@@ -18,6 +20,16 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "exit") == 0)
         return std::atoi(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "write") == 0) {
+        DWORD count = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "out 1\r\n", 7, &count, nullptr);
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), "err 1\r\n", 7, &count, nullptr);
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "out 2\r\n", 7, &count, nullptr);
+        char byte = 0;
+        count = 0;
+        ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr);
+        return count == 0 ? 0 : 5;
+    }
     if (argc == 4 && std::strcmp(argv[1], "await") == 0) {
         HANDLE go = CreateEventA(nullptr, TRUE, FALSE, argv[2]);
         WaitForSingleObject(go, 60000);

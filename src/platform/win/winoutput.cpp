@@ -1,0 +1,105 @@
+#include "winoutput.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+namespace Win {
+
+namespace {
+
+struct Handle
+{
+    HANDLE value = INVALID_HANDLE_VALUE;
+    ~Handle()
+    {
+        if (value != INVALID_HANDLE_VALUE && value != nullptr)
+            CloseHandle(value);
+    }
+};
+
+bool endsWith(const std::string &text, const char *suffix)
+{
+    const std::string tail(suffix);
+    if (text.size() < tail.size())
+        return false;
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.data() + text.size() - tail.size(),
+                          int(tail.size()), tail.data(), int(tail.size())) == CSTR_EQUAL;
+}
+
+std::string commandInterpreter()
+{
+    char buffer[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("ComSpec", buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string("cmd.exe");
+}
+
+} // namespace
+
+void *startWithOutput(const std::string &program, const std::string &parameters,
+                      const std::wstring &outputFile, const std::function<void(void *process)> &prepare)
+{
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    // Appending: each write lands at the end, whoever of output and error writes it.
+    Handle output{CreateFileW(outputFile.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    Handle input{CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (output.value == INVALID_HANDLE_VALUE || input.value == INVALID_HANDLE_VALUE)
+        return nullptr;
+
+    // Only these two cross over, whatever else of ours is inheritable.
+    HANDLE inherited[] = {input.value, output.value};
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    std::vector<unsigned char> storage(size);
+    auto *attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
+    if (!InitializeProcThreadAttributeList(attributes, 1, 0, &size))
+        return nullptr;
+    const std::unique_ptr<_PROC_THREAD_ATTRIBUTE_LIST, decltype(&DeleteProcThreadAttributeList)> held(
+        attributes, &DeleteProcThreadAttributeList);
+    if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                   sizeof inherited, nullptr, nullptr))
+        return nullptr;
+
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_SHOWNORMAL;
+    startup.StartupInfo.hStdInput = input.value;
+    startup.StartupInfo.hStdOutput = output.value;
+    startup.StartupInfo.hStdError = output.value;
+    startup.lpAttributeList = attributes;
+
+    // A batch file runs in the interpreter; "/s" takes the outer quotes off
+    // and leaves the line as written.
+    const bool batch = endsWith(program, ".bat") || endsWith(program, ".cmd");
+    std::string application;
+    std::string command;
+    if (batch) {
+        application = commandInterpreter();
+        command = "cmd.exe /d /s /c \"\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters) + "\"";
+    } else {
+        // A bare name is looked for as the shell looks for it; a path is taken as it is.
+        if (program.find_first_of("\\/:") != std::string::npos)
+            application = program;
+        command = "\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters);
+    }
+
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(application.empty() ? nullptr : application.c_str(), command.data(), nullptr,
+                        nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
+                        nullptr, nullptr, &startup.StartupInfo, &started))
+        return nullptr;
+    if (prepare)
+        prepare(started.hProcess);
+    ResumeThread(started.hThread);
+    CloseHandle(started.hThread);
+    return started.hProcess;
+}
+
+} // namespace Win

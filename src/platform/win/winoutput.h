@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// A program of the schedule started directly, so that its output is kept:
+// the shell's "open" gives a program no standard handles of ours.
+namespace Win {
+
+// Starts an .exe or .com file (a batch file through the command
+// interpreter) with its parameters, the ANSI bytes of the schedule file, in
+// our current directory and without a console window: its standard output
+// and error both go to the end of `outputFile` (created when missing), in
+// the order written, and its standard input is the null device. It inherits
+// those handles and no other. A file handle, not a pipe: nothing of ours has
+// to read for the program to go on, so a program that writes much never
+// waits on us. `prepare` gets the process before its first instruction runs,
+// to put it in jobs. The process handle, the caller's to close; null when
+// the system refused the start.
+void *startWithOutput(const std::string &program, const std::string &parameters,
+                      const std::wstring &outputFile, const std::function<void(void *process)> &prepare);
+
+} // namespace Win
