@@ -11,6 +11,7 @@
 #include "recordlog.h"
 #include "testform.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -130,6 +131,20 @@ void TestMainWindow::firstRunCreatesFileAndShowsNewEntryPage()
     QVERIFY(form->showMainWindowSetting());
     QVERIFY(!form->TabSheet4->Button8->isEnabled());
     QVERIFY(!form->PageControl1->isTabVisible(3));
+
+    // A screen reader hears of the three pages a user reaches, and picks one as a click does.
+    QAccessibleInterface *tabs = QAccessible::queryAccessibleInterface(form->PageControl1->tabBar());
+    QVERIFY(tabs);
+    QStringList names;
+    for (int i = 0; i < tabs->childCount(); ++i)
+        names << tabs->child(i)->text(QAccessible::Name);
+    QCOMPARE(names, (QStringList{"Evénements", "Programmation Répétitive", "Visualisation des programmations"}));
+    QAccessibleInterface *view = tabs->child(2);
+    QCOMPARE(tabs->indexOfChild(view), 2);
+    QVERIFY(!view->state().selected);
+    view->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
+    QVERIFY(view->state().selected);
 }
 
 void TestMainWindow::rowsSkipEmptyLinesAndDeletionRewritesFile()

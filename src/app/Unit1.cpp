@@ -7,6 +7,7 @@
 #include "messagespage.h"
 #include "platform/platform.h"
 #include "widgets/accessiblenames.h"
+#include "widgets/tabbaraccessible.h"
 #include "widgets/programicon.h"
 #include "widgets/screenfit.h"
 #include "programtitle.h"
@@ -48,6 +49,8 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     move(220, 152);
 
     auto *central = new QWidget(this);
+    // The messages page is a hidden tab: the bus must not announce it.
+    installVisibleTabsAccessibility();
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     TabSheet1 = new EventsPage;
