@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
+#include <QPointer>
 
 class TestExitQuestion : public QObject
 {
@@ -67,27 +67,28 @@ void TestExitQuestion::boxButtons()
     QString title, text;
     QStringList buttons;
     bool iconless = false;
-    // The box is modal: inspect it and answer from a timer inside its own loop.
-    QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        title = box->windowTitle();
-        text = box->text();
-        iconless = box->icon() == QMessageBox::NoIcon;
-        for (QAbstractButton *b : box->buttons())
-            buttons << b->text();
-        QCOMPARE(box->defaultButton()->text(), yes);
-        QCOMPARE(box->escapeButton()->text(), no);
-        QTest::keyClick(box, Qt::Key(key));
-    });
-    // A failed check inside the timer leaves the box open: bound the wait.
-    QTimer::singleShot(5000, this, [] {
-        if (QWidget *w = QApplication::activeModalWidget())
-            w->close();
-    });
-    const ExitAnswer result =
-        askExitQuestion(QStringLiteral("Pendulix"), QStringLiteral("Voulez-vous quitter  Pendulix\rSi"));
+    // The box waits without a loop of its own: the answer comes once a key is pressed.
+    int answers = 0;
+    ExitAnswer result = ExitAnswer::Closed;
+    askExitQuestion(QStringLiteral("Pendulix"), QStringLiteral("Voulez-vous quitter  Pendulix\rSi"),
+                    [&](ExitAnswer given) {
+                        ++answers;
+                        result = given;
+                    });
+    QCOMPARE(answers, 0);
+    QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    QVERIFY(box);
+    title = box->windowTitle();
+    text = box->text();
+    iconless = box->icon() == QMessageBox::NoIcon;
+    for (QAbstractButton *b : box->buttons())
+        buttons << b->text();
+    QCOMPARE(box->defaultButton()->text(), yes);
+    QCOMPARE(box->escapeButton()->text(), no);
+    QTest::keyClick(box, Qt::Key(key));
+    QCOMPARE(answers, 1);
     QCOMPARE(int(result), answer);
+    QTRY_VERIFY(!box);
     QCOMPARE(title, QStringLiteral("Pendulix"));
     QCOMPARE(text, QStringLiteral("Voulez-vous quitter  Pendulix\nSi"));
     QVERIFY(iconless);

@@ -41,6 +41,9 @@ struct Asked
     QString title;
     QString text;
     ExitAnswer answer = ExitAnswer::No;
+    // Set: the answer is kept here for the test to give later, as the box does.
+    bool later = false;
+    ExitAnswered pending;
 };
 
 TestForm makeForm(const TestProgramDir &dir, Asked *asked = nullptr, FakeClock *clock = nullptr)
@@ -48,13 +51,17 @@ TestForm makeForm(const TestProgramDir &dir, Asked *asked = nullptr, FakeClock *
     return makeTestForm(dir, [asked, clock](TestFormOptions &options) {
         options.engine.clock = [clock] { return clock ? clock->now() : kNow; };
         options.engine.timeText = testTimeText;
-        options.form.exitAsker = [asked](const QString &title, const QString &text) {
+        options.form.exitAsker = [asked](const QString &title, const QString &text,
+                                         const ExitAnswered &answered) {
             if (!asked)
-                return ExitAnswer::No;
+                return answered(ExitAnswer::No);
             ++asked->count;
             asked->title = title;
             asked->text = text;
-            return asked->answer;
+            if (asked->later)
+                asked->pending = answered;
+            else
+                answered(asked->answer);
         };
     });
 }
@@ -289,12 +296,25 @@ void TestMainWindow::exitQuestionNoHidesYesCloses()
     QCOMPARE(asked.text, QStringLiteral("Do you want to quit  Pendulix\rTasks will stop."));
     QVERIFY(!form->isVisible());
 
+    // While the question waits the window stays and a second close asks nothing more;
+    // "Oui" given then ends it.
+    auto waiting = makeForm(dir, &asked);
+    asked.later = true;
+    waiting->show();
+    QVERIFY(!waiting->close());
+    QVERIFY(!waiting->close());
+    QCOMPARE(asked.count, 3);
+    QVERIFY(waiting->isVisible());
+    asked.pending(ExitAnswer::Yes);
+    QVERIFY(!waiting->isVisible());
+    asked.later = false;
+
     // The session ending closes without a question.
     auto other = makeForm(dir, &asked);
     other->show();
     other->endSession();
     QVERIFY(other->close());
-    QCOMPARE(asked.count, 2);
+    QCOMPARE(asked.count, 3);
 }
 
 void TestMainWindow::hideAndShowWithoutTray()

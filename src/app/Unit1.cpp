@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -322,18 +323,30 @@ void TForm1::propos1Click()
     m_form3->activateWindow();
 }
 
-bool TForm1::FormClose()
+void TForm1::FormClose()
 {
+    // Settings that cannot be saved do not keep the program from ending.
+    m_exitConfirmed = true;
     Sauvegarde();
+    m_exitConfirmed = false;
     const QString question = composeExitQuestion(
         TabSheet2->ExitMsg->text(), windowTitle(), TabSheet2->ExitMsg2->text());
-    const ExitAnswer answer =
-        m_options.exitAsker(programTitle(m_options.executableFileName), question);
-    if (answer == ExitAnswer::No) {
-        Button5Click();
-        return false;
-    }
-    return true;
+    m_exitAsked = true;
+    m_options.exitAsker(programTitle(m_options.executableFileName), question,
+                        [this, alive = QPointer<TForm1>(this)](ExitAnswer answer) {
+                            if (!alive)
+                                return;
+                            m_exitAsked = false;
+                            if (answer == ExitAnswer::No) {
+                                Button5Click();
+                                return;
+                            }
+                            // A box closed otherwise ends the program as "Oui" does.
+                            m_exitConfirmed = true;
+                            // Within the close that asked, that close goes on below.
+                            if (!m_closing)
+                                close();
+                        });
 }
 
 void TForm1::sessionEnds()
@@ -360,9 +373,13 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    bool mayClose = true;
-    ErrorBoundary::run([&] { mayClose = FormClose(); });
-    if (!mayClose) {
+    // The question is answered later, or at once: only then is the close let through.
+    if (!m_exitConfirmed && !m_exitAsked) {
+        m_closing = true;
+        ErrorBoundary::run([this] { FormClose(); });
+        m_closing = false;
+    }
+    if (!m_exitConfirmed) {
         event->ignore();
         return;
     }

@@ -69,8 +69,8 @@ public:
     void RxTrayIcon1Click();
     void Button7Click();
     void propos1Click();
-    // Returns whether the window may close.
-    bool FormClose();
+    // Saves, then asks whether to end; "Non" reduces the window.
+    void FormClose();
     // The session is ending: close without asking, save nothing more.
     void sessionEnds();
     // The same, then quit (SIGTERM, SIGHUP).
@@ -200,4 +200,8 @@ private:
     TForm3 *m_form3 = nullptr;
     bool m_showMainWindow = true;
     bool m_sessionEnding = false;
+    // The exit question: open, answered "Oui" (or the close may go on), and asked from within closeEvent.
+    bool m_exitAsked = false;
+    bool m_exitConfirmed = false;
+    bool m_closing = false;
 };

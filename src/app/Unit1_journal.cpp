@@ -138,10 +138,9 @@ void TForm1::Voirlesfichiersjuornaux1Click()
 {
     if (!m_form2)
         return;
-    const QString path = m_form2->chooseJournalFile(this);
-    if (path.isEmpty())
-        return;
-    m_form2->loadFile(path);
-    m_form2->show();
-    m_form2->raise();
+    m_form2->chooseJournalFile(this, [this](const QString &path) {
+        m_form2->loadFile(path);
+        m_form2->show();
+        m_form2->raise();
+    });
 }

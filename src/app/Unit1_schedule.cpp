@@ -11,6 +11,7 @@
 #include "schedule/schedulefile.h"
 #include "schedule/scheduleentry.h"
 #include "schedule/newentrypage.h"
+#include "widgets/filechoice.h"
 #include "schedule/schedulerow.h"
 #include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -333,13 +333,14 @@ void TForm1::Button14Click()
 {
     const QStringList filters =
         qtNameFilters(kTargetFileFilter, Platform::allFilesPattern());
-    const QString chosen = m_options.chooseFile
-                               ? m_options.chooseFile(this, filters, QString())
-                               : QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                              filters.join(QStringLiteral(";;")),
-                                                              const_cast<QString *>(&filters.first()));
-    if (!chosen.isEmpty())
-        TabSheet3->Editsource->setText(QDir::toNativeSeparators(chosen));
+    const auto take = [this](const QString &chosen) {
+        if (!chosen.isEmpty())
+            TabSheet3->Editsource->setText(QDir::toNativeSeparators(chosen));
+    };
+    if (m_options.chooseFile)
+        take(m_options.chooseFile(this, filters, QString()));
+    else
+        chooseExistingFile(this, filters, QString(), take);
 }
 
 void TForm1::Button15Click()

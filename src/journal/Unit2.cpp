@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "journal/errorboundary.h"
+#include "widgets/filechoice.h"
 #include "widgets/programicon.h"
 #include "widgets/screenfit.h"
 #include "journalmodel.h"
@@ -9,7 +10,6 @@
 #include "files/textfile.h"
 
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -85,13 +85,20 @@ TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std:
     connect(Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
 }
 
-QString TForm2::chooseJournalFile(QWidget *parent)
+void TForm2::chooseJournalFile(QWidget *parent, std::function<void(const QString &path)> chosen)
 {
     const QStringList filters{QStringLiteral("Fichier journal (*.log)")};
-    if (m_hooks.chooseFile)
-        return m_hooks.chooseFile(parent, filters, m_hooks.programDirectory);
-    return QFileDialog::getOpenFileName(parent, QString(), m_hooks.programDirectory,
-                                        filters.first());
+    if (!m_hooks.chooseFile) {
+        // Chosen later, from the dialog's own signal: its errors meet the boundary there.
+        chooseExistingFile(parent, filters, m_hooks.programDirectory,
+                           [chosen = std::move(chosen)](const QString &path) {
+                               ErrorBoundary::run([&] { chosen(path); });
+                           });
+        return;
+    }
+    const QString path = m_hooks.chooseFile(parent, filters, m_hooks.programDirectory);
+    if (!path.isEmpty())
+        chosen(path);
 }
 
 void TForm2::loadFile(const QString &path)
@@ -110,9 +117,7 @@ void TForm2::loadOutput(const QString &path)
 
 void TForm2::Voirlesfichiersjuornaux1Click()
 {
-    const QString path = chooseJournalFile(this);
-    if (!path.isEmpty())
-        loadFile(path);
+    chooseJournalFile(this, [this](const QString &path) { loadFile(path); });
 }
 
 void TForm2::Button1Click()

@@ -32,8 +32,8 @@ public:
 
     explicit TForm2(Hooks hooks, QWidget *parent = nullptr);
 
-    // Asks for a journal file; an empty text when the user cancels.
-    QString chooseJournalFile(QWidget *parent);
+    // Asks for a journal file; `chosen` gets it, unless the user cancels.
+    void chooseJournalFile(QWidget *parent, std::function<void(const QString &path)> chosen);
     // Replaces the rows with those of the file; raises EInOutError.
     void loadFile(const QString &path);
     // The output a program wrote, one line a row; raises EInOutError.

@@ -56,7 +56,9 @@ inline TestForm makeTestForm(const TestProgramDir &dir,
     options.engine.programDirectory = dir.path();
     options.form.programDirectory = dir.path();
     options.form.executableFileName = QStringLiteral("Pendulix");
-    options.form.exitAsker = [](const QString &, const QString &) { return ExitAnswer::No; };
+    options.form.exitAsker = [](const QString &, const QString &, const ExitAnswered &answered) {
+        answered(ExitAnswer::No);
+    };
     if (adjust)
         adjust(options);
     return TestForm(options);
