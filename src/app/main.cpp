@@ -15,10 +15,13 @@ int main(int argc, char *argv[])
 {
     // Checked before anything else exists: a second instance leaves without
     // a window or a message, asking the one that runs to show its window.
-    const QString channel = Platform::singleInstanceChannel(QStringLiteral("Pendulix"));
-    if (!Platform::acquireSingleInstance(QStringLiteral("Pendulix"))) {
+    const QString name = QStringLiteral("Pendulix");
+    const QString channel = Platform::singleInstanceChannel(name);
+    if (!Platform::acquireSingleInstance(name)) {
         QCoreApplication asking(argc, argv);
-        ShowRequests::ask(channel);
+        // One way or the other, never both: the window is asked to show once.
+        if (!ShowRequests::ask(channel))
+            Platform::askRunningInstanceToShow(name);
         return 0;
     }
     Platform::prepareProcess();
@@ -52,11 +55,12 @@ int main(int argc, char *argv[])
     SessionEndWatcher sessionEnd([&form1] { form1.sessionEnds(); });
     app.installEventFilter(&sessionEnd);
 
+    const auto showWindow = [&form1] { ErrorBoundary::run([&form1] { form1.Affiche1Click(); }); };
     ShowRequests showRequests;
-    QObject::connect(&showRequests, &ShowRequests::showWanted, &form1,
-                     [&form1] { ErrorBoundary::run([&form1] { form1.Affiche1Click(); }); });
+    QObject::connect(&showRequests, &ShowRequests::showWanted, &form1, showWindow);
     if (!channel.isEmpty() && !showRequests.listen(channel))
         qWarning("A second start cannot show this window: %s", qPrintable(showRequests.errorString()));
+    Platform::onShowAsked(name, &form1, showWindow);
 
     ErrorBoundary::run([&] { form1.FormCreate(); });
     if (form1.showMainWindowSetting())

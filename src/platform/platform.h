@@ -26,6 +26,17 @@ bool acquireSingleInstance(const QString &name);
 // by that user only. Empty where there is no such place.
 QString singleInstanceChannel(const QString &name);
 
+// The second start's request to show the window, where the platform has a
+// way of its own to carry it (on Windows a message-only window, which only
+// the same user's desktop reaches). True when a running instance was found;
+// false where the channel above carries it instead.
+bool askRunningInstanceToShow(const QString &name);
+
+// Calls `show` on the calling thread's event loop each time a second start
+// asks that way, for as long as `context` lives; nothing where the channel
+// above carries the request.
+void onShowAsked(const QString &name, QObject *context, std::function<void()> show);
+
 // A notice for the desktop's notification service, where the session has
 // one: `activated` when the user clicks it, `unavailable` (at once or later)
 // when nothing took it, for the caller's own way of telling.

@@ -62,6 +62,16 @@ QString singleInstanceChannel(const QString &name)
     return folder.isEmpty() ? QString() : QFile::decodeName(folder + '/' + nativePath(name) + ".show");
 }
 
+bool askRunningInstanceToShow(const QString &)
+{
+    // The channel's socket carries the request.
+    return false;
+}
+
+void onShowAsked(const QString &, QObject *, std::function<void()>)
+{
+}
+
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {

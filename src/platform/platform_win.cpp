@@ -7,6 +7,7 @@
 #include "win/winpower.h"
 #include "win/winprocesstree.h"
 #include "win/winshell.h"
+#include "win/winshowrequest.h"
 #include "win/winsound.h"
 #include "win/wintime.h"
 #include "win/wintrim.h"
@@ -132,8 +133,40 @@ void notifyDesktop(const QString &, const QString &, std::function<void()>, std:
 QString singleInstanceChannel(const QString &)
 {
     // A named pipe any user could open is no channel for this; the second
-    // start leaves as it always did.
+    // start finds the running instance's message-only window instead, which
+    // only this user's desktop reaches (askRunningInstanceToShow).
     return QString();
+}
+
+namespace {
+
+// The listening window goes with its context, on the thread that made it.
+// Qt's event loop dispatches all of the thread's messages, so the window's
+// requests are heard there with no loop of our own.
+class ShowListener : public QObject
+{
+public:
+    ShowListener(const QString &name, std::function<void()> show, QObject *context)
+        : QObject(context), m_listener(name.toStdWString(), std::move(show))
+    {
+        if (!m_listener.listening())
+            qWarning("A second start cannot show this window: no window for its request");
+    }
+
+private:
+    Win::ShowRequestListener m_listener;
+};
+
+} // namespace
+
+bool askRunningInstanceToShow(const QString &name)
+{
+    return Win::askToShow(name.toStdWString());
+}
+
+void onShowAsked(const QString &name, QObject *context, std::function<void()> show)
+{
+    new ShowListener(name, std::move(show), context);
 }
 
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,

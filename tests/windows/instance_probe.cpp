@@ -8,7 +8,10 @@
 // "await <tag>-never 0", writes its process id to <file>, and waits a minute.
 // "write": writes to its standard output, error, output again, then ends
 // with 0 when its standard input is empty, 5 when it is not.
+// "show <name>": asks the running instance of the program <name> (ASCII) to
+// show its window, as a second start does; 0 when it found one, else 1.
 #include "platform/win/wininstance.h"
+#include "platform/win/winshowrequest.h"
 
 #include <windows.h>
 
@@ -29,6 +32,10 @@ int main(int argc, char **argv)
         count = 0;
         ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr);
         return count == 0 ? 0 : 5;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "show") == 0) {
+        const std::string name = argv[2];
+        return Win::askToShow(std::wstring(name.begin(), name.end())) ? 0 : 1;
     }
     if (argc == 4 && std::strcmp(argv[1], "await") == 0) {
         HANDLE go = CreateEventA(nullptr, TRUE, FALSE, argv[2]);

@@ -108,4 +108,30 @@ long waitForEnd(void *process, unsigned long ms)
     return result;
 }
 
+void dispatchPending()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+long waitForEndDispatching(void *process, unsigned long ms)
+{
+    const HANDLE handle = static_cast<HANDLE>(process);
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < deadline ? DWORD(deadline - now) : 0;
+        const DWORD woken = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+        dispatchPending();
+        if (woken != WAIT_OBJECT_0 + 1)
+            break;
+    }
+    // What it posted before its end is in the queue by now.
+    dispatchPending();
+    return waitForEnd(process, 0);
+}
+
 } // namespace Support

@@ -25,5 +25,10 @@ void *startProbe(const std::wstring &arguments);
 // Waits for the process to end (at most `ms`); its code, or -1 when it did
 // not end in time. Closes the handle.
 long waitForEnd(void *process, unsigned long ms);
+// The same, dispatching this thread's window messages meanwhile and those
+// left when it has ended, as the program's event loop would.
+long waitForEndDispatching(void *process, unsigned long ms);
+// Dispatches the window messages this thread has now.
+void dispatchPending();
 
 } // namespace Support
