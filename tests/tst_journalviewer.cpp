@@ -257,6 +257,7 @@ void TestJournalViewer::titleNamesTheFileAndTheWindowFitsTheScreen()
     Viewer v(dir);
     v.form->loadFile(dir.file(QStringLiteral("20261209.log")));
     QCOMPARE(v.form->windowTitle(), QStringLiteral("20261209.log - Pendulix"));
+    QCOMPARE(v.form->ListView1->accessibleName(), QStringLiteral("20261209.log"));
     // Where it fits, it keeps its designed size.
     v.form->show();
     QCOMPARE(v.form->size(), QSize(772, 592));

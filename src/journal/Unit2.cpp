@@ -65,6 +65,8 @@ TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std:
     setCentralWidget(central);
 
     menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    // Read out as it is written in both languages, as the main window's.
+    menuBar()->setAccessibleName(QStringLiteral("Menu"));
     Fichier1 = menuBar()->addMenu(QStringLiteral("Fichier"));
     Fichier1->setObjectName(QStringLiteral("Fichier1"));
     Voirlesfichiersjuornaux1 = Fichier1->addAction(QStringLiteral("Ouvrir les fichiers journaux"));
@@ -152,6 +154,8 @@ void TForm2::showTitleFor(const QString &path)
 {
     // The file shown, as file windows name it, then the program.
     setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Pendulix"));
+    // Its rows are read out as the file's, in either language.
+    ListView1->setAccessibleName(QFileInfo(path).fileName());
 }
 
 bool TForm2::event(QEvent *event)

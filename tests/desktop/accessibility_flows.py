@@ -6,9 +6,9 @@ Usage: accessibility_flows.py write <program directory>   (before the start)
        accessibility_flows.py run <program directory>     (the program runs)
 """
 import sys
-import time
 
-import pyatspi
+import atspi
+from atspi import Failure, find, press, wait, unnamed, application
 
 MODE, PROGRAM = sys.argv[1], sys.argv[2]
 SCHEDULE = PROGRAM + "/cron-bat.dat"
@@ -18,55 +18,6 @@ HEAD = b"en-t\xeate\r\n"
 FIRST = b"0|3|1|1|1|1|1|1|1|/srv/caf\xe9.sh -v|x-essais=3;nom=Nuit|\r\n"
 RUNS = b"30|14|0|1|0|0|0|0|0|/bin/true|\r\n"
 ORIGINAL = HEAD + FIRST + b"\r\n" + RUNS
-
-
-def wait(condition, what, seconds=30):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        try:
-            value = condition()
-        except Exception:  # the tree moves while it is read
-            value = None
-        if value:
-            return value
-        time.sleep(0.2)
-    sys.exit("FAIL: %s (nothing after %ss)" % (what, seconds))
-
-
-def application():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        child = desktop.getChildAtIndex(i)
-        if child is not None and child.name == "Pendulix":
-            return child
-    return None
-
-
-def showing(node):
-    return node.getState().contains(pyatspi.STATE_SHOWING)
-
-
-def find(role, name, root=None):
-    """The showing control of this role and accessible name."""
-    def search(node):
-        if node.getRoleName() == role and node.name == name and showing(node):
-            return node
-        if node.getRoleName() == "table cell":
-            return None
-        for i in range(node.childCount):
-            child = node.getChildAtIndex(i)
-            found = child is not None and search(child)
-            if found:
-                return found
-        return None
-    return wait(lambda: search(root or application()), "a %s named %r" % (role, name))
-
-
-def press(role, name):
-    control = find(role, name)
-    actions = control.queryAction()
-    names = [actions.getName(i) for i in range(actions.nActions)]
-    actions.doAction(names.index("Press") if "Press" in names else 0)
 
 
 # A control each page shows, to know it is the page on screen.
@@ -87,17 +38,15 @@ def schedule():
         return f.read()
 
 
+VIEW = "Visualisation des programmations"
+
+
 def select_row(row):
-    table = find("tree", "Visualisation des programmations").queryTable()
-    for selected in table.getSelectedRows():
-        table.removeRowSelection(selected)
-    table.addRowSelection(row)
-    wait(lambda: table.isRowSelected(row), "row %d selected" % row)
+    atspi.select_row(VIEW, row)
 
 
 def cell(row, column):
-    table = find("tree", "Visualisation des programmations").queryTable()
-    return table.getAccessibleAt(row, column).name
+    return atspi.cell(VIEW, row, column)
 
 
 def expect(what, actual, expected):
@@ -111,56 +60,47 @@ if MODE == "write":
         f.write(ORIGINAL)
     sys.exit(0)
 
-wait(application, "the program on the accessibility bus", 60)
+try:
+    wait(application, "the program on the accessibility bus", 60)
 
-# Every control a user can reach has a name to be announced by.
-NAMED = {"frame", "menu bar", "push button", "check box", "text", "spin button", "tree", "page tab",
-         "page tab list", "menu", "menu item"}
-def unnamed(node, out):
-    if node.getRoleName() in NAMED and showing(node) and not node.name:
-        inside = [node.getChildAtIndex(i).getRoleName() for i in range(min(node.childCount, 4))]
-        out.append("%s in %s holding %s" % (node.getRoleName(), node.parent.name or node.parent.getRoleName(), inside))
-    if node.getRoleName() != "table cell":
-        for i in range(node.childCount):
-            child = node.getChildAtIndex(i)
-            if child is not None:
-                unnamed(child, out)
-    return out
-for title in ("Evénements", "Programmation Répétitive", "Visualisation des programmations"):
-    open_page(title)
-    expect("every control of %r has a name" % title, unnamed(application(), []), [])
+    # Every control a user can reach has a name to be announced by.
+    for title in ("Evénements", "Programmation Répétitive", "Visualisation des programmations"):
+        open_page(title)
+        expect("every control of %r has a name" % title, unnamed(application(), []), [])
 
-# Edit the first entry: only its line changes, its unknown option stays.
-open_page("Visualisation des programmations")
-wait(lambda: cell(1, 2) != "", "the rows")
-select_row(1)
-press("push button", "Modifier")
-find("label", "Modification de la ligne 001")
-expect("the entry's name on the page", find("text", "Nom").queryText().getText(0, -1), "Nuit")
-find("spin button", "Minutes").queryValue().currentValue = 15
-find("text", "Nom").queryEditableText().setTextContents("Nuit courte")
-press("push button", "Enregistrer")
-EDITED = HEAD + b"15|3|1|1|1|1|1|1|1|/srv/caf\xe9.sh -v|x-essais=3;nom=Nuit courte|\r\n\r\n" + RUNS
-wait(lambda: schedule() == EDITED, "the edited line in the file")
-expect("only the edited line changed", schedule(), EDITED)
+    # Edit the first entry: only its line changes, its unknown option stays.
+    open_page("Visualisation des programmations")
+    wait(lambda: cell(1, 2) != "", "the rows")
+    select_row(1)
+    press("push button", "Modifier")
+    find("label", "Modification de la ligne 001")
+    expect("the entry's name on the page", find("text", "Nom").queryText().getText(0, -1), "Nuit")
+    find("spin button", "Minutes").queryValue().currentValue = 15
+    find("text", "Nom").queryEditableText().setTextContents("Nuit courte")
+    press("push button", "Enregistrer")
+    EDITED = HEAD + b"15|3|1|1|1|1|1|1|1|/srv/caf\xe9.sh -v|x-essais=3;nom=Nuit courte|\r\n\r\n" + RUNS
+    wait(lambda: schedule() == EDITED, "the edited line in the file")
+    expect("only the edited line changed", schedule(), EDITED)
 
-# Suspend and resume the entry that runs: its bytes come back.
-open_page("Visualisation des programmations")
-wait(lambda: cell(2, 0) == "003", "the rows again")
-select_row(2)
-press("push button", "Suspendre")
-wait(lambda: b"/bin/true|pause|" in schedule(), "pause written")
-expect("the suspended row's next run", wait(lambda: cell(2, 4) == "suspendue" and cell(2, 4), "suspendue"),
-       "suspendue")
-select_row(2)
-press("push button", "Reprendre")
-wait(lambda: schedule() == EDITED, "the line as it was")
-expect("resumed, the line's bytes as before", schedule(), EDITED)
+    # Suspend and resume the entry that runs: its bytes come back.
+    open_page("Visualisation des programmations")
+    wait(lambda: cell(2, 0) == "003", "the rows again")
+    select_row(2)
+    press("push button", "Suspendre")
+    wait(lambda: b"/bin/true|pause|" in schedule(), "pause written")
+    expect("the suspended row's next run", wait(lambda: cell(2, 4) == "suspendue" and cell(2, 4), "suspendue"),
+           "suspendue")
+    select_row(2)
+    press("push button", "Reprendre")
+    wait(lambda: schedule() == EDITED, "the line as it was")
+    expect("resumed, the line's bytes as before", schedule(), EDITED)
 
-# Run now: the two columns of the past fill.
-select_row(2)
-press("push button", "Lancer maintenant")
-expect("the result after a run now",
-       wait(lambda: cell(2, 6) == "Terminé (code 0)" and cell(2, 6), "the result column"),
-       "Terminé (code 0)")
-expect("the last run after a run now", cell(2, 5).split(" ")[0], "aujourd'hui")
+    # Run now: the two columns of the past fill.
+    select_row(2)
+    press("push button", "Lancer maintenant")
+    expect("the result after a run now",
+           wait(lambda: cell(2, 6) == "Terminé (code 0)" and cell(2, 6), "the result column"),
+           "Terminé (code 0)")
+    expect("the last run after a run now", cell(2, 5).split(" ")[0], "aujourd'hui")
+except Failure as failure:
+    sys.exit("FAIL: %s" % failure)
