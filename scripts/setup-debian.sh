@@ -9,7 +9,8 @@ PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libjpeg-d
 DESKTOP="xvfb trayer xdotool imagemagick x11-session-utils x11-xserver-utils x11-utils"
 case "${1:-}" in
 # The accessibility bus the desktop tests find controls on by name, as a screen reader does.
---tests) PACKAGES="$PACKAGES $DESKTOP clang libclang-rt-14-dev openssl desktop-file-utils libglib2.0-bin dbus at-spi2-core python3-pyatspi" ;;
+# Weston and Qt's wayland platform for the Wayland case.
+--tests) PACKAGES="$PACKAGES $DESKTOP clang libclang-rt-14-dev openssl desktop-file-utils libglib2.0-bin dbus at-spi2-core python3-pyatspi python3-gi weston qt6-wayland" ;;
 --screenshots) PACKAGES="$PACKAGES $DESKTOP chromium" ;;
 --bench) PACKAGES="$PACKAGES $DESKTOP cron" ;;
 # The Windows layer: the MinGW-w64 cross compiler (posix threads), GoogleTest's
