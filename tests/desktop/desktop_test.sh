@@ -49,21 +49,7 @@ fail() {
     xwininfo -root -tree 2>&1 | grep -v '(has no name): ()  1x1+' | head -n 60
     exit 1
 }
-PASSED=0
-pass() {
-    echo "PASS: $*"
-    PASSED=$((PASSED + 1))
-}
-# Polls a condition, evaluated anew at every try, for up to $1 seconds.
-waitfor() {
-    local deadline=$((SECONDS + $1))
-    shift
-    while :; do
-        "$@" && return 0
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.2
-    done
-}
+. "$HERE/steps.sh"
 # Waits as waitfor does, and fails with the message $2 when the time is out.
 await() {
     local seconds=$1 message=$2
@@ -77,13 +63,6 @@ done
 
 # ---- The program's controls on the accessibility bus ----------------------
 
-ui() { /usr/bin/python3 "$HERE/ui.py" "$@"; }
-# A step on the bus, or the reason it could not be done.
-act() {
-    local what=$1 why
-    shift
-    why=$(ui "$@" 2>&1) || fail "$what: $why"
-}
 # Every showing control of the program can be announced by its name.
 all_named() {
     local missing
@@ -100,7 +79,6 @@ geometry() {
     [ -n "${X:-}" ] && echo "$X $Y $WIDTH $HEIGHT"
 }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-ended() { ! kill -0 "$1" 2>/dev/null; }
 # Mapped and no longer moving: clicks computed from its place then hit it.
 settled() {
     local before after

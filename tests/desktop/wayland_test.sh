@@ -31,28 +31,7 @@ fail() {
     ui windows
     exit 1
 }
-PASSED=0
-pass() {
-    echo "PASS: $*"
-    PASSED=$((PASSED + 1))
-}
-waitfor() {
-    local deadline=$((SECONDS + $1))
-    shift
-    while :; do
-        "$@" && return 0
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.2
-    done
-}
-ui() { /usr/bin/python3 "$HERE/ui.py" "$@"; }
-# A step on the accessibility bus; its reason when it cannot be done.
-act() {
-    local what=$1 why
-    shift
-    why=$(ui "$@" 2>&1) || fail "$what: $why"
-}
-ended() { ! kill -0 "$1" 2>/dev/null; }
+. "$HERE/steps.sh"
 
 command -v weston >/dev/null || { echo "SKIP: weston is missing (the setup script installs it)"; exit 77; }
 QT_PLUGINS=$(find /usr/lib -path '*qt6/plugins/platforms/libqwayland-generic.so' 2>/dev/null | head -n1)
