@@ -17,16 +17,7 @@ set -u
 EXE=$1
 SHOTS=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$SHOTS"
-WORK=$(mktemp -d)
-PROG=$WORK/program
-PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$HERE/steps.sh"
 STEP="setting up"
 step() {
     STEP=$*
@@ -49,7 +40,6 @@ fail() {
     xwininfo -root -tree 2>&1 | grep -v '(has no name): ()  1x1+' | head -n 60
     exit 1
 }
-. "$HERE/steps.sh"
 # Waits as waitfor does, and fails with the message $2 when the time is out.
 await() {
     local seconds=$1 message=$2

@@ -1,5 +1,16 @@
-# What the desktop tests share, sourced by them after they define fail():
-# counting passes, polling, and steps on the accessibility bus.
+# What the desktop tests share, sourced once SHOTS and HERE are set: a work
+# folder and the processes to end with it, counting passes, polling, and
+# steps on the accessibility bus (act calls the test's own fail()).
+mkdir -p "$SHOTS"
+WORK=$(mktemp -d)
+PROG=$WORK/program
+PIDS=()
+cleanup() {
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    sleep 0.3
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
 PASSED=0
 pass() {
     echo "PASS: $*"

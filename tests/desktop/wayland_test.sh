@@ -11,16 +11,7 @@ set -u
 EXE=$1
 SHOTS=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$SHOTS"
-WORK=$(mktemp -d)
-PROG=$WORK/program
-PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$HERE/steps.sh"
 fail() {
     echo "FAIL: $*"
     echo "---- weston's output"
@@ -31,7 +22,6 @@ fail() {
     ui windows
     exit 1
 }
-. "$HERE/steps.sh"
 
 command -v weston >/dev/null || { echo "SKIP: weston is missing (the setup script installs it)"; exit 77; }
 QT_PLUGINS=$(find /usr/lib -path '*qt6/plugins/platforms/libqwayland-generic.so' 2>/dev/null | head -n1)
