@@ -454,9 +454,11 @@ void TestLauncher::outputKeptInOrderAndCut()
     TestProgramDir dir;
     const QString talking = dir.file(QStringLiteral("talking.sh"));
     const QString silent = dir.file(QStringLiteral("silent.sh"));
-    // Standard input is empty: "read" ends at once.
+    // Standard input is empty: "read" ends at once. It goes on running
+    // once it has written, until the test has seen the disk space its file takes.
     writeExecutable(talking, "#!/bin/sh\necho out\necho err >&2\nread x\necho out again\n"
-                             "head -c 5242880 /dev/zero | tr '\\0' x\n");
+                             "head -c 5242880 /dev/zero | tr '\\0' x\n"
+                             "for i in $(seq 300); do [ -e \"$0.go\" ] && exit 0; sleep 0.1; done\nexit 9\n");
     writeExecutable(silent, "#!/bin/sh\nexit 0\n");
     Harness h(dir.path());
     QStringList results;
@@ -465,6 +467,18 @@ void TestLauncher::outputKeptInOrderAndCut()
     const QString none = dir.file(QStringLiteral("silent.txt"));
     h.launcher.ExecuteWait(talking, QString(), outcome, {0, kept});
     h.launcher.ExecuteWait(silent, QString(), {}, {0, none});
+    // While it runs, what lies beyond the kept bytes takes no disk space,
+    // and the file's length still counts it.
+    const auto onDisk = [&kept](qint64 *length) {
+        struct stat info {};
+        *length = ::stat(QFile::encodeName(kept).constData(), &info) == 0 ? info.st_size : -1;
+        return qint64(info.st_blocks) * 512;
+    };
+    qint64 length = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk(&length) < OutputFile::kKeptBytes + 256 * 1024 && length > 5242880,
+                             20000);
+    QCOMPARE(results, QStringList{"En cours"});
+    dir.write(QStringLiteral("talking.sh.go"), QByteArray());
     QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 20000);
     QCOMPARE(results, (QStringList{"En cours", "Terminé (code 0)"}));
     const QByteArray output = dir.read(QStringLiteral("talking.txt"));

@@ -137,6 +137,13 @@ QString finalTarget(const QString &path);
 // Cuts an open file back to `size` bytes; false on failure.
 bool truncateFile(std::FILE *file, qint64 size);
 
+// Gives back the disk space of a file's bytes from `from` to its end while a
+// program still appends to it: the length stays, so that its writes go on
+// at the end, and the freed bytes read as zeros until the file is cut. The
+// length freed up to, or -1 where the file system cannot (or it is no
+// regular file).
+qint64 freeFileSpace(const QString &path, qint64 from);
+
 // Flushes a file written through openFile to the disk; false on failure.
 bool syncFile(std::FILE *file);
 

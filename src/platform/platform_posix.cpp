@@ -193,6 +193,11 @@ bool truncateFile(std::FILE *file, qint64 size)
     return Posix::truncateFile(file, size);
 }
 
+qint64 freeFileSpace(const QString &path, qint64 from)
+{
+    return Posix::freeFileSpace(nativePath(path), from);
+}
+
 bool syncFile(std::FILE *file)
 {
     return Posix::syncFile(file);

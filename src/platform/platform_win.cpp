@@ -351,6 +351,11 @@ std::FILE *openFile(const QString &path, const char *mode)
     return Win::openFile(wide(path), mode);
 }
 
+qint64 freeFileSpace(const QString &path, qint64 from)
+{
+    return Win::freeOutputSpace(wide(path), from);
+}
+
 bool syncFile(std::FILE *file)
 {
     return Win::syncFile(file);

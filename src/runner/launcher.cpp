@@ -13,7 +13,8 @@ const QString kMissing = QStringLiteral("Fichier inexistant");
 const QString kRefused = QStringLiteral("Lancement impossible");
 } // namespace
 
-Launcher::Launcher(EventRecorder &events, Hooks hooks) : m_events(events), m_hooks(std::move(hooks))
+Launcher::Launcher(EventRecorder &events, Hooks hooks)
+    : m_events(events), m_hooks(std::move(hooks)), m_outputs(OutputFile::kKeptBytes)
 {
 }
 
@@ -40,6 +41,8 @@ void Launcher::start(const QString &path, const QString &parameters, const QStri
         ~Leave() { *inCall = false; }
     } leave{inCall};
     const QString output = options.outputFile;
+    if (!output.isEmpty())
+        m_outputs.watch(output);
     m_hooks.open(path, parameters, options,
                  [this, detail, inCall, outcome, output](const Platform::TargetEvent &event) {
                      // Within the call an error belongs to the pass, which records it and
@@ -74,11 +77,15 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
     const bool ended = event.kind == Platform::TargetEvent::Exited ||
                        event.kind == Platform::TargetEvent::Killed ||
                        event.kind == Platform::TargetEvent::Stopped;
+    const bool over = !(event.kind == Platform::TargetEvent::Started && event.endFollows);
+    // A document handed to the opener writes nothing of its own.
+    if (!outputFile.isEmpty() && over)
+        m_outputs.forget(outputFile);
     // Refused: a file the start made stays empty and goes.
     if (!outputFile.isEmpty() && (ended || event.kind == Platform::TargetEvent::Refused))
         OutputFile::finish(outputFile);
     if (outcome)
-        outcome(resultOf(event), !(event.kind == Platform::TargetEvent::Started && event.endFollows));
+        outcome(resultOf(event), over);
     switch (event.kind) {
     case Platform::TargetEvent::Started:
         m_events.recordStart(detail, event.endFollows ? outputFile : QString());

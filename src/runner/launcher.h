@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/outputbound.h"
 #include "platform/platform.h"
 
 #include <QString>
@@ -61,4 +62,5 @@ private:
 
     EventRecorder &m_events;
     Hooks m_hooks;
+    OutputBound m_outputs;
 };

@@ -80,3 +80,31 @@ TEST(StartWithOutput, RefusesAMissingProgramAndLetsTheCallerHoldAStartedOne)
     EXPECT_TRUE(tree->terminate(8));
     EXPECT_EQ(Support::waitForEnd(process, 10000), 8);
 }
+
+// While the program appends, what lies beyond the kept bytes gives its space
+// back where the file system can: the file keeps its length and the kept
+// bytes, zeros after them, and a later append lands at the end. Where it
+// cannot (Wine has no FSCTL_SET_ZERO_DATA) it says so and changes nothing.
+TEST(FreeOutputSpace, KeepsTheLengthAndTheKeptBytes)
+{
+    const std::wstring folder = Support::freshFolder();
+    const std::wstring file = folder + L"out.txt";
+    const std::string kept(100, 'k');
+    const std::string beyond(200000, 'x');
+    Support::writeBytes(file, kept + beyond);
+    const long long freed = Win::freeOutputSpace(file, 100);
+    EXPECT_TRUE(freed == 200100 || freed == -1) << freed;
+    HANDLE appending = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(appending, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(appending, "end", 3, &written, nullptr));
+    CloseHandle(appending);
+    const std::string after = Support::readBytes(file);
+    ASSERT_EQ(after.size(), 200103u);
+    EXPECT_EQ(after.substr(0, 100), kept);
+    EXPECT_EQ(after.substr(200100), "end");
+    EXPECT_TRUE(after.substr(100, 200000) == (freed < 0 ? beyond : std::string(200000, '\0')));
+    // No file at all is told.
+    EXPECT_EQ(Win::freeOutputSpace(folder + L"absent.txt", 0), -1);
+}

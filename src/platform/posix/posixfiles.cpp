@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,24 @@ bool truncateFile(std::FILE *file, qint64 size)
 {
     std::clearerr(file);
     return ::ftruncate(fileno(file), off_t(size)) == 0;
+}
+
+qint64 freeFileSpace(const QByteArray &path, qint64 from)
+{
+    // Never a link put in its place, nor a pipe that would hold the open.
+    const int fd = ::open(path.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    qint64 size = -1;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        size = info.st_size;
+        if (size > from &&
+            ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, off_t(from), off_t(size - from)) != 0)
+            size = -1;
+    }
+    ::close(fd);
+    return size;
 }
 
 bool syncFile(std::FILE *file)

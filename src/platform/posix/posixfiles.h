@@ -25,6 +25,9 @@ void copyPermissions(std::FILE *file, const QByteArray &reference);
 QByteArray resolvedPath(const QByteArray &path);
 
 bool truncateFile(std::FILE *file, qint64 size);
+// Punches out the bytes from `from` to the end, keeping the length; that
+// length, or -1 when the file system cannot or it is no regular file.
+qint64 freeFileSpace(const QByteArray &path, qint64 from);
 // Flushes the file to the disk.
 bool syncFile(std::FILE *file);
 // Puts `from` in the place of `to` in one step.

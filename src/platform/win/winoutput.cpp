@@ -1,6 +1,7 @@
 #include "winoutput.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <memory>
 #include <vector>
@@ -100,6 +101,30 @@ void *startWithOutput(const std::string &program, const std::string &parameters,
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     return started.hProcess;
+}
+
+long long freeOutputSpace(const std::wstring &outputFile, long long from)
+{
+    // Shared as the program's own handle shares it; never a link's target.
+    Handle file{CreateFileW(outputFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+    LARGE_INTEGER size{};
+    if (file.value == INVALID_HANDLE_VALUE || GetFileType(file.value) != FILE_TYPE_DISK ||
+        !GetFileSizeEx(file.value, &size))
+        return -1;
+    if (size.QuadPart <= from)
+        return size.QuadPart;
+    DWORD returned = 0;
+    FILE_SET_SPARSE_BUFFER sparse{};
+    sparse.SetSparse = TRUE;
+    FILE_ZERO_DATA_INFORMATION zero{};
+    zero.FileOffset.QuadPart = from;
+    zero.BeyondFinalZero = size;
+    if (!DeviceIoControl(file.value, FSCTL_SET_SPARSE, &sparse, sizeof sparse, nullptr, 0, &returned, nullptr) ||
+        !DeviceIoControl(file.value, FSCTL_SET_ZERO_DATA, &zero, sizeof zero, nullptr, 0, &returned, nullptr))
+        return -1;
+    return size.QuadPart;
 }
 
 } // namespace Win

@@ -20,4 +20,9 @@ namespace Win {
 void *startWithOutput(const std::string &program, const std::string &parameters,
                       const std::wstring &outputFile, const std::function<void(void *process)> &prepare);
 
+// Makes the file sparse and gives back the disk space of its bytes from
+// `from` to its end, keeping its length: a running program's appends go on
+// at the end. The length freed up to, or -1 when the file system cannot.
+long long freeOutputSpace(const std::wstring &outputFile, long long from);
+
 } // namespace Win
