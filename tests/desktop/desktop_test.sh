@@ -281,7 +281,6 @@ pass "a second start ends at once with code 0"
 await 60 "a second start does not show the running window" visible
 pass "a second start shows the running instance's window"
 all_named "on the events page"
-act "the pop-up setting cannot be ticked" checked "Fenêtre surgissante si erreur" yes
 act "Réduire cannot be pressed" press "push button" "Réduire"
 await 60 "Réduire does not hide the window" hidden
 
@@ -323,6 +322,9 @@ await 60 "a left click does not show the window" visible
 pass "a left click shows the window"
 await 30 "the window does not come to rest" main_settled
 import -window root "$SHOTS/desktop-shown.png"
+# Only now: a failure at a minute's turn would bring the window up in the
+# middle of the tray's steps.
+act "the pop-up setting cannot be ticked" checked "Fenêtre surgissante si erreur" yes
 act "Réduire cannot be pressed" press "push button" "Réduire"
 await 60 "Réduire does not hide the window" hidden
 pass "Réduire hides the window into the tray"
