@@ -79,6 +79,8 @@ void TestLanguages::switchBothWaysWithTheShippedFile()
     QVERIFY(action(*form, "N2")->isSeparator());
     QCOMPARE(form->findChild<QMenu *>(QStringLiteral("Language1"))->title(), QStringLiteral("&Language"));
     QCOMPARE(form->TabSheet3->Label6->text(), QStringLiteral("Runs every 0 minutes "));
+    // The limit's box is told apart from the schedule's own "Minutes".
+    QCOMPARE(form->TabSheet3->SpinMax->accessibleName(), QStringLiteral("Stop after … minutes"));
     form->TabSheet3->SpinMinutes->setValue(30);
     form->TabSheet3->Spinheures->setValue(14);
     form->TabSheet3->CheckMardi->setChecked(true);
@@ -89,6 +91,7 @@ void TestLanguages::switchBothWaysWithTheShippedFile()
     QCOMPARE(form->PageControl1->tabText(0), QStringLiteral("Evénements"));
     QCOMPARE(form->TabSheet1->Label5->text(), QStringLiteral("Historique "));
     QCOMPARE(form->Button5->text(), QStringLiteral("Réduire"));
+    QCOMPARE(form->TabSheet3->SpinMax->accessibleName(), QStringLiteral("Arrêter après … minutes"));
     QCOMPARE(form->TabSheet3->Label6->text(),
              QStringLiteral("Programmation  à  14 Heures et 30 Minutes,  le mardi"));
     QVERIFY(action(*form, "N5")->isSeparator());

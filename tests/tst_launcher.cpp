@@ -441,7 +441,8 @@ void TestLauncher::timeLimitEndsTheWholeSession()
     QTRY_VERIFY_WITH_TIMEOUT(::kill(grandchild, 0) != 0, 5000);
     QVERIFY(!end);
     QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 20000);
-    QVERIFY(clock.elapsed() >= 11000); // coarse timers may fire a little early
+    // Neither the limit nor the grace ends early, as coarse timers would.
+    QVERIFY2(clock.elapsed() >= 12000, QByteArray::number(clock.elapsed()));
     QVERIFY(end->stopped);
     QVERIFY(end->killed);
     QCOMPARE(end->number, int(SIGKILL));

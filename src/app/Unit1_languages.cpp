@@ -91,6 +91,7 @@ void TForm1::SetLangStrings()
     viewHeader->setText(ViewPage::ResultColumn, TabSheet2->Label63->text());
     showPauseCaption();
     nameFieldsAfterTheirBoxes(this);
+    TabSheet3->nameTheLimit();
     refreshNextRuns();
     // The other windows follow at once, open or not.
     if (m_form2)

@@ -212,7 +212,7 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
     }
     if (tree && tree->holds()) {
         auto stopped = std::make_shared<bool>(false);
-        QTimer::singleShot(options.stopAfterMinutes * 60000, context, [tree, stopped] {
+        QTimer::singleShot(options.stopAfterMinutes * 60000, Qt::PreciseTimer, context, [tree, stopped] {
             *stopped = true;
             tree->terminate(1);
         });

@@ -110,6 +110,7 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     connect(CheckMax, &QCheckBox::toggled, SpinMax, &QWidget::setEnabled);
     LabelMax = named(new QLabel(QStringLiteral("minutes"), this), "LabelMax");
     LabelMax->setBuddy(SpinMax);
+    nameTheLimit();
     CheckRattrapage = named(new QCheckBox(QStringLiteral("Rattraper un lancement manqué"), this),
                             "CheckRattrapage");
     Label71 = named(new QLabel(QStringLiteral("Non enregistré : le nom, les jours du mois et les mois "
@@ -295,4 +296,12 @@ void NewEntryPage::hideRefusals()
 {
     for (QLabel *refusal : {Label43, Label57, Label71, Label72})
         refusal->setVisible(false);
+}
+
+void NewEntryPage::nameTheLimit()
+{
+    // Its label alone says "minutes", as the schedule's own box does.
+    QString check = CheckMax->text();
+    check.remove(QLatin1Char('&'));
+    SpinMax->setAccessibleName(check + QStringLiteral(" … ") + LabelMax->text());
 }

@@ -102,6 +102,9 @@ public:
     QString hourText() const;
     // The refusals shown until the user changes what they are about.
     void hideRefusals();
+    // The time limit's box, named for a screen reader after the check box
+    // and the label around it; again after a change of language.
+    void nameTheLimit();
     // Hidden: the sentence's own button and the language controls.
     QPushButton *Button6;
     QPushButton *Button12;

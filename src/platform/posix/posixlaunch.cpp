@@ -31,7 +31,7 @@ void stopSession(pid_t leader, QObject *context, int graceMs)
     // is not given to another process meanwhile.
     if (::kill(-leader, SIGTERM) != 0)
         return;
-    QTimer::singleShot(graceMs, context, [leader] {
+    QTimer::singleShot(graceMs, Qt::PreciseTimer, context, [leader] {
         if (::kill(-leader, 0) == 0)
             ::kill(-leader, SIGKILL);
     });
@@ -57,6 +57,9 @@ bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QO
     if (limits.stopAfterMs > 0) {
         limit = new QTimer(context);
         limit->setSingleShot(true);
+        // A coarse timer may fire 5 % early: a job of max=60 stopped three
+        // minutes before its limit.
+        limit->setTimerType(Qt::PreciseTimer);
         QObject::connect(limit, &QTimer::timeout, limit, [pid, context, stopped, timer = limit.data()] {
             timer->deleteLater();
             *stopped = true;
