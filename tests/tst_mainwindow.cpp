@@ -449,7 +449,7 @@ void TestMainWindow::startUpPurgesByTheRestoredSwitches()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     const QString old = dir.file(QStringLiteral("20200101.log"));
     dir.write(QStringLiteral("20200101.log"), "x\r\n");
-    TestProgramDir::setModified(old, QDateTime::currentDateTime().addDays(-3));
+    TestProgramDir::setModified(old, kNow.addDays(-3));
     // Restored before the start-up purge: journalling off, so nothing goes.
     dir.write(QStringLiteral("serie.ini"), "[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=5\r\nCheckBox_9=0\r\n");
     auto form = makeForm(dir);
