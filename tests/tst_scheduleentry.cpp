@@ -183,6 +183,13 @@ void TestScheduleEntry::editReplacesOnlyWhatThePageSays()
     form.alone = true;
     QCOMPARE(LineEdit::edited(QStringLiteral("0|0|0|0|0|0|0|0|1|/x|max=90;rattrapage;y|"), form),
              QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|max=5;y;jours=fin;mois=1,7;pause;seul|"));
+    // A limit the page could not show stays, unless one is set.
+    form.stopAfterMinutes = 0;
+    QCOMPARE(LineEdit::edited(QStringLiteral("0|0|0|0|0|0|0|0|1|/x|max=abc|"), form),
+             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|max=abc;jours=fin;mois=1,7;pause;seul|"));
+    form.stopAfterMinutes = 7;
+    QCOMPARE(LineEdit::edited(QStringLiteral("0|0|0|0|0|0|0|0|1|/x|max=0|"), form),
+             QStringLiteral("5|6|1|0|0|0|0|0|1|/new job.sh -q|max=7;jours=fin;mois=1,7;pause;seul|"));
     // Every option cleared from a field that ends the line: the field goes.
     form = {};
     form.minute = QStringLiteral("30");

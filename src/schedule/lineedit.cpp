@@ -1,6 +1,7 @@
 #include "lineedit.h"
 
 #include "entryoptions.h"
+#include "files/runtimeerror.h"
 #include "schedulefile.h"
 
 #include <QList>
@@ -68,6 +69,16 @@ void setWord(EntryOptions &options, const QString &word, bool on)
         options.remove(word);
 }
 
+bool hasUnshowableLimit(const EntryOptions &options)
+{
+    try {
+        options.stopAfterMinutes();
+        return false;
+    } catch (const EConvertError &) {
+        return true;
+    }
+}
+
 void setPause(EntryOptions &options, bool paused)
 {
     setWord(options, QStringLiteral("pause"), paused);
@@ -95,8 +106,11 @@ QString edited(const QString &line, const EntryForm &form)
         setOrRemove(options, QStringLiteral("mois"), form.months);
         setPause(options, form.paused);
         setWord(options, QStringLiteral("seul"), form.alone);
-        setOrRemove(options, QStringLiteral("max"),
-                    form.stopAfterMinutes > 0 ? QString::number(form.stopAfterMinutes) : QString());
+        // A limit the page could not show stays as the line has it, and is
+        // still told at each load, unless the user sets one.
+        if (form.stopAfterMinutes > 0 || !hasUnshowableLimit(options))
+            setOrRemove(options, QStringLiteral("max"),
+                        form.stopAfterMinutes > 0 ? QString::number(form.stopAfterMinutes) : QString());
         setWord(options, QStringLiteral("rattrapage"), form.catchUp);
     });
 }
