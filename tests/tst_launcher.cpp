@@ -454,42 +454,46 @@ void TestLauncher::outputKeptInOrderAndCut()
 {
     TestProgramDir dir;
     const QString talking = dir.file(QStringLiteral("talking.sh"));
+    const QString orphan = dir.file(QStringLiteral("orphan.sh"));
     const QString silent = dir.file(QStringLiteral("silent.sh"));
-    // Standard input is empty: "read" ends at once. It goes on running
-    // once it has written, until the test has seen the disk space its file takes.
-    writeExecutable(talking, "#!/bin/sh\necho out\necho err >&2\nread x\necho out again\n"
-                             "head -c 5242880 /dev/zero | tr '\\0' x\n"
-                             "for i in $(seq 300); do [ -e \"$0.go\" ] && exit 0; sleep 0.1; done\nexit 9\n");
+    // Standard input is empty: "read" ends at once. Once it has written, it
+    // goes on running until the test lets it go.
+    const QByteArray script = "#!/bin/sh\necho out\necho err >&2\nread x\necho out again\n"
+                              "head -c 5242880 /dev/zero | tr '\\0' x\ntouch \"$0.written\"\n"
+                              "for i in $(seq 300); do [ -e \"$0.go\" ] && exit 0; sleep 0.1; done\nexit 9\n";
+    writeExecutable(talking, script);
+    writeExecutable(orphan, script);
     writeExecutable(silent, "#!/bin/sh\nexit 0\n");
-    Harness h(dir.path());
+    const QByteArray note = "\n[" + QByteArray::number(18 + 5242880 - OutputFile::kKeptBytes) +
+                            " octets de sortie non conservés]\n";
+    const auto cut = [&dir, &note](const QString &name) {
+        const QByteArray output = dir.read(name);
+        return output.startsWith("out\nerr\nout again\nxxx") && output.endsWith(note) &&
+               output.indexOf('\n', 20) == qsizetype(OutputFile::kKeptBytes);
+    };
+    std::optional<Harness> h(std::in_place, dir.path());
     QStringList results;
     const Launcher::Outcome outcome = [&results](const QString &result, bool) { results << result; };
     const QString kept = dir.file(QStringLiteral("talking.txt"));
     const QString none = dir.file(QStringLiteral("silent.txt"));
-    h.launcher.ExecuteWait(talking, QString(), outcome, {0, kept});
-    h.launcher.ExecuteWait(silent, QString(), {}, {0, none});
-    // While it runs, what lies beyond the kept bytes takes no disk space,
-    // and the file's length still counts it.
-    const auto onDisk = [&kept](qint64 *length) {
-        struct stat info {};
-        *length = ::stat(QFile::encodeName(kept).constData(), &info) == 0 ? info.st_size : -1;
-        return qint64(info.st_blocks) * 512;
-    };
-    qint64 length = 0;
-    QTRY_VERIFY_WITH_TIMEOUT(onDisk(&length) < OutputFile::kKeptBytes + 256 * 1024 && length > 5242880,
-                             20000);
+    h->launcher.ExecuteWait(talking, QString(), outcome, {0, kept});
+    h->launcher.ExecuteWait(silent, QString(), {}, {0, none});
+    // All it wrote was read, and only what is kept written.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(talking + ".written"), 20000);
+    QCOMPARE(QFileInfo(kept).size(), OutputFile::kKeptBytes);
     QCOMPARE(results, QStringList{"En cours"});
     dir.write(QStringLiteral("talking.sh.go"), QByteArray());
     QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 20000);
     QCOMPARE(results, (QStringList{"En cours", "Terminé (code 0)"}));
-    const QByteArray output = dir.read(QStringLiteral("talking.txt"));
-    QVERIFY(output.startsWith("out\nerr\nout again\nxxx"));
-    const qint64 written = 18 + 5242880;
-    QVERIFY(output.endsWith("\n[" + QByteArray::number(written - OutputFile::kKeptBytes) +
-                            " octets de sortie non conservés]\n"));
-    QCOMPARE(output.indexOf('\n', 20), qsizetype(OutputFile::kKeptBytes));
+    QVERIFY(cut(QStringLiteral("talking.txt")));
     // A run that writes nothing leaves nothing.
     QTRY_VERIFY(!QFile::exists(none));
+
+    // The file stays bounded, and is finished, when we are gone before the program.
+    h->launcher.ExecuteWait(orphan, QString(), {}, {0, dir.file(QStringLiteral("orphan.txt"))});
+    h.reset();
+    dir.write(QStringLiteral("orphan.sh.go"), QByteArray());
+    QTRY_VERIFY_WITH_TIMEOUT(cut(QStringLiteral("orphan.txt")), 20000);
 }
 
 QTEST_GUILESS_MAIN(TestLauncher)

@@ -7,6 +7,16 @@
 
 namespace OutputFile {
 
+QByteArray droppedNoteBefore()
+{
+    return QByteArrayLiteral("\n[");
+}
+
+QByteArray droppedNoteAfter()
+{
+    return QByteArrayLiteral(" octets de sortie non conservés]\n");
+}
+
 void finish(const QString &path, qint64 kept)
 {
     const QFileInfo info(path);
@@ -23,7 +33,7 @@ void finish(const QString &path, qint64 kept)
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) || !file.resize(kept) || !file.seek(kept))
         throw EInOutError(5);
-    const QByteArray note = "\n[" + QByteArray::number(size - kept) + " octets de sortie non conservés]\n";
+    const QByteArray note = droppedNoteBefore() + QByteArray::number(size - kept) + droppedNoteAfter();
     if (file.write(note) != note.size())
         throw EInOutError(101);
 }

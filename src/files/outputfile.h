@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The file a started program wrote its output and errors to, once it ended.
@@ -7,6 +8,9 @@ namespace OutputFile {
 
 // What is kept of one run's output.
 constexpr qint64 kKeptBytes = qint64(1) << 20;
+// The last line of a cut file, around the number of bytes dropped.
+QByteArray droppedNoteBefore();
+QByteArray droppedNoteAfter();
 
 // A run that wrote nothing leaves no file; one that wrote more than `kept`
 // bytes keeps the first of them, then a last line that says how many were

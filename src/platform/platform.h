@@ -61,6 +61,8 @@ struct TargetEvent
     int number = 0;
     // Started only: Exited or Killed will follow, the program was started directly.
     bool endFollows = false;
+    // Exited, Killed or Stopped: the output file was cut as it was written.
+    bool outputCut = false;
 };
 
 // Starts an executable file with its parameters, or opens any other file
@@ -77,6 +79,11 @@ struct StartOptions
     int stopAfterMinutes = 0;
     // Its output and errors go to the end of this file; nowhere when empty.
     QString outputFile = {};
+    // Where the platform can, the file is cut as it is written: this many
+    // bytes kept, then a note of the bytes dropped between these two texts.
+    qint64 keptOutput = 0;
+    QByteArray droppedNoteBefore = {};
+    QByteArray droppedNoteAfter = {};
 };
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options = {});

@@ -81,16 +81,18 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         });
         return;
     }
-    const Posix::ProgramLimits limits{options.stopAfterMinutes * 60000,
-                                      options.outputFile.isEmpty() ? QByteArray()
-                                                                   : nativePath(options.outputFile)};
+    const Posix::ProgramLimits limits{
+        options.stopAfterMinutes * 60000,
+        options.outputFile.isEmpty() ? QByteArray() : nativePath(options.outputFile),
+        {options.keptOutput, options.droppedNoteBefore, options.droppedNoteAfter}};
     const bool started = Posix::startProgram(
         path, Parameters::split(parameters), context,
         [report, options](const Posix::ProgramEnd &end) {
             if (end.stopped)
-                report({TargetEvent::Stopped, options.stopAfterMinutes});
+                report({TargetEvent::Stopped, options.stopAfterMinutes, false, end.outputCut});
             else
-                report({end.killed ? TargetEvent::Killed : TargetEvent::Exited, end.number});
+                report({end.killed ? TargetEvent::Killed : TargetEvent::Exited, end.number, false,
+                        end.outputCut});
         },
         limits);
     report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});

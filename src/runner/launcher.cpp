@@ -41,9 +41,14 @@ void Launcher::start(const QString &path, const QString &parameters, const QStri
         ~Leave() { *inCall = false; }
     } leave{inCall};
     const QString output = options.outputFile;
-    if (!output.isEmpty())
+    Platform::StartOptions cut = options;
+    if (!output.isEmpty()) {
         m_outputs.watch(output);
-    m_hooks.open(path, parameters, options,
+        cut.keptOutput = OutputFile::kKeptBytes;
+        cut.droppedNoteBefore = OutputFile::droppedNoteBefore();
+        cut.droppedNoteAfter = OutputFile::droppedNoteAfter();
+    }
+    m_hooks.open(path, parameters, cut,
                  [this, detail, inCall, outcome, output](const Platform::TargetEvent &event) {
                      // Within the call an error belongs to the pass, which records it and
                      // goes on; later it leaves an event handler and must be recorded here.
@@ -82,7 +87,7 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
     if (!outputFile.isEmpty() && over)
         m_outputs.forget(outputFile);
     // Refused: a file the start made stays empty and goes.
-    if (!outputFile.isEmpty() && (ended || event.kind == Platform::TargetEvent::Refused))
+    if (!outputFile.isEmpty() && (ended || event.kind == Platform::TargetEvent::Refused) && !event.outputCut)
         OutputFile::finish(outputFile);
     if (outcome)
         outcome(resultOf(event), over);

@@ -1,6 +1,7 @@
 #include "posixlaunch.h"
 
 #include "childreaper.h"
+#include "posixoutputrelay.h"
 #include "posixspawn.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,8 @@ namespace {
 constexpr int kOpenerVerdictMs = 2000;
 // What a stopped program's session gets to end on its own before it is killed.
 constexpr int kStopGraceMs = 10000;
+// How long the end of a program waits for its output relay to finish the file.
+constexpr int kRelayWaitMs = 2000;
 
 } // namespace
 
@@ -49,7 +52,24 @@ bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QO
 {
     // Programs are started directly, never through a shell, so that ";", "|"
     // or "$()" in a target stay plain text.
-    const pid_t pid = spawn(path, QList<QByteArray>{path} + arguments, false, limits.output);
+    // The relay first: the program writes into its pipe from its first instruction.
+    OutputRelay relay;
+    if (!limits.output.isEmpty() && limits.cut.kept > 0)
+        relay = startOutputRelay(limits.output, limits.cut);
+    const bool relayed = relay.pid > 0;
+    const pid_t pid = spawn(path, QList<QByteArray>{path} + arguments, false,
+                            relayed ? QByteArray() : limits.output, relay.input);
+    // Once the relay has read the last of it, the file holds all the program wrote.
+    auto relayDone = std::make_shared<bool>(!relayed);
+    auto reportWaiting = std::make_shared<std::function<void()>>();
+    if (relayed) {
+        ::close(relay.input);
+        watchChild(relay.pid, context, [relayDone, reportWaiting](int) {
+            *relayDone = true;
+            if (*reportWaiting)
+                std::exchange(*reportWaiting, {})();
+        });
+    }
     if (pid < 0)
         return false;
     auto stopped = std::make_shared<bool>(false);
@@ -67,12 +87,26 @@ bool startProgram(const QByteArray &path, const QList<QByteArray> &arguments, QO
         });
         limit->start(limits.stopAfterMs);
     }
-    watchChild(pid, context, [ended = std::move(ended), stopped, limit](int status) {
-        if (limit)
-            limit->deleteLater();
-        const bool killed = WIFSIGNALED(status);
-        ended({killed, killed ? WTERMSIG(status) : WEXITSTATUS(status), *stopped});
-    });
+    watchChild(pid, context,
+               [ended = std::move(ended), stopped, limit, relayed, relayDone, reportWaiting,
+                context](int status) {
+                   if (limit)
+                       limit->deleteLater();
+                   const bool killed = WIFSIGNALED(status);
+                   const ProgramEnd end{killed, killed ? WTERMSIG(status) : WEXITSTATUS(status), *stopped,
+                                        relayed};
+                   if (*relayDone) {
+                       ended(end);
+                       return;
+                   }
+                   // The end is told when its output is all written, but not kept
+                   // waiting by something it left running with the pipe.
+                   *reportWaiting = [ended, end] { ended(end); };
+                   QTimer::singleShot(kRelayWaitMs, context, [reportWaiting] {
+                       if (*reportWaiting)
+                           std::exchange(*reportWaiting, {})();
+                   });
+               });
     return true;
 }
 

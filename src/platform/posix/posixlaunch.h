@@ -1,5 +1,7 @@
 #pragma once
 
+#include "posixoutputrelay.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -23,6 +25,8 @@ struct ProgramEnd
     int number = 0;
     // Ended after the time limit stopped it.
     bool stopped = false;
+    // Its output went through a relay, which keeps its file cut.
+    bool outputCut = false;
 };
 
 // What a program is started with beyond its arguments.
@@ -32,6 +36,8 @@ struct ProgramLimits
     int stopAfterMs = 0;
     // Where its output and errors go; nowhere when empty.
     QByteArray output;
+    // How that file is cut while it is written; not at all when `kept` is 0.
+    OutputCut cut = {};
 };
 
 // Starts the program at `path` with `arguments` after its own name. False

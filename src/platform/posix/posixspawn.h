@@ -11,9 +11,10 @@ namespace Posix {
 // session of its own, with default signal handling and none of our
 // descriptors beyond the standard three; through the PATH when `searchPath`
 // is set. With an `output` file, its standard output and error go to the
-// end of that file (created when missing) and its standard input is empty.
+// end of that file (created when missing) and its standard input is empty;
+// with an `outputPipe` instead, they go to that pipe.
 // The child's process id, or -1 when the system refused the start.
 pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
-            const QByteArray &output = QByteArray());
+            const QByteArray &output = QByteArray(), int outputPipe = -1);
 
 } // namespace Posix
