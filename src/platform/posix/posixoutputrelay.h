@@ -15,13 +15,13 @@ struct OutputCut
     QByteArray noteAfter;
 };
 
-// A process of its own session that reads what a program writes to the
-// write end it gives, keeps the first `cut.kept` bytes in `path` (made at
-// the first byte, so that a silent run leaves no file), reads the rest
-// without keeping it, so that the program never waits on a full pipe, and
-// ends the file with the note once the last writer is gone. It holds the
-// only read end, so nothing of ours stays open per run; it outlives us, so
-// the file stays bounded whether we run or not.
+// A small shell program of its own session that reads what a program
+// writes to the write end it gives, keeps the first `cut.kept` bytes in
+// `path`, reads the rest without keeping it, so that the program never
+// waits on a full pipe, and ends the file with the note once the last
+// writer is gone; a silent run leaves no file. It holds the only read end,
+// so nothing of ours stays open per run; it outlives us, so the file stays
+// bounded whether we run or not.
 struct OutputRelay
 {
     pid_t pid = -1;

@@ -14,7 +14,7 @@ namespace Posix {
 // own, so that it outlives us and our terminal, default signal handling
 // (ignored signals would otherwise be inherited), and none of our descriptors.
 pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
-            const QByteArray &output, int outputPipe)
+            const QByteArray &output, int outputPipe, int inputPipe)
 {
     std::vector<char *> argv;
     for (const QByteArray &argument : arguments)
@@ -25,7 +25,11 @@ pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool 
     posix_spawn_file_actions_init(&actions);
     // The pipe of its output relay, or else a file written by the child
     // itself: either way we hold no descriptor of it while it runs.
-    if (outputPipe >= 0) {
+    if (inputPipe >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, inputPipe, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    } else if (outputPipe >= 0) {
         posix_spawn_file_actions_adddup2(&actions, outputPipe, 1);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -35,7 +39,7 @@ pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool 
                                          O_WRONLY | O_CREAT | O_APPEND, 0600);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
     }
-    // Last: the pipe's own descriptor is above the three.
+    // Last: a pipe's own descriptor is above the three.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);

@@ -12,9 +12,10 @@ namespace Posix {
 // descriptors beyond the standard three; through the PATH when `searchPath`
 // is set. With an `output` file, its standard output and error go to the
 // end of that file (created when missing) and its standard input is empty;
-// with an `outputPipe` instead, they go to that pipe.
+// with an `outputPipe` instead, they go to that pipe. With an `inputPipe`,
+// it reads that pipe and writes nowhere.
 // The child's process id, or -1 when the system refused the start.
 pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
-            const QByteArray &output = QByteArray(), int outputPipe = -1);
+            const QByteArray &output = QByteArray(), int outputPipe = -1, int inputPipe = -1);
 
 } // namespace Posix
