@@ -85,7 +85,8 @@ int main(int argc, char *argv[])
     SchedulingEngine engine({.programDirectory = programDirectory});
     TForm1 form(engine, {.programDirectory = programDirectory,
                          .executableFileName = QStringLiteral("Pendulix"),
-                         .exitAsker = [](const QString &, const QString &) { return ExitAnswer::No; },
+                         .exitAsker = [](const QString &, const QString &,
+                                       const ExitAnswered &answered) { answered(ExitAnswer::No); },
                          .notify = [](const QString &, const QString &) {}});
     connectEngineAndWindow(engine, form);
     form.restoreSettings();
