@@ -5,11 +5,12 @@
 #include <QString>
 #include <QTimer>
 
-// Keeps the output files of running programs from filling the disk: a
-// program writes to its file itself, so nothing of ours reads what it
-// writes, and only the first bytes are kept once it ends. While it runs,
-// the space of what lies beyond them is given back every second; the
-// file's length still counts every byte written, for the note at its end.
+// Keeps the output files of running programs from filling the disk where a
+// program writes to its file itself (on Windows, or where its relay could
+// not start): nothing of ours reads what it writes, and only the first
+// bytes are kept once it ends. While it runs, the space of what lies beyond
+// them is given back every second; the file's length still counts every
+// byte written, for the note at its end.
 class OutputBound : public QObject
 {
     Q_OBJECT
