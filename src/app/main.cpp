@@ -48,9 +48,13 @@ int main(int argc, char *argv[])
 
     Platform::onSessionEnd([&form1] { form1.endSession(); });
     // The session manager asks for the data at a checkpoint as well as at the
-    // end of the session: save, and go on scheduling.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1,
-                     [&form1] { ErrorBoundary::run([&form1] { form1.Sauvegarde(); }); });
+    // end of the session: save, and go on scheduling. The settings are also
+    // the state a restarted program comes back to, so a save of the local
+    // state only (xsm's remote checkpoint, its shutdown on SIGTERM), which Qt
+    // tells as saveStateRequest alone, saves them too.
+    const auto save = [&form1] { ErrorBoundary::run([&form1] { form1.Sauvegarde(); }); };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form1, save);
+    QObject::connect(&app, &QGuiApplication::saveStateRequest, &form1, save);
     // The end of the session comes as the request to quit: no question then.
     SessionEndWatcher sessionEnd([&form1] { form1.sessionEnds(); });
     app.installEventFilter(&sessionEnd);

@@ -123,6 +123,16 @@ def windows():
     return sorted(child.name for child in children(app) if showing(child)) if app else []
 
 
+def answers():
+    """Returns once the program has answered two calls that no cache holds: a
+    call is answered on its window thread, so what that thread was doing
+    before it (a click being handled, what the click queued) is done."""
+    app = wait(application, "the program on the accessibility bus")
+    for _ in range(2):
+        for window in children(app):
+            window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+
 def table(name):
     return find("tree", name).queryTable()
 

@@ -5,9 +5,15 @@ mkdir -p "$SHOTS"
 WORK=$(mktemp -d)
 PROG=$WORK/program
 PIDS=()
+all_ended() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill -0 "$pid" 2>/dev/null && return 1; done
+    return 0
+}
+# What they still write must not land in a folder being removed.
 cleanup() {
     for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    sleep 0.3
+    waitfor 10 all_ended
     rm -rf "$WORK"
 }
 trap cleanup EXIT

@@ -11,6 +11,7 @@
   ui.py select LIST ROW           select only ROW (from 0) of the list LIST
   ui.py read ROLE NAME            print the text of the control
   ui.py windows                   print the names of the showing windows
+  ui.py answers                   return once the program has answered twice
   ui.py unnamed                   print the showing controls without a name
 
 Exits 1 with the reason when the step cannot be done in time.
@@ -59,6 +60,8 @@ def main(command, *args):
         print(atspi.text_of(node) if node.getRoleName() == "text" else node.name)
     elif command == "windows":
         print("\n".join(atspi.windows()))
+    elif command == "answers":
+        atspi.answers()
     elif command == "unnamed":
         app = atspi.wait(atspi.application, "the program on the accessibility bus")
         print("\n".join(atspi.unnamed(app)))

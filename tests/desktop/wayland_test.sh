@@ -76,8 +76,11 @@ pass "an entry runs at its minute"
 
 # No tray host: "Réduire" keeps the program reachable, and a second start
 # shows its window again.
+touch "$WORK/pressed"
 act "Réduire cannot be pressed" press "push button" "Réduire"
-sleep 1
+# Réduire saves the settings once it has put the window away.
+reduced() { [ "$PROG/serie.ini" -nt "$WORK/pressed" ]; }
+waitfor 30 reduced || fail "Réduire does not save the settings"
 ended "$APP" && fail "Réduire ended the program"
 # Hidden, with no tray to bring it back, it would be out of reach.
 act "Réduire hid the window with no tray host to show it again" shows "push button" "Réduire" 5
