@@ -8,10 +8,11 @@
 
 #include <sys/resource.h>
 #include <csignal>
+#include <unistd.h>
 
-// The real program at the limits a user's machine sets: processes and
-// descriptors it may not have, and more due entries than it was built for.
-// Each time it goes on, records the refusal, and answers SIGTERM within a second.
+// The real program at the limits of a user's machine: processes it may not
+// have, and more entries due at once than anyone plans for. Each time it goes
+// on, records what it could not do, and answers SIGTERM within a second.
 class TestFaultLimits : public QObject
 {
     Q_OBJECT
