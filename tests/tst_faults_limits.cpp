@@ -68,7 +68,7 @@ void TestFaultLimits::processLimit()
     // The next minute's start is refused, recorded, and the program goes on.
     QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).contains(
                                  ("Lancement impossible;" + job).toUtf8()),
-                             65000);
+                             90000);
     QVERIFY(!QFile::exists(job + QStringLiteral(".ran")));
     QVERIFY(ProgramRun::stop(program, FaultRun::kAnswerMs));
 }
@@ -85,7 +85,7 @@ void TestFaultLimits::tenThousandEntriesDueAtOnce()
     QProcess program;
     ProgramRun::start(dir, program);
     QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).count("Fichier inexistant") == 10000,
-                             30000);
+                             120000);
     QVERIFY(ProgramRun::stop(program, FaultRun::kAnswerMs));
     const QByteArray journal = dir.read(ProgramRun::todaysJournal());
     QVERIFY(journal.contains(("Fichier inexistant;" + dir.file(QStringLiteral("absent9999.sh"))).toUtf8()));

@@ -38,7 +38,7 @@ void TestFaultServers::hostileServers()
     dir.write(QStringLiteral("cron-bat.dat"), schedule);
     QProcess program;
     ProgramRun::start(dir, program);
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(job + QStringLiteral(".ran")), 30000);
     // The server's text is data: a character 26 would end the journal for its viewer.
     QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).contains(" HTTP/1.1 500 Bad  news !;"),
                              15000);
