@@ -52,19 +52,24 @@ void TestFaultLimits::processLimit()
     // Then the user's other programs take every process the limit leaves.
     QProcess filler;
     FaultRun::asNobody(filler, [] { ::setsid(); });
+    // Its sleeps outlast the wait below, however long the machine makes it.
     filler.start(QStringLiteral("/bin/sh"),
-                 {QStringLiteral("-c"), QStringLiteral("i=0; while [ $i -lt %1 ]; do sleep 90 & i=$((i+1)); done; wait")
+                 {QStringLiteral("-c"), QStringLiteral("i=0; while [ $i -lt %1 ]; do sleep 150 & i=$((i+1)); done; wait")
                                             .arg(kLimit + 4)});
     QVERIFY(filler.waitForStarted());
+    // The group's number is taken while the filler runs: once it has ended,
+    // processId() is 0, and a kill of -0 would reach our own group.
     struct KillFiller
     {
         QProcess &filler;
+        const pid_t group;
         ~KillFiller()
         {
-            ::kill(-pid_t(filler.processId()), SIGKILL);
+            if (group > 0)
+                ::kill(-group, SIGKILL);
             filler.waitForFinished(5000);
         }
-    } killFiller{filler};
+    } killFiller{filler, pid_t(filler.processId())};
     // The next minute's start is refused, recorded, and the program goes on.
     QTRY_VERIFY_WITH_TIMEOUT(dir.read(ProgramRun::todaysJournal()).contains(
                                  ("Lancement impossible;" + job).toUtf8()),
