@@ -9,6 +9,7 @@
 #include "schedule/spinedit.h"
 #include "schedule/viewpage.h"
 #include "recordlog.h"
+#include "keptrun.h"
 #include "testform.h"
 
 #include <QAccessible>
@@ -124,6 +125,7 @@ private slots:
     void windowsStartWhereDesigned();
     void helpOpensWhereItCanBeRead();
     void runNowStartsTheSelectedEntry();
+    void stopEndsTheSelectedRuns();
     void failuresAreToldWhileHidden();
     void startWithTheSession();
 };
@@ -672,6 +674,41 @@ void TestMainWindow::runNowStartsTheSelectedEntry()
     QTRY_COMPARE(rows->topLevelItem(2)->text(ViewPage::ResultColumn), QStringLiteral("Fichier inexistant"));
     QCOMPARE(rows->topLevelItem(1)->text(ViewPage::LastRunColumn), QStringLiteral("aujourd'hui 14:30"));
     QCOMPARE(rows->topLevelItem(0)->text(ViewPage::LastRunColumn), QString());
+}
+
+void TestMainWindow::stopEndsTheSelectedRuns()
+{
+    TestProgramDir dir;
+    const QString job = dir.file(QStringLiteral("job.sh"));
+    KeptRun::writeScript(job, "#!/bin/sh\nexec sleep 300\n");
+    const QString other = dir.file(QStringLiteral("other.sh"));
+    KeptRun::writeScript(other, "#!/bin/sh\nexec sleep 301\n");
+    dir.write(QStringLiteral("cron-bat.dat"),
+              ("head\r\n0|3|0|0|0|0|0|0|1|" + job + "|\r\n0|4|0|0|0|0|0|0|1|" + other + "|\r\n").toUtf8());
+    auto form = makeTestForm(dir, [](TestFormOptions &options) {
+        options.engine.timeText = testTimeText;
+        options.engine.keeper = KeptRun::keeper();
+    });
+    QPushButton *stop = form->TabSheet4->Button20;
+    QCOMPARE(stop->text(), QStringLiteral("Arrêter"));
+    QVERIFY(!stop->isEnabled());
+    form.engine().runNow(1);
+    form.engine().runNow(2);
+    const QString runs = form.engine().runsFolder();
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(runs).entryList({QStringLiteral("*.stop")}, QDir::System).size(), 2, 10000);
+    selectRows(*form, {1});
+    QVERIFY(stop->isEnabled());
+    stop->click();
+    QTreeWidget *history = form->TabSheet1->ListView1;
+    // Its start, then its end.
+    QTRY_COMPARE_WITH_TIMEOUT(history->findItems(job, Qt::MatchExactly, 1).size(), 2, 30000);
+    QVERIFY(history->findItems(job, Qt::MatchExactly, 1).last()->text(0).endsWith(QStringLiteral(" Arrêté à la demande")));
+    // The other entry's run goes on, until its own stop from the menu.
+    QCOMPARE(history->findItems(other, Qt::MatchExactly, 1).size(), 1);
+    selectRows(*form, {2});
+    form->TabSheet4->Arreter1->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(history->findItems(other, Qt::MatchExactly, 1).size(), 2, 30000);
+    QVERIFY(history->findItems(other, Qt::MatchExactly, 1).last()->text(0).endsWith(QStringLiteral(" Arrêté à la demande")));
 }
 
 void TestMainWindow::failuresAreToldWhileHidden()

@@ -98,6 +98,7 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     connect(TabSheet4->Button16, &QPushButton::clicked, this, guarded([this] { Button16Click(); }));
     connect(TabSheet4->Button17, &QPushButton::clicked, this, guarded([this] { Button17Click(); }));
     connect(TabSheet4->Button19, &QPushButton::clicked, this, guarded([this] { Button19Click(); }));
+    connect(TabSheet4->Button20, &QPushButton::clicked, this, guarded([this] { Button20Click(); }));
     // Thousands of starts in a minute redraw the past columns a few times, not at each start.
     m_pastRefresh.setSingleShot(true);
     m_pastRefresh.setInterval(250);

@@ -92,6 +92,8 @@ public:
     void Button18Click();
     // "Suspendre" / "Reprendre" on the selected entries.
     void Button19Click();
+    // Stops what the selected entries started and still runs.
+    void Button20Click();
     // Button19 says what pressing it would do to the first selected entry.
     void showPauseCaption();
     // The words of the next run, from the page of composed texts.

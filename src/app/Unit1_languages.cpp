@@ -59,6 +59,7 @@ QList<QObject *> TForm1::languageComponents() const
                << p4->Button4 << p4->GroupBox3 << p4->CheckBox3 << p4->CheckBox2 << p4->CheckBox4
                << p4->CheckBox5 << p4->CheckBox6 << p4->CheckBox7 << p4->CheckBox8 << p4->Button8
                << p4->Button16 << p4->Lancermaintenant1 << p4->Button17 << p4->Modifier1
+               << p4->Button20 << p4->Arreter1
                << p4->Button1;
     const MessagesPage *p2 = TabSheet2;
     components << TabSheet2 << p2->ExitMsg << p2->ExitMsg2 << p2->Label32 << p2->Label33

@@ -273,6 +273,11 @@ void TForm1::Button19Click()
     showPauseCaption();
 }
 
+void TForm1::Button20Click()
+{
+    m_engine.stopRuns(TabSheet4->selectedNumbers());
+}
+
 void TForm1::Button16Click()
 {
     m_engine.runNow(ListBox1.itemIndex());

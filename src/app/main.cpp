@@ -31,7 +31,9 @@ int main(int argc, char *argv[])
     Application::setQuitOnLastWindowClosed(false);
 
     const QString programDirectory = Platform::programDirectory();
-    SchedulingEngine engine({.programDirectory = programDirectory});
+    // The keeper of every run lives beside the executable.
+    SchedulingEngine engine(
+        {.programDirectory = programDirectory, .keeper = programDirectory + QStringLiteral("pendulix-run")});
     TForm1 form1(engine, {.programDirectory = programDirectory,
                           .executableFileName =
                               QFileInfo(QCoreApplication::applicationFilePath()).fileName()});

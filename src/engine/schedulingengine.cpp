@@ -7,10 +7,12 @@
 #include "journal/purge.h"
 #include "platform/platform.h"
 #include "runner/examinedminute.h"
+#include "runner/runrecord.h"
 #include "schedule/lineedit.h"
 #include "runner/targetsplit.h"
 #include "runner/urltask.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -99,6 +101,7 @@ void SchedulingEngine::startUp()
     m_schedule.removeStaleTemporaries();
     m_scheduler.setExaminedByEarlierRun(examinedByEarlierRun());
     m_past.load();
+    adoptRuns();
     loadSchedule();
     purgeJournals();
     LastScheduleSize = m_schedule.stamp();
@@ -290,7 +293,7 @@ QString SchedulingEngine::nextOutputFile()
 {
     // Only while journalling: the output is found from its start's journal line.
     const QString folder = m_inputs.programDirectory + QStringLiteral("sorties");
-    if (!m_settings.journalling || !QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
+    if (!m_settings.journalling || !Platform::makePrivateFolder(folder) || !QFileInfo(folder).isWritable())
         return QString();
     const QString stem = folder + QLatin1Char('/') +
                          m_inputs.clock().toString(QStringLiteral("yyyyMMdd-HHmmss-"));
@@ -302,12 +305,27 @@ QString SchedulingEngine::nextOutputFile()
     return QString();
 }
 
+QString SchedulingEngine::nextRunFile()
+{
+    const QString folder = runsFolder();
+    if (m_inputs.keeper.isEmpty() || !Platform::makePrivateFolder(folder) ||
+        !Platform::makePrivateFolder(folder + QStringLiteral("/ended")))
+        return QString();
+    // Unique among this instance's runs and any earlier one's still there.
+    const QString stem = folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-")) +
+                         QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-');
+    return stem + QString::number(++m_runSerial) + QStringLiteral(".run");
+}
+
 void SchedulingEngine::startTarget(const QString &target, const QString &name, const QString &line)
 {
     const LaunchCall call =
         resolveTargetForLaunch(target, Platform::targetSeparators(), &Launcher::targetExists);
     Launcher::Outcome outcome;
     Platform::StartOptions options;
+    const QString subject = call.withParameters
+                                ? Launcher::subjectOf(call.program + QLatin1Char(' ') + call.parameters, name)
+                                : Launcher::subjectOf(call.program, name);
     if (!line.isEmpty()) {
         const EntryOptions entry = ScheduleEntry::fromLine(line).options();
         if (entry.alone() && m_past.isRunning(line)) {
@@ -317,14 +335,80 @@ void SchedulingEngine::startTarget(const QString &target, const QString &name, c
         options.stopAfterMinutes = entry.stopAfterMinutes();
     }
     options.outputFile = nextOutputFile();
+    options.keeper = m_inputs.keeper;
+    options.runFile = nextRunFile();
+    options.runRecord =
+        RunRecord{m_inputs.clock(), line, subject, options.outputFile, options.stopAfterMinutes}.text();
     if (!line.isEmpty()) {
         const quint64 run = m_past.begin(line, m_inputs.clock(), options.outputFile);
-        outcome = [this, run](const QString &result, bool over) { m_past.tell(run, result, over); };
+        if (!options.runFile.isEmpty())
+            m_runFiles.insert(run, options.runFile);
+        outcome = [this, run](const QString &result, bool over) {
+            if (over)
+                m_runFiles.remove(run);
+            m_past.tell(run, result, over);
+        };
     }
     if (call.withParameters)
         m_launcher.Exe(call.program, call.parameters, name, outcome, options);
     else
         m_launcher.ExecuteWait(call.program, name, outcome, options);
+}
+
+void SchedulingEngine::adoptRuns()
+{
+    for (const Platform::KeptRun &kept : Platform::keptRuns(runsFolder())) {
+        const RunRecord record = RunRecord::parse(kept.record);
+        if (!record.start.isValid()) {
+            // Not one of ours to record; nothing follows it.
+            if (!kept.running)
+                Platform::forgetKeptRun(kept.runFile);
+            continue;
+        }
+        const QString line = record.line;
+        quint64 run = 0;
+        if (!line.isEmpty())
+            run = m_past.begin(line, record.start, record.output);
+        Launcher::Outcome outcome;
+        if (run) {
+            outcome = [this, run](const QString &result, bool over) {
+                if (over)
+                    m_runFiles.remove(run);
+                m_past.tell(run, result, over);
+            };
+        }
+        const QString subject = record.subject;
+        const QString output = record.output;
+        if (kept.running) {
+            if (run)
+                m_runFiles.insert(run, kept.runFile);
+            Platform::watchKeptRun(kept.runFile, record.stopAfterMinutes, this,
+                                   [this, subject, output, outcome](const Platform::TargetEvent &event) {
+                                       ErrorBoundary::run([&] { m_launcher.record(event, subject, outcome, output); });
+                                   });
+            continue;
+        }
+        Platform::TargetEvent end = kept.end;
+        if (end.kind == Platform::TargetEvent::Stopped)
+            end.number = record.stopAfterMinutes;
+        ErrorBoundary::run([&] { m_launcher.record(end, subject, outcome, output); });
+        Platform::forgetKeptRun(kept.runFile);
+    }
+}
+
+int SchedulingEngine::stopRuns(const QList<int> &indexes)
+{
+    int asked = 0;
+    for (int index : indexes) {
+        if (index <= 0 || index >= m_lines.count())
+            continue;
+        for (quint64 run : m_past.openRuns(m_lines.item(index))) {
+            const auto file = m_runFiles.constFind(run);
+            if (file != m_runFiles.cend() && Platform::stopKeptRun(*file))
+                ++asked;
+        }
+    }
+    return asked;
 }
 
 void SchedulingEngine::runNow(int index)

@@ -10,6 +10,7 @@
 #include "schedule/schedulelines.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -34,6 +35,8 @@ public:
         // How long the starts of a pass hold the window thread before it
         // answers again.
         int startSliceMs = 20;
+        // The keeper programs started directly are started with; none when empty.
+        QString keeper = {};
     };
 
     // What the events page sets; its design values.
@@ -95,6 +98,11 @@ public:
                      const QString &line = QString());
     // "Lancer maintenant": the entry's target at once; not its run for the minute.
     void runNow(int index);
+    // "Arrêter": the running runs of the listed lines are stopped, as at
+    // their limit. How many were asked to stop.
+    int stopRuns(const QList<int> &indexes);
+    // The folder of the runs' files, where a later instance finds them.
+    QString runsFolder() const { return m_inputs.programDirectory + QStringLiteral("runs"); }
 
     // d: the program's old journals go, when both switches are on.
     void purgeJournals();
@@ -140,6 +148,10 @@ private:
     // A new file of the folder "sorties" for a start's output, named from the
     // time of the start; none when nothing is journalled or the folder cannot be written.
     QString nextOutputFile();
+    // A new run file's path; empty when there is no keeper or no folder for it.
+    QString nextRunFile();
+    // Start-up: the runs an earlier instance left, going or ended since.
+    void adoptRuns();
 
     Inputs m_inputs;
     Settings m_settings;
@@ -155,5 +167,8 @@ private:
     QTimer m_minuteTimer;
     bool m_recordFailing = false;
     int m_outputSerial = 0;
+    int m_runSerial = 0;
+    // The file of every run a keeper holds, by the start it is in the past.
+    QHash<quint64, QString> m_runFiles;
     bool m_watchingSleep = false;
 };

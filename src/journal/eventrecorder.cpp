@@ -37,6 +37,15 @@ void EventRecorder::recordFailure(const QString &status, const QString &subject,
         ecrirejournal(timeText() + QLatin1Char(' ') + status + QLatin1Char(';') + subject);
 }
 
+void EventRecorder::recordFailureAt(const QDateTime &at, const QString &status, const QString &subject,
+                                    const QString &output)
+{
+    const QString time = m_timeText(at.time());
+    emit recorded({RecordedEvent::Failure, time, status, subject, output});
+    if (m_journalling)
+        Journal::append(m_programDirectory, at, time + QLatin1Char(' ') + status + QLatin1Char(';') + subject);
+}
+
 void EventRecorder::recordNotice(const QString &status, const QString &subject)
 {
     emit recorded({RecordedEvent::Notice, timeText(), status, subject});

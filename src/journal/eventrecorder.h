@@ -50,6 +50,10 @@ public:
     void recordStart(const QString &subject, const QString &output = QString());
     // A failed target or request: T + " " + status | subject, line likewise.
     void recordFailure(const QString &status, const QString &subject, const QString &output = QString());
+    // The same for what happened at `at`, while nobody was there to record
+    // it: the row and the line of that time, in that day's journal.
+    void recordFailureAt(const QDateTime &at, const QString &status, const QString &subject,
+                         const QString &output = QString());
     // A start not made as due, or made late: recorded as a failure is, but
     // it is no error.
     void recordNotice(const QString &status, const QString &subject);

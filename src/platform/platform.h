@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTime>
 
@@ -56,13 +57,20 @@ struct TargetEvent
         Exited,  // a program started directly ended with `number` as its code
         Killed,  // a program started directly was ended by signal `number`
         Stopped, // a program started directly was stopped at its time limit
+        StoppedOnRequest, // ... or because the user asked
+        KeeperLost, // the keeper of its run ended first: how the run ended is not known
     };
     Kind kind = Started;
+    // For KeeperLost, the signal that ended the keeper, or 0 when not known.
     int number = 0;
     // Started only: Exited or Killed will follow, the program was started directly.
     bool endFollows = false;
     // Exited, Killed or Stopped: the output file was cut as it was written.
     bool outputCut = false;
+    // An end: when it came, in seconds since the epoch, when that was not now.
+    qint64 endedAt = 0;
+    // Started only: the keeper was asked for but could not be used.
+    bool withoutKeeper = false;
 };
 
 // Starts an executable file with its parameters, or opens any other file
@@ -84,9 +92,39 @@ struct StartOptions
     qint64 keptOutput = 0;
     QByteArray droppedNoteBefore = {};
     QByteArray droppedNoteAfter = {};
+    // The keeper of its run, where the platform has one: the program it
+    // starts it with (empty: none), and the file of the run it makes with
+    // `runRecord` in it, where a later instance finds the run.
+    QString keeper = {};
+    QString runFile = {};
+    QByteArray runRecord = {};
 };
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options = {});
+
+// A run a keeper holds or held, found in the runs folder by a later instance.
+struct KeptRun
+{
+    QString runFile;
+    QByteArray record; // the record it was started with
+    bool running = false;
+    TargetEvent end = {}; // when not running
+};
+QList<KeptRun> keptRuns(const QString &folder);
+// Reports the end of a run found running, once, on the calling thread's
+// event loop, for as long as `context` lives; `stopAfterMinutes` names a
+// stop at the limit as its entry does.
+void watchKeptRun(const QString &runFile, int stopAfterMinutes, QObject *context,
+                  std::function<void(const TargetEvent &)> report);
+// The files of an ended run, once its end is recorded.
+void forgetKeptRun(const QString &runFile);
+// Asks the keeper of a run to stop it, with what it started, as at its
+// limit; false when no keeper is there to ask.
+bool stopKeptRun(const QString &runFile);
+
+// Makes a folder that only its user may enter, whatever the umask; one that
+// exists keeps its mode. True when it is there.
+bool makePrivateFolder(const QString &path);
 
 // Calls `woke` each time the machine comes back from sleep, for as long as
 // `context` lives; never where the system does not tell.

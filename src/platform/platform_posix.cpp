@@ -3,6 +3,7 @@
 #include "posix/posixautostart.h"
 #include "posix/posixfiles.h"
 #include "posix/posixinstance.h"
+#include "posix/posixkeeper.h"
 #include "posix/posixlaunch.h"
 #include "posix/posixnotify.h"
 #include "posix/posixsession.h"
@@ -18,6 +19,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <utility>
 
 // The Qt side of the POSIX layer: converts Qt's types to native paths and
@@ -72,6 +75,39 @@ void onShowAsked(const QString &, QObject *, std::function<void()>)
 {
 }
 
+namespace {
+
+TargetEvent eventOf(const Posix::KeptEnd &end, int stopAfterMinutes)
+{
+    TargetEvent event{TargetEvent::KeeperLost, 0, false, true, end.at};
+    switch (end.kind) {
+    case Posix::KeptEnd::Exited:
+        event.kind = TargetEvent::Exited;
+        event.number = end.number;
+        break;
+    case Posix::KeptEnd::Killed:
+        event.kind = TargetEvent::Killed;
+        event.number = end.number;
+        break;
+    case Posix::KeptEnd::Stopped:
+        event.kind = TargetEvent::Stopped;
+        event.number = stopAfterMinutes > 0 ? stopAfterMinutes : end.number / 60000;
+        break;
+    case Posix::KeptEnd::Requested:
+        event.kind = TargetEvent::StoppedOnRequest;
+        break;
+    case Posix::KeptEnd::Refused:
+        event.kind = TargetEvent::Refused;
+        break;
+    case Posix::KeptEnd::Lost:
+        event.number = end.number >= 0 && WIFSIGNALED(end.number) ? WTERMSIG(end.number) : 0;
+        break;
+    }
+    return event;
+}
+
+} // namespace
+
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
@@ -85,6 +121,20 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         options.stopAfterMinutes * 60000,
         options.outputFile.isEmpty() ? QByteArray() : nativePath(options.outputFile),
         {options.keptOutput, options.droppedNoteBefore, options.droppedNoteAfter}};
+    const QByteArray keeper = options.keeper.isEmpty() ? QByteArray() : nativePath(options.keeper);
+    const bool kept = !keeper.isEmpty() && !options.runFile.isEmpty() && Posix::isExecutableFile(keeper);
+    if (kept) {
+        if (Posix::execWouldRefuse(path)) {
+            report({TargetEvent::Refused, 0});
+            return;
+        }
+        const int minutes = options.stopAfterMinutes;
+        const bool started = Posix::startKept(
+            keeper, path, Parameters::split(parameters), limits, nativePath(options.runFile), options.runRecord,
+            context, [report, minutes](const Posix::KeptEnd &end) { report(eventOf(end, minutes)); });
+        report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
+        return;
+    }
     const bool started = Posix::startProgram(
         path, Parameters::split(parameters), context,
         [report, options](const Posix::ProgramEnd &end) {
@@ -95,7 +145,45 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
                         end.outputCut});
         },
         limits);
-    report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
+    TargetEvent event{started ? TargetEvent::Started : TargetEvent::Refused, 0, started};
+    event.withoutKeeper = started && !keeper.isEmpty();
+    report(event);
+}
+
+QList<KeptRun> keptRuns(const QString &folder)
+{
+    QList<KeptRun> runs;
+    for (const Posix::KeptRunFile &run : Posix::keptRuns(nativePath(folder)))
+        runs.append({QFile::decodeName(run.path), run.record, run.running, eventOf(run.end, 0)});
+    return runs;
+}
+
+void watchKeptRun(const QString &runFile, int stopAfterMinutes, QObject *context,
+                  std::function<void(const TargetEvent &)> report)
+{
+    Posix::watchRun(nativePath(runFile), context,
+                    [report = std::move(report), stopAfterMinutes](const Posix::KeptEnd &end) {
+                        report(eventOf(end, stopAfterMinutes));
+                    });
+}
+
+void forgetKeptRun(const QString &runFile)
+{
+    Posix::forgetRun(nativePath(runFile));
+}
+
+bool stopKeptRun(const QString &runFile)
+{
+    return Posix::requestStop(nativePath(runFile));
+}
+
+bool makePrivateFolder(const QString &path)
+{
+    const QByteArray native = nativePath(path);
+    if (::mkdir(native.constData(), 0700) == 0)
+        ::chmod(native.constData(), 0700);
+    struct stat info {};
+    return ::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void onWakeFromSleep(QObject *context, std::function<void()> woke)

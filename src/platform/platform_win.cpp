@@ -259,6 +259,32 @@ private:
 
 } // namespace
 
+// No keeper on Windows yet: every run is followed by its process handle,
+// and none outlives us to be found again.
+QList<KeptRun> keptRuns(const QString &)
+{
+    return {};
+}
+
+void watchKeptRun(const QString &, int, QObject *, std::function<void(const TargetEvent &)>)
+{
+}
+
+void forgetKeptRun(const QString &)
+{
+}
+
+bool stopKeptRun(const QString &)
+{
+    return false;
+}
+
+bool makePrivateFolder(const QString &path)
+{
+    // A folder in the user's profile is the user's already.
+    return QDir().mkpath(path);
+}
+
 void onWakeFromSleep(QObject *context, std::function<void()> woke)
 {
     new WakeFilter(std::move(woke), context);

@@ -52,6 +52,8 @@ public:
     void tell(quint64 run, const QString &result, bool over);
     // A start of the entry of `line` has not ended yet.
     bool isRunning(const QString &line) const { return m_running.value(line) > 0; }
+    // The starts of the entry of `line` whose end is still to come.
+    QList<quint64> openRuns(const QString &line) const { return m_open.keys(line); }
     // The program replaced `from` with `to`: the past goes with it.
     void carry(const QString &from, const QString &to);
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <utility>
 
 namespace {
 const QString kMissing = QStringLiteral("Fichier inexistant");
@@ -72,6 +73,11 @@ QString Launcher::resultOf(const Platform::TargetEvent &event)
         return QStringLiteral("Terminé (signal %1)").arg(event.number);
     case Platform::TargetEvent::Stopped:
         return QStringLiteral("Arrêté après %1 min").arg(event.number);
+    case Platform::TargetEvent::StoppedOnRequest:
+        return QStringLiteral("Arrêté à la demande");
+    case Platform::TargetEvent::KeeperLost:
+        return event.number > 0 ? QStringLiteral("Suivi perdu (gardien arrêté par le signal %1)").arg(event.number)
+                                : QStringLiteral("Suivi perdu (gardien arrêté)");
     }
     return QString();
 }
@@ -79,9 +85,7 @@ QString Launcher::resultOf(const Platform::TargetEvent &event)
 void Launcher::record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome,
                       const QString &outputFile)
 {
-    const bool ended = event.kind == Platform::TargetEvent::Exited ||
-                       event.kind == Platform::TargetEvent::Killed ||
-                       event.kind == Platform::TargetEvent::Stopped;
+    const bool ended = event.kind != Platform::TargetEvent::Started && event.kind != Platform::TargetEvent::Refused;
     const bool over = !(event.kind == Platform::TargetEvent::Started && event.endFollows);
     // A document handed to the opener writes nothing of its own.
     if (!outputFile.isEmpty() && over)
@@ -91,8 +95,19 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
         OutputFile::finish(outputFile);
     if (outcome)
         outcome(resultOf(event), over);
+    // An end that came while we were not running is recorded at its own time.
+    const auto failure = [&](const QString &status, const QString &output) {
+        if (event.endedAt > 0 && ended)
+            m_events.recordFailureAt(QDateTime::fromSecsSinceEpoch(event.endedAt), status, detail, output);
+        else
+            m_events.recordFailure(status, detail, output);
+    };
     switch (event.kind) {
     case Platform::TargetEvent::Started:
+        if (event.withoutKeeper && !std::exchange(m_toldWithoutKeeper, true))
+            m_events.recordNotice(QStringLiteral("Sans gardien"),
+                                  QStringLiteral("pendulix-run ne peut être lancé : les programmes sont lancés "
+                                                 "directement, sans limite ni suivi après un redémarrage"));
         m_events.recordStart(detail, event.endFollows ? outputFile : QString());
         break;
     case Platform::TargetEvent::Refused:
@@ -101,11 +116,13 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
     case Platform::TargetEvent::Exited:
         // A healthy end writes nothing: the journal of a good day stays as it was.
         if (event.number != 0)
-            m_events.recordFailure(resultOf(event), detail, outputFile);
+            failure(resultOf(event), outputFile);
         break;
     case Platform::TargetEvent::Killed:
     case Platform::TargetEvent::Stopped:
-        m_events.recordFailure(resultOf(event), detail, outputFile);
+    case Platform::TargetEvent::StoppedOnRequest:
+    case Platform::TargetEvent::KeeperLost:
+        failure(resultOf(event), outputFile);
         break;
     }
 }

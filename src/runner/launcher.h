@@ -54,13 +54,17 @@ public:
     // Only an existing file counts as a target; a folder does not.
     static bool targetExists(const QString &path);
 
+    // What the system reported of a start or an end, recorded as any is:
+    // the end of a run an earlier instance started, too.
+    void record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome,
+                const QString &outputFile);
+
 private:
     void start(const QString &path, const QString &parameters, const QString &detail,
                const Outcome &outcome, const Platform::StartOptions &options);
-    void record(const Platform::TargetEvent &event, const QString &detail, const Outcome &outcome,
-                const QString &outputFile);
 
     EventRecorder &m_events;
     Hooks m_hooks;
     OutputBound m_outputs;
+    bool m_toldWithoutKeeper = false;
 };

@@ -95,6 +95,9 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     Button16 = named(new QPushButton(QStringLiteral("Lancer maintenant"), this), "Button16");
     Button16->setToolTip(QStringLiteral("Lance la programmation choisie sans attendre son heure"));
     Button16->setMinimumWidth(100);
+    Button20 = named(new QPushButton(QStringLiteral("Arrêter"), this), "Button20");
+    Button20->setToolTip(QStringLiteral("Arrête ce que les programmations choisies ont lancé et qui tourne encore"));
+    Button20->setMinimumWidth(100);
     PopupMenu2 = named(new QMenu(this), "PopupMenu2");
     Lancermaintenant1 = PopupMenu2->addAction(QStringLiteral("&Lancer maintenant"));
     Lancermaintenant1->setObjectName(QStringLiteral("Lancermaintenant1"));
@@ -105,8 +108,11 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     Suspendre1 = PopupMenu2->addAction(QStringLiteral("&Suspendre"));
     Suspendre1->setObjectName(QStringLiteral("Suspendre1"));
     connect(Suspendre1, &QAction::triggered, Button19, &QPushButton::click);
+    Arreter1 = PopupMenu2->addAction(QStringLiteral("&Arrêter"));
+    Arreter1->setObjectName(QStringLiteral("Arreter1"));
+    connect(Arreter1, &QAction::triggered, Button20, &QPushButton::click);
     // Enter on a focused button presses it, as Space does.
-    for (QPushButton *button : {Button8, Button16, Button17, Button19})
+    for (QPushButton *button : {Button8, Button16, Button17, Button19, Button20})
         button->setAutoDefault(true);
     connect(ListView2, &QTreeWidget::itemDoubleClicked, Button17, [this](QTreeWidgetItem *row, int column) {
         const QString output = row->data(ResultColumn, Qt::UserRole).toString();
@@ -124,6 +130,7 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     auto *buttonStrip = new QHBoxLayout;
     buttonStrip->addStretch();
     buttonStrip->addWidget(Button16);
+    buttonStrip->addWidget(Button20);
     buttonStrip->addWidget(Button19);
     buttonStrip->addWidget(Button17);
     buttonStrip->addWidget(Button8);
@@ -183,9 +190,9 @@ void ViewPage::repaintRows()
 
 void ViewPage::setEntryActionsEnabled(bool enabled)
 {
-    for (QPushButton *button : {Button8, Button16, Button17, Button19})
+    for (QPushButton *button : {Button8, Button16, Button17, Button19, Button20})
         button->setEnabled(enabled);
-    for (QAction *action : {Lancermaintenant1, Modifier1, Suspendre1})
+    for (QAction *action : {Lancermaintenant1, Modifier1, Suspendre1, Arreter1})
         action->setEnabled(enabled);
 }
 

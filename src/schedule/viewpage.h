@@ -42,10 +42,13 @@ public:
     QPushButton *Button17;
     // "Suspendre" or "Reprendre" the selected entries.
     QPushButton *Button19;
+    // "Arrêter": stops the selected entries' runs that still go.
+    QPushButton *Button20;
     QMenu *PopupMenu2;
     QAction *Lancermaintenant1;
     QAction *Modifier1;
     QAction *Suspendre1;
+    QAction *Arreter1;
     // Delete, edit, pause and run now go with a selected entry.
     void setEntryActionsEnabled(bool enabled);
     // Button19 and its menu item (with its mnemonic) read `caption`.

@@ -162,6 +162,7 @@ await 60 "trayer does not announce its tray" tray_host
 mkdir -p "$PROG/run"
 chmod 700 "$PROG/run"
 cp "$EXE" "$PROG/Pendulix"
+cp "$(dirname "$EXE")/pendulix-run" "$PROG/pendulix-run"
 cp "$(dirname "$EXE")/sourcelang.ini" "$PROG/"
 # The last entry fails every minute, to be told while the window is hidden.
 printf '\r\n30|14|0|1|0|0|0|0|0|/srv/backup.sh|\r\n15|0|0|0|0|0|0|0|0|/srv/poll.sh -q|\r\n1|0|0|0|0|0|0|0|0|/srv/absent.sh|\r\n' > "$PROG/cron-bat.dat"

@@ -50,6 +50,7 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 mkdir -p "$PROG"
 cp "$EXE" "$PROG/Pendulix"
+cp "$(dirname "$EXE")/pendulix-run" "$PROG/pendulix-run"
 cp "$(dirname "$EXE")/sourcelang.ini" "$PROG/"
 JOB=$WORK/job.sh
 printf '#!/bin/sh\ntouch "$0.ran"\n' > "$JOB"

@@ -15,7 +15,10 @@ bool install(const TestProgramDir &dir)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString languages = QFileInfo(executable).dir().filePath(QStringLiteral("sourcelang.ini"));
     QFile::copy(languages, dir.file(QStringLiteral("sourcelang.ini")));
-    return QFile::copy(executable, dir.file(QStringLiteral("Pendulix")));
+    // The keeper of its runs lives beside it.
+    const QString keeper = QFileInfo(executable).dir().filePath(QStringLiteral("pendulix-run"));
+    return QFile::copy(keeper, dir.file(QStringLiteral("pendulix-run"))) &&
+           QFile::copy(executable, dir.file(QStringLiteral("Pendulix")));
 }
 
 void start(const TestProgramDir &dir, QProcess &program)

@@ -9,7 +9,7 @@
 // folder of its own, on the offscreen platform.
 namespace ProgramRun {
 
-// Copies the executable (and the language file beside it) into the folder.
+// Copies the executable (with its keeper and the language file beside it) into the folder.
 bool install(const TestProgramDir &dir);
 void start(const TestProgramDir &dir, QProcess &program);
 // SIGTERM; true when it ended normally with code 0 within `withinMs`.

@@ -36,7 +36,15 @@ std::FILE *openFile(const QByteArray &path, const char *mode)
     errno = 0;
     // Not blocking: a pipe would otherwise hold the open until someone writes
     // to it. Truncating is left until we know it is a regular file.
-    const int fd = ::open(path.constData(), flags & ~O_TRUNC, 0666);
+    // A file we make is its user's only, whatever the umask: journals and
+    // records name every target, web addresses with their queries. One that
+    // exists keeps its mode.
+    int fd = (flags & O_CREAT) && !(flags & O_EXCL) ? ::open(path.constData(), flags & ~(O_TRUNC | O_CREAT)) : -1;
+    if (fd < 0 && (!(flags & O_CREAT) || (flags & O_EXCL) || errno == ENOENT)) {
+        fd = ::open(path.constData(), (flags & ~O_TRUNC) | ((flags & O_CREAT) ? O_EXCL : 0), 0600);
+        if (fd >= 0 && (flags & O_CREAT))
+            ::fchmod(fd, 0600);
+    }
     if (fd < 0)
         return nullptr;
     struct stat info {};

@@ -38,6 +38,12 @@ pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool 
         posix_spawn_file_actions_addopen(&actions, 1, output.constData(),
                                          O_WRONLY | O_CREAT | O_APPEND, 0600);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    } else {
+        // Nothing of ours, our terminal included: what it reads is empty,
+        // what it writes goes nowhere.
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
     }
     // Last: a pipe's own descriptor is above the three.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);

@@ -13,7 +13,8 @@ namespace Posix {
 // is set. With an `output` file, its standard output and error go to the
 // end of that file (created when missing) and its standard input is empty;
 // with an `outputPipe` instead, they go to that pipe. With an `inputPipe`,
-// it reads that pipe and writes nowhere.
+// it reads that pipe and writes nowhere. With none of these it reads an
+// empty input and writes nowhere.
 // The child's process id, or -1 when the system refused the start.
 pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
             const QByteArray &output = QByteArray(), int outputPipe = -1, int inputPipe = -1);
