@@ -13,7 +13,7 @@ WORK=$(mktemp -d)
 PID=
 SERVER=
 trap 'kill $PID $SERVER 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$WORK"' EXIT
-cp "$BUILD/Pendulix" "$WORK/"
+cp "$BUILD/Pendulix" "$BUILD/pendulix-run" "$WORK/"
 mkdir -p "$WORK/run" && chmod 700 "$WORK/run"
 # The measured target notes the time it starts and nothing else: a shell
 # script would add its own start-up, and that of date, to the figure.

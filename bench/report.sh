@@ -109,6 +109,7 @@ row "10,000 entries due in one minute, window hidden" \
     "$(echo "$MANY" | awk '/starts recorded/' | sed 's/^10000 //')"
 row "the same count of bare spawns, the machine's floor" \
     "$(echo "$MANY" | awk '/bare spawns/' | sed 's/.*machine: //')"
+row "the burst over the floor" "$(echo "$MANY" | awk '/^ratio:/ { print $2 }')"
 row "journal viewer, 1,000,000 lines" \
     "$(QT_QPA_PLATFORM=offscreen "$BUILD/bench/bench_viewer" | awk '/^1000000 lines/' | sed 's/^1000000 lines, //')"
 row "purge of 10,000 journals beside 10,000 other files" \

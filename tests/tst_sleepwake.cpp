@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QTest>
+#include <QDateTime>
 #include <QTimer>
 
 // The machine's return from sleep, told by a stand-in for logind on a system
@@ -17,6 +18,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void wakeFindsTheMinuteAtOnce();
+    void wallClockAlarmComesOnceAtItsTime();
 
 private:
     void tell(bool sleeping);
@@ -74,6 +76,24 @@ void TestSleepWake::wakeFindsTheMinuteAtOnce()
     const int toNextMinute = 60000 - (now.second() * 1000 + now.msec());
     QVERIFY2(qAbs(engine.minuteTimer()->remainingTime() - toNextMinute) < 1500,
              qPrintable(QString::number(engine.minuteTimer()->remainingTime())));
+}
+
+void TestSleepWake::wallClockAlarmComesOnceAtItsTime()
+{
+    QObject context;
+    QList<qint64> came;
+    Platform::WallClockAlarm alarm([&] { came << QDateTime::currentMSecsSinceEpoch(); }, &context);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // Armed far off, then again near: only the last arm counts.
+    QVERIFY(alarm.arm(now + 600000));
+    const qint64 at = now + 300;
+    QVERIFY(alarm.arm(at));
+    QTRY_COMPARE_WITH_TIMEOUT(came.size(), 1, 10000);
+    // Never before its time on the wall clock.
+    QVERIFY2(came.first() >= at, qPrintable(QString::number(came.first() - at)));
+    // Armed again, it comes again.
+    QVERIFY(alarm.arm(QDateTime::currentMSecsSinceEpoch() + 200));
+    QTRY_COMPARE_WITH_TIMEOUT(came.size(), 2, 10000);
 }
 
 QTEST_GUILESS_MAIN(TestSleepWake)

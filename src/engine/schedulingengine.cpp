@@ -19,6 +19,13 @@
 
 #include <utility>
 
+namespace {
+
+// How long after the minute's start its timer comes when an alarm is there to come first.
+constexpr qint64 kBackstopMs = 500;
+
+} // namespace
+
 SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
     : QObject(parent), m_inputs(std::move(inputs)), m_schedule(m_inputs.programDirectory),
       m_events(m_inputs.programDirectory, m_inputs.clock, m_inputs.timeText),
@@ -59,7 +66,12 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                                                      Launcher::subjectOf(target, name));
                                startTarget(target, name, line);
                            });
-                       }})
+                       }}),
+      m_alarm(ErrorBoundary::guarded([this] {
+                  armMinuteTimer();
+                  wake();
+              }),
+              this)
 {
     connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
     connect(&m_past, &EntryPast::changed, this, &SchedulingEngine::pastChanged);
@@ -156,7 +168,13 @@ void SchedulingEngine::armMinuteTimer()
     const QDateTime now = QDateTime::currentDateTime();
     const QDateTime next =
         QDateTime(now.date(), QTime(now.time().hour(), now.time().minute())).addSecs(60);
-    m_minuteTimer.start(int(qBound(qint64(1), now.msecsTo(next) + 1, qint64(61000))));
+    const qint64 toNext = now.msecsTo(next);
+    // A wait of most of a minute may end tens of milliseconds late; the
+    // alarm comes at the boundary itself, and the timer only backs it up.
+    if (m_alarm.arm(next.toMSecsSinceEpoch() + 1))
+        m_minuteTimer.start(int(qBound(qint64(1), toNext + kBackstopMs, qint64(61000 + kBackstopMs))));
+    else
+        m_minuteTimer.start(int(qBound(qint64(1), toNext + 1, qint64(61000))));
 }
 
 void SchedulingEngine::wake()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal/Scrute.h"
+#include "platform/platform.h"
 #include "journal/eventrecorder.h"
 #include "runner/entrypast.h"
 #include "runner/launcher.h"
@@ -165,6 +166,9 @@ private:
     MinuteScheduler m_scheduler;
     TScruteDossier m_walker;
     QTimer m_minuteTimer;
+    // The minute's wake-up on time, where the platform has it; the timer
+    // then only backs it up.
+    Platform::WallClockAlarm m_alarm;
     bool m_recordFailing = false;
     int m_outputSerial = 0;
     int m_runSerial = 0;

@@ -126,6 +126,20 @@ bool stopKeptRun(const QString &runFile);
 // exists keeps its mode. True when it is there.
 bool makePrivateFolder(const QString &path);
 
+// Calls `due` at a time of the wall clock, on the calling thread's event
+// loop, for as long as `context` lives, without the lateness a long wait of
+// the event loop may have; and at once when the wall clock is set. Each arm
+// replaces the last. arm() is false where the platform has no such timer.
+class WallClockAlarm
+{
+public:
+    WallClockAlarm(std::function<void()> due, QObject *context);
+    bool arm(qint64 msecsSinceEpoch);
+
+private:
+    QObject *m_alarm = nullptr; // owned by `context`
+};
+
 // Calls `woke` each time the machine comes back from sleep, for as long as
 // `context` lives; never where the system does not tell.
 void onWakeFromSleep(QObject *context, std::function<void()> woke);

@@ -2,6 +2,7 @@
 
 #include "posix/posixautostart.h"
 #include "posix/posixfiles.h"
+#include "posix/posixalarm.h"
 #include "posix/posixinstance.h"
 #include "posix/posixkeeper.h"
 #include "posix/posixlaunch.h"
@@ -184,6 +185,16 @@ bool makePrivateFolder(const QString &path)
         ::chmod(native.constData(), 0700);
     struct stat info {};
     return ::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+WallClockAlarm::WallClockAlarm(std::function<void()> due, QObject *context)
+    : m_alarm(new Posix::WallAlarm(std::move(due), context))
+{
+}
+
+bool WallClockAlarm::arm(qint64 msecsSinceEpoch)
+{
+    return static_cast<Posix::WallAlarm *>(m_alarm)->arm(msecsSinceEpoch);
 }
 
 void onWakeFromSleep(QObject *context, std::function<void()> woke)
