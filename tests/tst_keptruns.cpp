@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <csignal>
@@ -76,6 +77,7 @@ private slots:
     void stopOnRequest();
     void filesAreTheUsersOnly();
     void limitKeptWhileStopped();
+    void withoutAKeeperProgramsStillStart();
 };
 
 void TestKeptRuns::aloneAcrossARestart()
@@ -261,6 +263,25 @@ void TestKeptRuns::limitKeptWhileStopped()
     Engine second(dir);
     QVERIFY(anyRowEndsWith(second.record, QStringLiteral(" Arrêté après 1 min|") + entry.job));
     QCOMPARE(second.engine.past().of(entry.line)->result, QStringLiteral("Arrêté après 1 min"));
+}
+
+void TestKeptRuns::withoutAKeeperProgramsStillStart()
+{
+    TestProgramDir dir;
+    const QString job = dir.file(QStringLiteral("job.sh"));
+    KeptRun::writeScript(job, "#!/bin/sh\nexit 4\n");
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n0|0|0|0|0|0|0|0|0|" + job + "||\r\n").toUtf8());
+    // No folder for the runs' files: no keeper, and the history says so once.
+    dir.write(QStringLiteral("runs"), "in the way");
+    Engine engine(dir);
+    engine.engine.runNow(1);
+    engine.engine.runNow(1);
+    QTRY_COMPARE_WITH_TIMEOUT(engine.record.rows().filter(QStringLiteral(" Terminé (code 4)|") + job).size(), 2, 10000);
+    QCOMPARE(engine.record.rows().filter(QStringLiteral(" Sans gardien|")).size(), 1);
+    QCOMPARE(engine.record.rows().filter(QRegularExpression(QStringLiteral("^\\S+\\|") +
+                                                            QRegularExpression::escape(job) + QLatin1Char('$')))
+                 .size(),
+             2);
 }
 
 QTEST_GUILESS_MAIN(TestKeptRuns)

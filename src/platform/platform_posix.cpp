@@ -130,11 +130,15 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
             return;
         }
         const int minutes = options.stopAfterMinutes;
-        const bool started = Posix::startKept(
+        const Posix::KeptStart start = Posix::startKept(
             keeper, path, Parameters::split(parameters), limits, nativePath(options.runFile), options.runRecord,
             context, [report, minutes](const Posix::KeptEnd &end) { report(eventOf(end, minutes)); });
-        report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
-        return;
+        // A runs folder that takes no file or no lock: started as without a keeper.
+        if (start != Posix::KeptStart::NoRunFile) {
+            const bool started = start == Posix::KeptStart::Started;
+            report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
+            return;
+        }
     }
     const bool started = Posix::startProgram(
         path, Parameters::split(parameters), context,

@@ -260,20 +260,20 @@ bool execWouldRefuse(const QByteArray &path)
     return false;
 }
 
-bool startKept(const QByteArray &keeper, const QByteArray &path, const QList<QByteArray> &arguments,
+KeptStart startKept(const QByteArray &keeper, const QByteArray &path, const QList<QByteArray> &arguments,
                const ProgramLimits &limits, const QByteArray &runFile, const QByteArray &record,
                QObject *context, std::function<void(const KeptEnd &)> ended)
 {
     const int fd = ::open(runFile.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return false;
+        return KeptStart::NoRunFile;
     // Locked before the keeper exists: a run file is never seen unlocked
     // while its run goes.
     if (::write(fd, record.constData(), size_t(record.size())) != record.size() ||
         ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         ::unlink(runFile.constData());
-        return false;
+        return KeptStart::NoRunFile;
     }
     const QList<QByteArray> words = QList<QByteArray>{keeper,
                                                       runFile,
@@ -311,12 +311,12 @@ bool startKept(const QByteArray &keeper, const QByteArray &path, const QList<QBy
     if (error != 0) {
         ::unlink(runFile.constData());
         errno = error;
-        return false;
+        return KeptStart::Refused;
     }
     RunWatch &watch = RunWatch::instance();
     watch.add(runFile, context, std::move(ended), true);
     watchChild(pid, &watch, [runFile](int status) { RunWatch::instance().keeperEnded(runFile, status); });
-    return true;
+    return KeptStart::Started;
 }
 
 QList<KeptRunFile> keptRuns(const QByteArray &folder)

@@ -43,9 +43,11 @@ struct KeptRunFile
 bool execWouldRefuse(const QByteArray &path);
 
 // Starts `path` through `keeper`: the run file is made at `runFile` with
-// `record` in it and locked, and the keeper holds it. False when the
-// system would not start the keeper; `ended` comes once otherwise.
-bool startKept(const QByteArray &keeper, const QByteArray &path, const QList<QByteArray> &arguments,
+// `record` in it and locked, and the keeper holds it; `ended` comes once.
+// NoRunFile when the file could not be made or locked (the caller may start
+// the program without a keeper), Refused when the system would not start it.
+enum class KeptStart { Started, Refused, NoRunFile };
+KeptStart startKept(const QByteArray &keeper, const QByteArray &path, const QList<QByteArray> &arguments,
                const ProgramLimits &limits, const QByteArray &runFile, const QByteArray &record,
                QObject *context, std::function<void(const KeptEnd &)> ended);
 
