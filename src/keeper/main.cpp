@@ -12,6 +12,8 @@
 #include "keptoutput.h"
 #include "runfile.h"
 
+#include "platform/posix/sessionattributes.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -43,16 +45,8 @@ int startProgram(char **argv, int output, pid_t *pid)
     posix_spawn_file_actions_adddup2(&actions, output, 1);
     posix_spawn_file_actions_adddup2(&actions, output, 2);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-    const int error = posix_spawn(pid, argv[0], &actions, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
+    const Posix::SessionAttributes attributes;
+    const int error = posix_spawn(pid, argv[0], &actions, attributes.get(), argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     return error;
 }

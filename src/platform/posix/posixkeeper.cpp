@@ -1,6 +1,7 @@
 #include "posixkeeper.h"
 
 #include "childreaper.h"
+#include "posixspawn.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,9 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace Posix {
 
@@ -284,33 +283,11 @@ KeptStart startKept(const QByteArray &keeper, const QByteArray &path, const QLis
                                                       QByteArray::number(limits.stopAfterMs),
                                                       path} +
                                     arguments;
-    std::vector<char *> argv;
-    for (const QByteArray &word : words)
-        argv.push_back(const_cast<char *>(word.constData()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_adddup2(&actions, fd, 3);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 4);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, keeper.constData(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    // Its input empty, its output nowhere, the run file as its descriptor 3.
+    const pid_t pid = spawn(keeper, words, false, QByteArray(), -1, -1, fd);
     ::close(fd);
-    if (error != 0) {
+    if (pid < 0) {
         ::unlink(runFile.constData());
-        errno = error;
         return KeptStart::Refused;
     }
     RunWatch &watch = RunWatch::instance();

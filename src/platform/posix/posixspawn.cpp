@@ -1,5 +1,7 @@
 #include "posixspawn.h"
 
+#include "sessionattributes.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
@@ -14,7 +16,7 @@ namespace Posix {
 // own, so that it outlives us and our terminal, default signal handling
 // (ignored signals would otherwise be inherited), and none of our descriptors.
 pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
-            const QByteArray &output, int outputPipe, int inputPipe)
+            const QByteArray &output, int outputPipe, int inputPipe, int handed)
 {
     std::vector<char *> argv;
     for (const QByteArray &argument : arguments)
@@ -45,23 +47,16 @@ pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool 
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
     }
+    if (handed >= 0)
+        posix_spawn_file_actions_adddup2(&actions, handed, 3);
     // Last: a pipe's own descriptor is above the three.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+    posix_spawn_file_actions_addclosefrom_np(&actions, handed >= 0 ? 4 : 3);
+    const SessionAttributes attributes;
     pid_t pid = -1;
-    const int error = searchPath ? posix_spawnp(&pid, program.constData(), &actions, &attributes,
+    const int error = searchPath ? posix_spawnp(&pid, program.constData(), &actions, attributes.get(),
                                                 argv.data(), environ)
-                                 : posix_spawn(&pid, program.constData(), &actions, &attributes,
+                                 : posix_spawn(&pid, program.constData(), &actions, attributes.get(),
                                                argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
 }

@@ -16,7 +16,8 @@ namespace Posix {
 // it reads that pipe and writes nowhere. With none of these it reads an
 // empty input and writes nowhere.
 // The child's process id, or -1 when the system refused the start.
+// A `handed` descriptor is its descriptor 3.
 pid_t spawn(const QByteArray &program, const QList<QByteArray> &arguments, bool searchPath,
-            const QByteArray &output = QByteArray(), int outputPipe = -1, int inputPipe = -1);
+            const QByteArray &output = QByteArray(), int outputPipe = -1, int inputPipe = -1, int handed = -1);
 
 } // namespace Posix
