@@ -59,7 +59,8 @@ TEST(ChildEnds, ManyRunningAtOnceEachEndOnce)
     for (int i = 0; i < kChildren; ++i) {
         void *child = Support::startProbe(L"await " + Support::fromAnsi(tag) + L" " +
                                           std::to_wstring(10 + i));
-        ASSERT_NE(child, nullptr);
+        // Seen once under Wine on a loaded machine: the system's reason says which limit.
+        ASSERT_NE(child, nullptr) << "probe " << i << " not started, error " << GetLastError();
         ASSERT_TRUE(watch.watch(child, std::uint64_t(1000 + i)));
     }
     EXPECT_EQ(watch.running(), std::size_t(kChildren));
