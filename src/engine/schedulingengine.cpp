@@ -361,16 +361,21 @@ void SchedulingEngine::startTarget(const QString &target, const QString &name, c
         const quint64 run = m_past.begin(line, m_inputs.clock(), options.outputFile);
         if (!options.runFile.isEmpty())
             m_runFiles.insert(run, options.runFile);
-        outcome = [this, run](const QString &result, bool over) {
-            if (over)
-                m_runFiles.remove(run);
-            m_past.tell(run, result, over);
-        };
+        outcome = pastOutcome(run);
     }
     if (call.withParameters)
         m_launcher.Exe(call.program, call.parameters, name, outcome, options);
     else
         m_launcher.ExecuteWait(call.program, name, outcome, options);
+}
+
+Launcher::Outcome SchedulingEngine::pastOutcome(quint64 run)
+{
+    return [this, run](const QString &result, bool over) {
+        if (over)
+            m_runFiles.remove(run);
+        m_past.tell(run, result, over);
+    };
 }
 
 void SchedulingEngine::adoptRuns()
@@ -387,14 +392,7 @@ void SchedulingEngine::adoptRuns()
         quint64 run = 0;
         if (!line.isEmpty())
             run = m_past.begin(line, record.start, record.output);
-        Launcher::Outcome outcome;
-        if (run) {
-            outcome = [this, run](const QString &result, bool over) {
-                if (over)
-                    m_runFiles.remove(run);
-                m_past.tell(run, result, over);
-            };
-        }
+        const Launcher::Outcome outcome = run ? pastOutcome(run) : Launcher::Outcome();
         const QString subject = record.subject;
         const QString output = record.output;
         if (kept.running) {

@@ -153,6 +153,8 @@ private:
     QString nextRunFile();
     // Start-up: the runs an earlier instance left, going or ended since.
     void adoptRuns();
+    // What start `run` gave goes into the entry's past.
+    Launcher::Outcome pastOutcome(quint64 run);
 
     Inputs m_inputs;
     Settings m_settings;

@@ -65,7 +65,7 @@ struct TargetEvent
     int number = 0;
     // Started only: Exited or Killed will follow, the program was started directly.
     bool endFollows = false;
-    // Exited, Killed or Stopped: the output file was cut as it was written.
+    // The output file is cut as it is written (Started), or was (an end).
     bool outputCut = false;
     // An end: when it came, in seconds since the epoch, when that was not now.
     qint64 endedAt = 0;

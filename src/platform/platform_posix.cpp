@@ -136,7 +136,7 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
         // A runs folder that takes no file or no lock: started as without a keeper.
         if (start != Posix::KeptStart::NoRunFile) {
             const bool started = start == Posix::KeptStart::Started;
-            report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started});
+            report({started ? TargetEvent::Started : TargetEvent::Refused, 0, started, started});
             return;
         }
     }

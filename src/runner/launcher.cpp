@@ -87,8 +87,9 @@ void Launcher::record(const Platform::TargetEvent &event, const QString &detail,
 {
     const bool ended = event.kind != Platform::TargetEvent::Started && event.kind != Platform::TargetEvent::Refused;
     const bool over = !(event.kind == Platform::TargetEvent::Started && event.endFollows);
-    // A document handed to the opener writes nothing of its own.
-    if (!outputFile.isEmpty() && over)
+    // A document handed to the opener writes nothing of its own; a file its
+    // writer cuts as it goes needs no bounding of ours.
+    if (!outputFile.isEmpty() && (over || event.outputCut))
         m_outputs.forget(outputFile);
     // Refused: a file the start made stays empty and goes.
     if (!outputFile.isEmpty() && (ended || event.kind == Platform::TargetEvent::Refused) && !event.outputCut)
