@@ -108,7 +108,8 @@ void TestDueRules::weekdayEntry_data()
                                           << true;
     QTest::newRow("suspended") << QStringLiteral("30|14|0|1|0|0|0|0|0|x|nom=a;pause|") << tuesday1430 << false;
     QTest::newRow("suspended interval") << QStringLiteral("1|0|0|0|0|0|0|0|0|x|pause|") << tuesday1430 << false;
-    for (const char *list : {"jours=0", "jours=32", "jours=1,,2", "jours=01", "jours=", "mois=13", "mois=fin"})
+    for (const char *list : {"jours=0", "jours=32", "jours=1,,2", "jours=01", "jours=", "mois=13", "mois=fin",
+                             "max=0", "pause=0", "seul=non", "Seul", "jours=1;jours=31"})
         QTest::newRow(list) << QStringLiteral("30|14|0|1|0|0|0|0|0|x|%1|").arg(QLatin1String(list)) << tuesday1430
                             << false;
 }

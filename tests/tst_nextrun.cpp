@@ -83,6 +83,23 @@ void TestNextRun::texts_data()
     QTest::newRow("suspended") << "15|9|0|1|0|0|0|0|0|x|pause|" << at(0, 8, 0) << "suspendue" << "";
     QTest::newRow("bad list") << "15|9|0|1|0|0|0|0|0|x|jours=32|" << at(0, 8, 0) << "jamais"
                               << "'32' n'est pas une liste de jours du mois correcte";
+    // Whatever keeps the scheduler from starting an entry shows as never, with why.
+    const QString badLimit = QStringLiteral("'%1' n'est pas une durée correcte (1 à 1440 minutes)");
+    for (const char *limit : {"0", "abc", "1441", "01", ""})
+        QTest::newRow(qPrintable(QStringLiteral("max=%1").arg(QLatin1String(limit))))
+            << QStringLiteral("15|9|0|1|0|0|0|0|0|x|max=%1|").arg(QLatin1String(limit)) << at(0, 8, 0) << "jamais"
+            << badLimit.arg(QLatin1String(limit));
+    const QString badForm = QStringLiteral("'%1' n'est pas une option correcte");
+    for (const char *item : {"pause=0", "seul=non", "rattrapage=0", "Pause", " pause", "pause ", "JOURS=1",
+                             "nom", "max", "Max=5", "max =5"})
+        QTest::newRow(item) << QStringLiteral("15|9|0|1|0|0|0|0|0|x|%1|").arg(QLatin1String(item)) << at(0, 8, 0)
+                            << "jamais" << badForm.arg(QLatin1String(item));
+    QTest::newRow("given twice") << "15|9|0|1|0|0|0|0|0|x|jours=1;nom=A;jours=31|" << at(0, 8, 0) << "jamais"
+                                 << "L'option 'jours' est donnée deux fois";
+    QTest::newRow("a bad form beside a pause") << "15|9|0|1|0|0|0|0|0|x|pause;seul=1|" << at(0, 8, 0) << "jamais"
+                                               << badForm.arg("seul=1");
+    QTest::newRow("words it does not know") << "15|9|0|1|0|0|0|0|0|x|x-retry=3;;pauses;seul;max=5|"
+                                            << at(0, 8, 0) << "aujourd'hui 09:15" << "";
 }
 
 void TestNextRun::texts()

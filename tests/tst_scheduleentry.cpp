@@ -131,6 +131,9 @@ void TestScheduleEntry::pauseAndResumeGiveTheLineBack_data()
     QTest::newRow("text after the last bar") << head + "tail" << head + "pause|tail" << head + "tail";
     QTest::newRow("an empty field before later ones")
         << head + "|later|" << head + "pause|later|" << head + "|later|";
+    QTest::newRow("an empty field ending the line") << head + "|" << head + ";pause|" << head + "|";
+    QTest::newRow("an empty field and a tail") << head + "|tail" << head + ";pause|tail" << head + "|tail";
+    QTest::newRow("a switch in a wrong form") << head + "pause=0;nom=A|" << head + "pause;nom=A|" << head + "nom=A|";
     QTest::newRow("already suspended, written first")
         << head + "pause;nom=A|" << head + "pause;nom=A|" << head + "nom=A|";
     // Bytes that are no UTF-8 are held as characters of their own.

@@ -61,6 +61,7 @@ DueEntry::DueEntry(const ScheduleEntry &entry)
     m_name = options.name();
     m_catchesUp = options.catchesUp();
     try {
+        options.checkForms();
         m_dates = DateFilter::of(options);
         options.stopAfterMinutes();
     } catch (const EConvertError &error) {

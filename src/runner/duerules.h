@@ -49,6 +49,7 @@ public:
     const QString &name() const { return m_name; }
     // A suspended entry, or one whose options cannot be read, is never due.
     bool isPaused() const { return m_paused; }
+    const DateFilter &dates() const { return m_dates; }
     // Why the options cannot be read; empty when they can.
     const QString &optionsError() const { return m_optionsError; }
     // Runs once, late, for due minutes that went by unexamined.

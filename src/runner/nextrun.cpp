@@ -99,25 +99,23 @@ NextRun nextRunOf(const ScheduleEntry &entry, const QDateTime &now, const Schedu
         }
     }
 
-    const EntryOptions options = entry.options();
-    if (options.paused()) {
+    // Whatever keeps the scheduler from running the entry keeps it from a next run.
+    const DueEntry due(entry);
+    if (!due.optionsError().isEmpty()) {
+        next.never = NextRun::BadField;
+        next.reason = due.optionsError();
+        return next;
+    }
+    if (due.isPaused()) {
         next.never = NextRun::Paused;
         return next;
     }
-    DateFilter dates;
-    try {
-        dates = DateFilter::of(options);
-    } catch (const EConvertError &error) {
-        next.never = NextRun::BadField;
-        next.reason = error.message();
-        return next;
-    }
+    const DateFilter &dates = due.dates();
 
     // The scheduler's ticks, one a real minute, replayed: where the wall
     // clock moves a minute a tick, each minute is examined once and the
     // first due one is found at once; around a change of the clock's
     // offset, tick by tick, by the pass's own plan.
-    const DueEntry due(entry);
     const qint64 nowMinute = MinuteScheduler::wallClockMinute(now);
     qint64 lastExamined = state.lastExamined.value_or(nowMinute);
     const QDateTime nowUtc = now.toUTC();

@@ -37,6 +37,34 @@ EntryOptions EntryOptions::fromField(const QString &field)
     return options;
 }
 
+EntryOptions EntryOptions::emptyField()
+{
+    EntryOptions options;
+    options.m_items << QString();
+    return options;
+}
+
+void EntryOptions::checkForms() const
+{
+    static const QStringList switches = {QStringLiteral("pause"), QStringLiteral("seul"),
+                                         QStringLiteral("rattrapage")};
+    static const QStringList valued = {QStringLiteral("nom"), QStringLiteral("jours"), QStringLiteral("mois"),
+                                       QStringLiteral("max")};
+    QStringList seen;
+    for (const QString &item : m_items) {
+        const QString word = wordOf(item);
+        const QString known = word.trimmed().toLower();
+        const bool isSwitch = switches.contains(known);
+        if (!isSwitch && !valued.contains(known))
+            continue;
+        if (word != known || isSwitch == item.contains(kEquals))
+            throw EConvertError(QStringLiteral("'%1' n'est pas une option correcte").arg(item));
+        if (seen.contains(known))
+            throw EConvertError(QStringLiteral("L'option '%1' est donnée deux fois").arg(known));
+        seen << known;
+    }
+}
+
 QString EntryOptions::wordOf(const QString &item)
 {
     return item.section(kEquals, 0, 0);

@@ -13,6 +13,9 @@ class EntryOptions
 {
 public:
     static EntryOptions fromField(const QString &field);
+    // A field that is there but empty, held as one empty item: options the
+    // program adds and takes away again leave it as it was.
+    static EntryOptions emptyField();
     // The field again; empty when there are no items.
     QString toField() const { return m_items.join(QLatin1Char(';')); }
     bool isEmpty() const { return m_items.isEmpty(); }
@@ -25,11 +28,18 @@ public:
     void set(const QString &word, const std::optional<QString> &value = std::nullopt);
     void remove(const QString &word);
 
-    bool paused() const { return has(QStringLiteral("pause")); }
+    // A switch is on only as its bare word: "pause=0" suspends nothing.
+    bool flag(const QString &word) const { return m_items.contains(word); }
+    bool paused() const { return flag(QStringLiteral("pause")); }
     // "seul": not started again while its previous start still runs.
-    bool alone() const { return has(QStringLiteral("seul")); }
+    bool alone() const { return flag(QStringLiteral("seul")); }
     // "rattrapage": a due minute that went by unexamined is run once, late.
-    bool catchesUp() const { return has(QStringLiteral("rattrapage")); }
+    bool catchesUp() const { return flag(QStringLiteral("rattrapage")); }
+    // Raises EConvertError for the first item that is one of the program's
+    // own options written otherwise than it reads them (a value given to a
+    // switch, none to a value's word, another case, blanks around the word)
+    // or given twice. Words it does not know at all are no concern of it.
+    void checkForms() const;
     // "max=N": the minutes a started program may run, 1 to 1440; 0 without
     // the option. Raises EConvertError when N is not such a number.
     int stopAfterMinutes() const;

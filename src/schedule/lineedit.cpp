@@ -37,7 +37,11 @@ QString withOptions(const QString &line, const std::optional<QString> &head,
     const qsizetype start = bars.at(kFields - 1) + 1;
     const bool hasField = bars.size() > kFields;
     const QString field = hasField ? padded.mid(start, bars.at(kFields) - start) : QString();
-    EntryOptions options = EntryOptions::fromField(field);
+    // An empty field that ends the line is kept as such: suspended and
+    // resumed, "||" and "||tail" come back as they were, not as "|" and "|tail".
+    EntryOptions options = hasField && field.isEmpty() && bars.size() == kFields + 1
+                               ? EntryOptions::emptyField()
+                               : EntryOptions::fromField(field);
     change(options);
     const QString kept = head ? *head : padded.left(start);
     if (!hasField)
@@ -58,14 +62,13 @@ void setOrRemove(EntryOptions &options, const QString &word, const QString &valu
         options.set(word, value);
 }
 
-// A bare word set or cleared; set again where it stands when it is already there.
+// A bare word set or cleared; set again where it stands when it is already
+// there. Clearing takes every item of the word, whatever its form.
 void setWord(EntryOptions &options, const QString &word, bool on)
 {
-    if (on == options.has(word))
-        return;
-    if (on)
+    if (on && !options.flag(word))
         options.set(word);
-    else
+    else if (!on && options.has(word))
         options.remove(word);
 }
 
