@@ -15,6 +15,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QDateTime kNow(QDate(2026, 12, 8), QTime(14, 30, 37));
@@ -322,14 +324,20 @@ void TestEngine::failingRecordIsToldOnce()
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n1|0|0|0|0|0|0|0|0|" + QFile::encodeName(dir.file("absent")) + "|\r\n");
     QVERIFY(QDir(dir.path()).mkdir(ExaminedMinute::fileName()));
+    QVERIFY(mkfifo(QFile::encodeName(dir.file(EntryPast::fileName())).constData(), 0600) == 0);
     Harness h(dir);
     for (int minute = 0; minute < 3; ++minute) {
         h.engine.runPass();
         h.clock.advance(60);
     }
-    // Every minute still runs; the record's failure is told once.
+    // Every minute still runs; each record's failure is told once, naming its file.
     QCOMPARE(h.record.rows().filter(QStringLiteral("Fichier inexistant")).size(), 3);
-    QCOMPARE(h.record.rows().filter(QStringLiteral("Accès au fichier refusé")).size(), 1);
+    QCOMPARE(h.record.rows().filter(QStringLiteral("Accès au fichier refusé")),
+             QStringList{"14:30:37 Accès au fichier refusé|derniere-minute.dat"});
+    QTRY_COMPARE_WITH_TIMEOUT(h.record.rows().filter(QStringLiteral("|cron-bat.runs")).size(), 1, 10000);
+    QCOMPARE(dir.read(QStringLiteral("20261208.log")).count("Accès au fichier refusé;derniere-minute.dat\r\n"), 1);
+    QVERIFY(QFileInfo(dir.file(EntryPast::fileName())).isFile() == false);
+    QVERIFY(QFile::remove(dir.file(EntryPast::fileName())));
     // Working again, then failing again: told again.
     QVERIFY(QDir(dir.path()).rmdir(ExaminedMinute::fileName()));
     h.engine.runPass();
@@ -337,7 +345,7 @@ void TestEngine::failingRecordIsToldOnce()
     QVERIFY(QFile::remove(dir.file(ExaminedMinute::fileName())));
     QVERIFY(QDir(dir.path()).mkdir(ExaminedMinute::fileName()));
     h.engine.runPass();
-    QCOMPARE(h.record.rows().filter(QStringLiteral("Accès au fichier refusé")).size(), 2);
+    QCOMPARE(h.record.rows().filter(QStringLiteral("|derniere-minute.dat")).size(), 2);
 }
 
 void TestEngine::manyStartsLeaveTheEventLoopItsTurns()
@@ -502,13 +510,23 @@ void TestEngine::missedStartsCaughtUpOnce()
                                                   .toUtf8());
     // The program last looked on Sunday evening: two 03:00 went by unseen.
     dir.write(ExaminedMinute::fileName(), "202612062200\r\n");
-    Harness h(dir);
-    h.engine.runPass();
-    QCOMPARE(h.record.rows(), (QStringList{"14:30:37 Rattrapage mardi 03:00|" + late,
-                                           "14:30:37 Fichier inexistant|" + late}));
-    h.clock.advance(60);
-    h.engine.runPass();
-    QCOMPARE(h.record.rows().size(), 2);
+    {
+        Harness h(dir);
+        h.engine.runPass();
+        QCOMPARE(h.record.rows(), (QStringList{"14:30:37 Rattrapage mardi 03:00|" + late,
+                                               "14:30:37 Fichier inexistant|" + late}));
+        h.clock.advance(60);
+        h.engine.runPass();
+        QCOMPARE(h.record.rows().size(), 2);
+    }
+    // The record of the last minute was not kept (as when it cannot be
+    // written): the runs record says the 03:00 start was made.
+    dir.write(ExaminedMinute::fileName(), "202612062200\r\n");
+    {
+        Harness again(dir, kNow.addSecs(600));
+        again.engine.runPass();
+        QCOMPARE(again.record.rows(), QStringList());
+    }
 
     // Stopped for weeks: once, for the latest due minute.
     dir.write(ExaminedMinute::fileName(), "202611010300\r\n");

@@ -13,15 +13,26 @@ struct Harness
 {
     explicit Harness(const QStringList &entries)
         : scheduler(lines, {.start =
-                                [this](const QString &target, const QString &name, const QString &) {
+                                [this](const QString &target, const QString &name, const QString &line) {
                                     log << tickTime.toString(QStringLiteral("hh:mm ")) + target +
                                                (name.isEmpty() ? QString() : " [" + name + "]");
+                                    started[line] = MinuteScheduler::wallClockMinute(tickTime);
                                     if (onStart)
                                         onStart(target);
                                 },
                             .reportError = [this](const QString &message) { log << "error " + message; },
                             .trim = [this] { ++trims; },
-                            .examined = [this](qint64 minute) { examined << minute; }})
+                            .examined = [this](qint64 minute) { examined << minute; },
+                            .catchUp =
+                                [this](const QString &target, const QString &, const QString &line, qint64 missed) {
+                                    log << tickTime.toString(QStringLiteral("hh:mm ")) + "catch-up " + target + " for " +
+                                               MinuteScheduler::wallClockTime(missed).toString(QStringLiteral("hh:mm"));
+                                    started[line] = MinuteScheduler::wallClockMinute(tickTime);
+                                },
+                            .startedSince =
+                                [this](const QString &line, qint64 minute) {
+                                    return started.contains(line) && started.value(line) >= minute;
+                                }})
     {
         lines.add(QStringLiteral("0|0|1|1|1|1|1|1|1|header-never-runs|"));
         for (const QString &entry : entries)
@@ -38,6 +49,8 @@ struct Harness
     QStringList log;
     int trims = 0;
     QList<qint64> examined;
+    // The minute of each entry's last start, as the runs record keeps it.
+    QHash<QString, qint64> started;
     std::function<void(const QString &)> onStart;
 };
 
@@ -71,6 +84,7 @@ private slots:
     void badOptionsAreToldOncePerLoad();
     void reloadDuringAPassGoesOnAtTheNextIndex();
     void anEarlierRunsMinuteIsNotExaminedAgain();
+    void aMissedMinuteIsCaughtUpOnce();
 };
 
 void TestMinuteScheduler::aWholeDayTickingEveryMinute()
@@ -348,6 +362,38 @@ void TestMinuteScheduler::anEarlierRunsMinuteIsNotExaminedAgain()
     first.tick(at(14, 30, 0));
     QCOMPARE(first.log, (QStringList{"14:29 every", "14:30 weekly", "14:30 every"}));
     QCOMPARE(first.examined, (QList<qint64>{half - 1, half}));
+}
+
+void TestMinuteScheduler::aMissedMinuteIsCaughtUpOnce()
+{
+    const QStringList entries{QStringLiteral("0|3|1|1|1|1|1|1|1|daily|rattrapage|"),
+                              QStringLiteral("30|0|0|0|0|0|0|0|0|half-hourly|rattrapage|"),
+                              QStringLiteral("0|2|1|1|1|1|1|1|1|early|rattrapage|")};
+    // Started at 03:00 after two nights off: the entries due now start once,
+    // by their own minute, and only the one that is not due catches up.
+    Harness restart(entries);
+    restart.scheduler.setExaminedByEarlierRun(MinuteScheduler::wallClockMinute(at(22, 0, 0, kTuesday.addDays(-2))));
+    restart.tick(at(3, 0, 5));
+    QCOMPARE(restart.log, (QStringList{"03:00 catch-up early for 02:00", "03:00 daily", "03:00 half-hourly"}));
+
+    // The clock goes back more than three hours and is put right: the
+    // minutes examined before it went back are not caught up.
+    Harness h(entries);
+    for (int m = 0; m <= 5; ++m)
+        h.tick(at(3, m));
+    h.log.clear();
+    h.tick(at(22, 0, 0, kTuesday.addDays(-1)));
+    h.tick(at(22, 1, 0, kTuesday.addDays(-1)));
+    h.tick(at(3, 10));
+    QCOMPARE(h.log, QStringList{"22:00 half-hourly"});
+
+    // The record of the last minute could not be kept: the runs record
+    // tells what already started.
+    Harness stale(entries);
+    stale.started[stale.lines.item(1)] = MinuteScheduler::wallClockMinute(at(3, 0));
+    stale.scheduler.setExaminedByEarlierRun(MinuteScheduler::wallClockMinute(at(22, 0, 0, kTuesday.addDays(-1))));
+    stale.tick(at(3, 30));
+    QCOMPARE(stale.log, (QStringList{"03:30 catch-up early for 02:00", "03:30 half-hourly"}));
 }
 
 QTEST_GUILESS_MAIN(TestMinuteScheduler)

@@ -66,6 +66,11 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
                                                      Launcher::subjectOf(target, name));
                                startTarget(target, name, line);
                            });
+                       },
+                   .startedSince =
+                       [this](const QString &line, qint64 minute) {
+                           const std::optional<PastRun> past = m_past.of(line);
+                           return past && MinuteScheduler::wallClockMinute(past->at) >= minute;
                        }}),
       m_alarm(ErrorBoundary::guarded([this] {
                   armMinuteTimer();
@@ -75,8 +80,9 @@ SchedulingEngine::SchedulingEngine(Inputs inputs, QObject *parent)
 {
     connect(&m_events, &EventRecorder::recorded, this, &SchedulingEngine::recorded);
     connect(&m_past, &EntryPast::changed, this, &SchedulingEngine::pastChanged);
+    // A file the program keeps is named with its failure: the runtime's text alone says not which.
     connect(&m_past, &EntryPast::writeFailed, this, [this](const QString &message) {
-        ErrorBoundary::run([&] { m_events.recordError(message); });
+        ErrorBoundary::run([&] { m_events.recordFailure(message, EntryPast::fileName()); });
     });
     // Errors that leave an event handler anywhere in the program are recorded
     // here, as the scheduler's own are.
@@ -142,7 +148,7 @@ void SchedulingEngine::keepExaminedMinute(qint64 minute)
         // Told once when it starts failing, not at every minute it goes on
         // failing; scheduling goes on either way.
         if (!std::exchange(m_recordFailing, true))
-            m_events.recordError(error.message());
+            m_events.recordFailure(error.message(), ExaminedMinute::fileName());
     }
 }
 

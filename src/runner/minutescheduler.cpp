@@ -95,12 +95,12 @@ void MinuteScheduler::pass(const QDateTime &now)
     // gap longer than the catch-up rules cover.
     const std::optional<qint64> examinedBefore = m_lastExamined ? m_lastExamined : earlier;
     if (examinedBefore && current - *examinedBefore > 1) {
-        const qint64 first = *examinedBefore + 1;
+        const qint64 first = qMax(*examinedBefore, m_latestExamined.value_or(*examinedBefore)) + 1;
         const qint64 gap = current - *examinedBefore;
         if (!m_lastExamined || gap > kLongestCatchUp)
-            catchUp(first, current - 1, Both);
+            catchUp(first, current - 1, Both, plan);
         else if (gap > kLateTick)
-            catchUp(first, current - 1, Interval);
+            catchUp(first, current - 1, Interval, plan);
     }
     for (int i = 0; i < plan.count; ++i) {
         const Examination &examination = plan.examinations[i];
@@ -108,6 +108,7 @@ void MinuteScheduler::pass(const QDateTime &now)
             examine(minute, examination.kinds);
     }
     m_lastExamined = plan.lastExamined;
+    m_latestExamined = qMax(plan.lastExamined, m_latestExamined.value_or(plan.lastExamined));
     if (m_lastExamined != before && m_hooks.examined)
         m_hooks.examined(*m_lastExamined);
     m_hooks.trim();
@@ -156,7 +157,22 @@ const DueEntry &MinuteScheduler::entry(int index)
     return m_entries.at(index);
 }
 
-void MinuteScheduler::catchUp(qint64 first, qint64 last, int kinds)
+bool MinuteScheduler::dueIn(const DueEntry &due, const Plan &plan) const
+{
+    const int kind = due.isInterval() ? Interval : Weekday;
+    for (int i = 0; i < plan.count; ++i) {
+        const Examination &examination = plan.examinations[i];
+        if (!(examination.kinds & kind))
+            continue;
+        for (qint64 minute = examination.first; minute <= examination.last; ++minute) {
+            if (due.isDue(MinuteValues::of(wallClockDate(minute), wallClockTime(minute))))
+                return true;
+        }
+    }
+    return false;
+}
+
+void MinuteScheduler::catchUp(qint64 first, qint64 last, int kinds, const Plan &plan)
 {
     if (!m_hooks.catchUp)
         return;
@@ -167,11 +183,14 @@ void MinuteScheduler::catchUp(qint64 first, qint64 last, int kinds)
             const DueEntry &due = entry(i);
             if (!due.catchesUp() || due.isPaused() || !(kinds & (due.isInterval() ? Interval : Weekday)))
                 continue;
+            // Its own start in this pass makes up for what it missed.
+            if (dueIn(due, plan))
+                continue;
             for (qint64 minute = last; minute >= first; --minute) {
                 if (due.isDue(MinuteValues::of(wallClockDate(minute), wallClockTime(minute)))) {
-                    const QString target = due.target();
-                    const QString name = due.name();
-                    m_hooks.catchUp(target, name, m_lines.item(i), minute);
+                    const QString line = m_lines.item(i);
+                    if (!m_hooks.startedSince || !m_hooks.startedSince(line, minute))
+                        m_hooks.catchUp(due.target(), due.name(), line, minute);
                     break;
                 }
             }

@@ -34,6 +34,9 @@ public:
         std::function<void(const QString &target, const QString &name, const QString &line,
                            qint64 missed)>
             catchUp = {};
+        // The entry of `line` already started for `minute` or a later one, as
+        // the record of its runs says: that minute is never caught up again.
+        std::function<bool(const QString &line, qint64 minute)> startedSince = {};
     };
 
     MinuteScheduler(const ScheduleLines &lines, Hooks hooks);
@@ -79,8 +82,9 @@ private:
     void pass(const QDateTime &now);
     void examine(qint64 minute, int kinds);
     // The entries that catch up, for the minutes from `first` to `last` that
-    // went by unexamined for entries of `kinds`.
-    void catchUp(qint64 first, qint64 last, int kinds);
+    // went by unexamined for entries of `kinds`; not those `plan` starts anyway.
+    void catchUp(qint64 first, qint64 last, int kinds, const Plan &plan);
+    bool dueIn(const DueEntry &due, const Plan &plan) const;
     const DueEntry &entry(int index);
 
     const ScheduleLines &m_lines;
@@ -88,6 +92,9 @@ private:
     std::optional<qint64> m_lastTick;
     std::optional<qint64> m_lastExamined;
     std::optional<qint64> m_examinedEarlier;
+    // The latest minute this run examined, whatever the clock did since:
+    // what it started for is never caught up again.
+    std::optional<qint64> m_latestExamined;
     bool m_inPass = false;
     std::optional<QDateTime> m_heldTick;
     QList<DueEntry> m_entries;
