@@ -470,6 +470,22 @@ void TestEngine::pastOfEntriesKeptAcrossRestarts()
     restarted.engine.past().write();
     QVERIFY(!dir.read(EntryPast::fileName()).contains("/gone"));
     QVERIFY(dir.read(EntryPast::fileName()).contains(missingLine.toUtf8()));
+
+    // Grown far beyond what the schedule needs: its first MiB is read, the
+    // rest refused with a row, and the file is written back to its entries.
+    QByteArray grown = dir.read(EntryPast::fileName());
+    const QByteArray junk = "2026-12-08T10:00:00|Lancé|0|0|0|0|0|0|0|0|0|/not/listed|\r\n";
+    while (grown.size() < 3 * EntryPast::kMostBytes)
+        grown += junk;
+    grown += "2026-12-08T11:00:00|Lancé|" + idleLine.toUtf8() + "\r\n";
+    dir.write(EntryPast::fileName(), grown);
+    Harness bounded(dir);
+    QCOMPARE(bounded.record.rows(),
+             QStringList{"14:30:37 Fichier trop grand : seul le premier Mo est lu|cron-bat.runs"});
+    QCOMPARE(bounded.engine.past().of(missingLine)->at, kNow.addSecs(60));
+    QVERIFY(!bounded.engine.past().of(idleLine));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(dir.file(EntryPast::fileName())).size() < 1000, 10000);
+    QVERIFY(dir.read(EntryPast::fileName()).contains(missingLine.toUtf8()));
 }
 
 void TestEngine::aloneEntryWaitsForItsRunningStart()

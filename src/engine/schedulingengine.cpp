@@ -118,9 +118,20 @@ void SchedulingEngine::startUp()
     // temporary behind; nobody else writes ours while this instance runs.
     m_schedule.removeStaleTemporaries();
     m_scheduler.setExaminedByEarlierRun(examinedByEarlierRun());
-    m_past.load();
-    adoptRuns();
-    loadSchedule();
+    // The past is read for the entries the schedule holds, and read even
+    // when the schedule cannot be: the runs still going are followed.
+    const auto readPast = [this] {
+        if (const std::optional<QString> refused = m_past.load())
+            m_events.recordFailure(*refused, EntryPast::fileName());
+        adoptRuns();
+    };
+    try {
+        loadSchedule();
+    } catch (...) {
+        readPast();
+        throw;
+    }
+    readPast();
     purgeJournals();
     LastScheduleSize = m_schedule.stamp();
 }

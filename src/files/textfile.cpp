@@ -154,6 +154,26 @@ QByteArray readAll(const QString &path)
     return bytes;
 }
 
+QByteArray readLinesUpTo(const QString &path, qsizetype most, bool *whole)
+{
+    std::FILE *file = Platform::openFile(path, "rb");
+    if (!file)
+        EInOutError::raiseLast();
+    // One byte more than allowed tells whether there is more.
+    QByteArray bytes(most + 1, Qt::Uninitialized);
+    const qsizetype filled = qsizetype(std::fread(bytes.data(), 1, size_t(most + 1), file));
+    const int code = std::ferror(file) ? Platform::lastFileErrorCode() : 0;
+    std::fclose(file);
+    if (code)
+        throw EInOutError(code);
+    bytes.truncate(filled);
+    *whole = filled <= most;
+    // A line cut by the bound is no line.
+    if (!*whole)
+        bytes.truncate(bytes.lastIndexOf('\n', most - 1) + 1);
+    return bytes;
+}
+
 QStringList splitLines(const QByteArray &bytes)
 {
     QStringList lines;

@@ -36,6 +36,10 @@ QStringList readLines(const QString &path);
 // The file's bytes, whole.
 QByteArray readAll(const QString &path);
 
+// The file's first `most` bytes at most, up to the end of the last whole
+// line among them; `whole` tells whether that was the whole file.
+QByteArray readLinesUpTo(const QString &path, qsizetype most, bool *whole);
+
 // The lines of a text held in memory, by the same rules.
 QStringList splitLines(const QByteArray &bytes);
 

@@ -58,24 +58,28 @@ EntryPast::~EntryPast()
     }
 }
 
-void EntryPast::load()
+std::optional<QString> EntryPast::load()
 {
     m_entries.clear();
     m_open.clear();
     m_running.clear();
     // Anything but a regular file is no record, as is a file we cannot read.
     if (!Platform::isRegularFile(path()))
-        return;
-    QStringList lines;
+        return std::nullopt;
+    QByteArray bytes;
+    bool whole = true;
     try {
-        lines = TextFile::readLines(path());
+        bytes = TextFile::readLinesUpTo(path(), kMostBytes, &whole);
     } catch (const RuntimeError &) {
-        return;
+        return std::nullopt;
     }
-    for (const QString &line : std::as_const(lines)) {
+    // Memory holds one past an entry, whatever the file holds.
+    const QStringList current = m_currentLines();
+    const QSet<QString> listed(current.cbegin(), current.cend());
+    for (const QString &line : TextFile::splitLines(bytes)) {
         const qsizetype first = line.indexOf(kBar);
         const qsizetype second = first < 0 ? -1 : line.indexOf(kBar, first + 1);
-        if (second < 0)
+        if (second < 0 || !listed.contains(line.mid(second + 1)))
             continue;
         const QDateTime at = QDateTime::fromString(line.left(first), kTimeFormat);
         if (!at.isValid())
@@ -85,7 +89,13 @@ void EntryPast::load()
             result = started();
         m_entries.insert(line.mid(second + 1), {{at, result}, 0});
     }
+    bytes.clear();
     emit changed();
+    if (whole)
+        return std::nullopt;
+    // Written again from what was read: the file shrinks back to what the schedule has.
+    m_writeTimer.start();
+    return QStringLiteral("Fichier trop grand : seul le premier Mo est lu");
 }
 
 std::optional<PastRun> EntryPast::of(const QString &line) const

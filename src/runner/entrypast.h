@@ -39,9 +39,12 @@ public:
     // What is not written yet is written now.
     ~EntryPast() override;
 
-    // Reads what an earlier run kept; a missing or unreadable file is no past.
-    // A start an earlier run saw running ended unseen: it counts as started.
-    void load();
+    // Reads what an earlier run kept for the entries the schedule has now;
+    // a missing or unreadable file is no past. A start an earlier run saw
+    // running ended unseen: it counts as started. Only the file's first
+    // kMostBytes are read: what is refused beyond them is returned, to be told.
+    static constexpr qsizetype kMostBytes = 1 << 20;
+    std::optional<QString> load();
 
     std::optional<PastRun> of(const QString &line) const;
 
