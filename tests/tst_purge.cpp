@@ -35,6 +35,7 @@ private slots:
     void purgeDeletesOnlyOldJournals();
     void purgeNeedsBothSwitches();
     void readOnlyJournalsAreKept();
+    void aResidentProgramPurgesAtMidnight();
 };
 
 void TestPurge::ageRule_data()
@@ -158,6 +159,31 @@ void TestPurge::readOnlyJournalsAreKept()
     QVERIFY(QFile::exists(dir.file("20200101.log")));
     QVERIFY(!QFile::exists(dir.file("20200102.log")));
     QVERIFY(QFileInfo::exists(dir.file("20200103.log")));
+}
+
+void TestPurge::aResidentProgramPurgesAtMidnight()
+{
+    TestProgramDir dir;
+    dir.write("cron-bat.dat", "\r\n");
+    QDateTime now(QDate(2026, 12, 8), QTime(23, 59, 30));
+    SchedulingEngine engine({.programDirectory = dir.path(), .clock = [&now] { return now; }});
+    engine.setSettings({.journalling = true, .purge = true, .purgeAfterDays = 1});
+    engine.startUp();
+    // Written while it ran, old by the next midnight.
+    for (const char *name : {"20261205.log", "sorties/20261205-030000-1.txt"})
+        writeDated(dir, name, now.addDays(-3));
+    engine.minuteCheck();
+    QVERIFY(QFile::exists(dir.file("20261205.log")));
+    now = now.addSecs(40); // 00:00:10
+    engine.minuteCheck();
+    QVERIFY(!QFile::exists(dir.file("20261205.log")));
+    QVERIFY(!QFile::exists(dir.file("sorties/20261205-030000-1.txt")));
+    // By the same switches as at start-up.
+    writeDated(dir, "20261206.log", now.addDays(-3));
+    engine.setSettings({.journalling = true, .purge = false, .purgeAfterDays = 1});
+    now = now.addDays(1);
+    engine.minuteCheck();
+    QVERIFY(QFile::exists(dir.file("20261206.log")));
 }
 
 QTEST_GUILESS_MAIN(TestPurge)

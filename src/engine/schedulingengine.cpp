@@ -210,8 +210,11 @@ void SchedulingEngine::runPass()
 void SchedulingEngine::minuteCheck()
 {
     reloadWhenChanged();
-    if (m_inputs.clock().toString(QStringLiteral("hh:mm")) == QLatin1String("00:00"))
+    if (m_inputs.clock().toString(QStringLiteral("hh:mm")) == QLatin1String("00:00")) {
         emit historyClearDue();
+        // A program resident for weeks purges as one started every day would.
+        purgeJournals();
+    }
 }
 
 void SchedulingEngine::clearSchedule()

@@ -67,7 +67,8 @@ public:
 
     // The pass over the schedule at the clock's minute.
     void runPass();
-    // The reload when the file changed, then the history's clearing in the minute 00:00.
+    // The reload when the file changed, then in the minute 00:00 the
+    // history's clearing and the purge of old journals and outputs.
     void minuteCheck();
 
     // lirefiche: the lines again from the file, made on a first run.
