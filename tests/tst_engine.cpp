@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -67,6 +69,7 @@ private slots:
     void pastOfEntriesKeptAcrossRestarts();
     void aloneEntryWaitsForItsRunningStart();
     void missedStartsCaughtUpOnce();
+    void optionsWithoutEffectOnADocumentAreTold();
 };
 
 void TestEngine::firstRunMakesTheSchedule()
@@ -514,6 +517,26 @@ void TestEngine::aloneEntryWaitsForItsRunningStart()
     QTRY_VERIFY_WITH_TIMEOUT(!h.engine.past().isRunning(line), 10000);
     h.engine.runPass();
     QCOMPARE(h.record.rows().last(), "14:33:05|" + subject);
+
+    // A web address is running until its request is answered.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/slow").arg(server.serverPort());
+    const QString urlLine = "1|0|0|0|0|0|0|0|0|" + url + "|seul|";
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n" + urlLine + "\r\n").toUtf8());
+    h.engine.reloadWhenChanged();
+    h.record.lines.clear();
+    h.clock.advance(60);
+    h.engine.runPass();
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 10000);
+    QTcpSocket *held = server.nextPendingConnection();
+    h.clock.advance(60);
+    h.engine.runPass();
+    QCOMPARE(h.record.rows(), QStringList{"14:35:05 Déjà en cours|" + url});
+    held->write("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+    held->flush();
+    QTRY_VERIFY_WITH_TIMEOUT(!h.engine.past().isRunning(urlLine), 10000);
+    QCOMPARE(h.record.rows().last(), "14:35:05|" + url);
 }
 
 void TestEngine::missedStartsCaughtUpOnce()
@@ -550,6 +573,32 @@ void TestEngine::missedStartsCaughtUpOnce()
     after.engine.runPass();
     QCOMPARE(after.record.rows().first(), "03:30:37 Rattrapage dimanche 03:00|" + late);
     QCOMPARE(after.record.rows().size(), 2);
+}
+
+void TestEngine::optionsWithoutEffectOnADocumentAreTold()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("notes.txt"), "a document\n");
+    const QString document = dir.file(QStringLiteral("notes.txt"));
+    const QString program = ProgramRun::writeJob(dir, QStringLiteral("job"));
+    const QByteArray schedule = ("\r\n0|3|1|1|1|1|1|1|1|" + document + "|seul;nom=Notes;max=5|\r\n" +
+                                 "0|3|1|1|1|1|1|1|1|" + program + "|seul;max=5|\r\n" +
+                                 "0|3|1|1|1|1|1|1|1|" + document + "|nom=Lu|\r\n" +
+                                 "0|3|1|1|1|1|1|1|1|http://127.0.0.1:1/x|max=5|\r\n" +
+                                 "0|3|1|1|1|1|1|1|1|" + document + "|max=9|\r\n")
+                                    .toUtf8();
+    dir.write(QStringLiteral("cron-bat.dat"), schedule);
+    Harness h(dir);
+    const QStringList told{"14:30:37 Sans effet sur un document : seul, max (N° 001)|" + document + " (Notes)",
+                           "14:30:37 Sans effet sur un document : max (N° 005)|" + document};
+    QCOMPARE(h.record.rows(), told);
+    // Once a load: the passes say nothing more, a reload says it again.
+    h.engine.runPass();
+    h.engine.runPass();
+    QCOMPARE(h.record.rows(), told);
+    dir.write(QStringLiteral("cron-bat.dat"), schedule + "\r\n");
+    h.engine.reloadWhenChanged();
+    QCOMPARE(h.record.rows(), told + told);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

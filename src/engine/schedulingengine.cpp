@@ -239,6 +239,34 @@ void SchedulingEngine::loadSchedule()
         throw;
     }
     emit scheduleReloaded();
+    tellOptionsWithoutEffect();
+}
+
+void SchedulingEngine::tellOptionsWithoutEffect()
+{
+    // A document is handed to the desktop's opener, whose viewer is no run of
+    // ours to wait for or to stop: said once a load, as a bad option is.
+    for (int index = 1; index < m_lines.count(); ++index) {
+        const ScheduleEntry entry = m_lines.entry(index);
+        const EntryOptions options = entry.options();
+        QStringList idle;
+        if (options.alone())
+            idle << QStringLiteral("seul");
+        if (options.has(QStringLiteral("max")))
+            idle << QStringLiteral("max");
+        if (idle.isEmpty() || entry.target.contains(QLatin1String("http://")) ||
+            entry.target.contains(QLatin1String("https://")))
+            continue;
+        const LaunchCall call =
+            resolveTargetForLaunch(entry.target, Platform::targetSeparators(), &Launcher::targetExists);
+        if (!Launcher::targetExists(call.program) || Platform::startsAsProgram(Platform::nativePath(call.program)))
+            continue;
+        ErrorBoundary::run([&] {
+            m_events.recordNotice(QStringLiteral("Sans effet sur un document : ") + idle.join(QStringLiteral(", ")) +
+                                      MinuteScheduler::entryNumber(index),
+                                  Launcher::subjectOf(entry.target, options.name()));
+        });
+    }
 }
 
 void SchedulingEngine::reloadWhenChanged()

@@ -141,6 +141,8 @@ signals:
 
 private:
     void armMinuteTimer();
+    // "seul" and "max" on entries whose target opens as a document.
+    void tellOptionsWithoutEffect();
     std::optional<qint64> examinedByEarlierRun() const;
     void keepExaminedMinute(qint64 minute);
     // The file's lines changed here: read again at once, whatever the stamp says.

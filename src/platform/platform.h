@@ -101,6 +101,9 @@ struct StartOptions
 };
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options = {});
+// startTarget starts `path` itself, where its end and its limit can be
+// followed, rather than handing it to the desktop's opener as a document.
+bool startsAsProgram(const QByteArray &path);
 
 // A run a keeper holds or held, found in the runs folder by a later instance.
 struct KeptRun

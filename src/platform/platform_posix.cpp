@@ -109,10 +109,15 @@ TargetEvent eventOf(const Posix::KeptEnd &end, int stopAfterMinutes)
 
 } // namespace
 
+bool startsAsProgram(const QByteArray &path)
+{
+    return Posix::isExecutableFile(path);
+}
+
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
-    if (!Posix::isExecutableFile(path)) {
+    if (!startsAsProgram(path)) {
         Posix::openDocument(path, context, [report = std::move(report)](bool opened) {
             report({opened ? TargetEvent::Started : TargetEvent::Refused, 0});
         });

@@ -169,14 +169,18 @@ void onShowAsked(const QString &name, QObject *context, std::function<void()> sh
     new ShowListener(name, std::move(show), context);
 }
 
+bool startsAsProgram(const QByteArray &path)
+{
+    const QByteArray lower = path.toLower();
+    return lower.endsWith(".exe") || lower.endsWith(".com") || lower.endsWith(".bat") || lower.endsWith(".cmd");
+}
+
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
     // Only what was started directly reports its end; a document's viewer is
     // none of the schedule's business.
-    const QByteArray lower = path.toLower();
-    const bool program = lower.endsWith(".exe") || lower.endsWith(".com") ||
-                         lower.endsWith(".bat") || lower.endsWith(".cmd");
+    const bool program = startsAsProgram(path);
     // The time limit: what the program starts from then on is held with it,
     // and ended with it; its end then reads as stopped.
     std::shared_ptr<Win::ProcessTree> tree;

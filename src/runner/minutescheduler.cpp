@@ -16,17 +16,16 @@ constexpr qint64 kLateTick = 5;
 constexpr qint64 kCatchUpDays = 7;
 constexpr qint64 kMinutesPerDay = 1440;
 
-// An entry as the view numbers it, so that the user finds it.
-QString entryNumber(int index)
-{
-    return QStringLiteral(" (N° %1)").arg(index, 3, 10, QLatin1Char('0'));
-}
-
 qint64 floorDiv(qint64 a, qint64 b)
 {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 } // namespace
+
+QString MinuteScheduler::entryNumber(int index)
+{
+    return QStringLiteral(" (N° %1)").arg(index, 3, 10, QLatin1Char('0'));
+}
 
 MinuteScheduler::MinuteScheduler(const ScheduleLines &lines, Hooks hooks)
     : m_lines(lines), m_hooks(std::move(hooks))

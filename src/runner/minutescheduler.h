@@ -71,6 +71,9 @@ public:
     };
     static Plan plan(std::optional<qint64> lastExamined, qint64 current);
 
+    // " (N° 003)": an entry as the view numbers it, so that the user finds it.
+    static QString entryNumber(int index);
+
     // Minutes since an epoch, counted on the local wall clock: a daylight-saving
     // change shows as a jump of the wall clock, not of this count's meaning.
     static qint64 wallClockMinute(const QDateTime &localTime);
