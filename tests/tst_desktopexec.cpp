@@ -50,6 +50,7 @@ void TestDesktopExec::entryStartsTheProgram_data()
     QTest::newRow("dollar and backquote") << "$HOME `id`" << QByteArray("\\\\$HOME \\\\`id\\\\`/Pendulix\"");
     QTest::newRow("backslash") << "a\\b" << QByteArray("a\\\\\\\\b/Pendulix\"");
     QTest::newRow("percent") << "100%" << QByteArray("100%%/Pendulix\"");
+    QTest::newRow("percents and a dollar") << "50% $x%d" << QByteArray("50%% \\\\$x%%d/Pendulix\"");
     QTest::newRow("letters beyond ASCII") << "Été" << QByteArray("\xc3\x89t\xc3\xa9/Pendulix\"");
 }
 
@@ -73,17 +74,15 @@ void TestDesktopExec::entryStartsTheProgram()
     QFile file(entry);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
-    QVERIFY2(text.contains("\nExec=\"" + QFile::encodeName(root.path()) + exec + "\n"), text.constData());
+    // Through env where GLib's lookup would miss the path.
+    const QByteArray command = folder.contains(QLatin1Char('%')) ? "env \"" : "\"";
+    QVERIFY2(text.contains("\nExec=" + command + QFile::encodeName(root.path()) + exec + "\n"), text.constData());
 
     QProcess validate;
     validate.start(QStringLiteral("desktop-file-validate"), {entry});
     QVERIFY(validate.waitForFinished(10000));
     QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
 
-    // GLib looks the program up before it turns "%%" into "%": no launcher of
-    // its kind starts a program whose path holds a '%', whatever the entry says.
-    if (folder.contains(QLatin1Char('%')))
-        return;
     QProcess launch;
     launch.start(QStringLiteral("gio"), {QStringLiteral("launch"), entry});
     QVERIFY(launch.waitForFinished(10000));

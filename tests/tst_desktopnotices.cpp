@@ -20,8 +20,16 @@ public:
         QVariantMap hints;
     };
     QList<Call> calls;
+    bool readsMarkup = false;
 
 public slots:
+    QStringList GetCapabilities()
+    {
+        QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
+        if (readsMarkup)
+            capabilities << QStringLiteral("body-markup");
+        return capabilities;
+    }
     uint Notify(const QString &appName, uint, const QString &icon, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &hints, int)
     {
@@ -38,6 +46,7 @@ private slots:
     void cleanupTestCase();
     void noticeReachesTheDaemonAndItsClickShows();
     void withoutADaemonTheCallerTells();
+    void aDaemonReadingMarkupGetsTheTextEscaped();
 
 private:
     PrivateBus m_bus;
@@ -67,13 +76,14 @@ void TestDesktopNotices::noticeReachesTheDaemonAndItsClickShows()
     QDBusConnection daemon(QStringLiteral("daemon"));
     QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.Notifications")));
     int shown = 0, untold = 0;
-    Platform::notifyDesktop(QStringLiteral("Fichier inexistant"), QStringLiteral("/srv/backup.sh"),
+    Platform::notifyDesktop(QStringLiteral("Fichier inexistant"), QStringLiteral("/srv/a&b <i>.sh"),
                             [&] { ++shown; }, [&] { ++untold; });
     QTRY_COMPARE(m_daemon.calls.size(), 1);
     const StandInDaemon::Call call = m_daemon.calls.first();
     QCOMPARE(call.appName, QStringLiteral("Pendulix"));
     QCOMPARE(call.summary, QStringLiteral("Fichier inexistant"));
-    QCOMPARE(call.body, QStringLiteral("/srv/backup.sh"));
+    // A daemon that reads no markup gets the text as it is.
+    QCOMPARE(call.body, QStringLiteral("/srv/a&b <i>.sh"));
     QVERIFY(!call.icon.isEmpty());
     QCOMPARE(call.actions.value(0), QStringLiteral("default"));
     QCOMPARE(call.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("pendulix"));
@@ -107,6 +117,23 @@ void TestDesktopNotices::withoutADaemonTheCallerTells()
                             [&] { ++untold; });
     QTRY_COMPARE(untold, 1);
     QCOMPARE(shown, 0);
+}
+
+void TestDesktopNotices::aDaemonReadingMarkupGetsTheTextEscaped()
+{
+    m_daemon.readsMarkup = true;
+    m_daemon.calls.clear();
+    QDBusConnection daemon(QStringLiteral("daemon"));
+    QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    int untold = 0;
+    for (const char *target : {"http://h/?a=1&b=<b>2</b>", "/srv/plain.sh"})
+        Platform::notifyDesktop(QStringLiteral("Délai de lecture"), QString::fromLatin1(target), [] {},
+                                [&] { ++untold; });
+    QTRY_COMPARE(m_daemon.calls.size(), 2);
+    QCOMPARE(m_daemon.calls.at(0).body, QStringLiteral("http://h/?a=1&amp;b=&lt;b&gt;2&lt;/b&gt;"));
+    QCOMPARE(m_daemon.calls.at(1).body, QStringLiteral("/srv/plain.sh"));
+    QCOMPARE(untold, 0);
+    QVERIFY(daemon.unregisterService(QStringLiteral("org.freedesktop.Notifications")));
 }
 
 QTEST_MAIN(TestDesktopNotices)

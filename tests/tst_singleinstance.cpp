@@ -133,6 +133,21 @@ void TestSingleInstance::withoutRuntimeFolderTheLockIsPrivate()
     QCOMPARE(QFile::permissions(own) & 0x0077, QFileDevice::Permissions());
     first.terminate();
     QVERIFY(first.waitForFinished(10000));
+
+    // No cache folder can be made either: the program's own folder holds the lock.
+    QVERIFY(QDir(own).removeRecursively());
+    QVERIFY(QDir(program.dir.file(QStringLiteral("home/.cache"))).removeRecursively());
+    program.dir.write(QStringLiteral("home/.cache"), "not a folder");
+    QProcess alone;
+    program.start(alone, env);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(program.dir.file(QStringLiteral("Pendulix.lock"))), 10000);
+    QProcess again;
+    program.start(again, env);
+    QVERIFY(again.waitForFinished(10000));
+    QCOMPARE(again.exitCode(), 0);
+    QCOMPARE(alone.state(), QProcess::Running);
+    alone.terminate();
+    QVERIFY(alone.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -30,7 +30,12 @@ namespace Platform {
 
 QString programDirectory()
 {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
+    // Before the application exists (the single-instance check) the kernel's
+    // own link to the executable tells.
+    const QString executable = QCoreApplication::instance()
+                                   ? QCoreApplication::applicationFilePath()
+                                   : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QDir::toNativeSeparators(QFileInfo(executable).absolutePath()) + QDir::separator();
 }
 
 namespace {
@@ -46,8 +51,10 @@ QByteArray instanceFolder(const QString &name)
 bool acquireSingleInstance(const QString &name)
 {
     const QByteArray folder = instanceFolder(name);
+    // Without a folder of the user's own, the program's folder, which holds
+    // the schedule two instances must never share, holds the lock.
     if (folder.isEmpty())
-        return true; // no place for a marker: better two instances than none
+        return Posix::holdLock(nativePath(programDirectory()) + nativePath(name) + ".lock");
     return Posix::holdLock(folder + '/' + nativePath(name) + ".lock");
 }
 

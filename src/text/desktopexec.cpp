@@ -16,6 +16,11 @@ std::optional<QByteArray> quoted(const QString &program)
         argument += c;
     }
     QByteArray value = '"' + argument + '"';
+    // GLib's launcher looks the program up before it turns "%%" into "%",
+    // and finds no such file: through env, the lookup is env's, and env gets
+    // the path once it is expanded.
+    if (program.contains(QLatin1Char('%')))
+        value.prepend("env ");
     // The key's value is a string first: its own backslashes are escaped.
     value.replace('\\', "\\\\");
     return value;

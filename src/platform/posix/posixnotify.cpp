@@ -7,6 +7,8 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace Posix {
 
 namespace {
@@ -29,7 +31,13 @@ DesktopNotices &DesktopNotices::instance()
 }
 
 DesktopNotices::DesktopNotices()
+    : m_watcher(kService, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForOwnerChange)
 {
+    // Another service may read the body otherwise: it is asked again.
+    connect(&m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+        if (m_markup != Markup::Asking)
+            m_markup = Markup::Unknown;
+    });
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                 SLOT(actionInvoked(uint, QString)));
@@ -40,20 +48,63 @@ DesktopNotices::DesktopNotices()
 void DesktopNotices::post(const QString &summary, const QString &body, const QString &iconPath,
                           std::function<void()> activated, std::function<void()> unavailable)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!QDBusConnection::sessionBus().isConnected()) {
         unavailable();
         return;
+    }
+    Notice notice{summary, body, iconPath, std::move(activated), std::move(unavailable)};
+    if (m_markup == Markup::Plain || m_markup == Markup::Read) {
+        send(std::move(notice));
+        return;
+    }
+    if (m_waiting.size() >= kRemembered)
+        m_waiting.takeFirst().unavailable();
+    m_waiting.append(std::move(notice));
+    if (m_markup == Markup::Unknown)
+        askCapabilities();
+}
+
+void DesktopNotices::askCapabilities()
+{
+    m_markup = Markup::Asking;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities"));
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *done) {
+        done->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *done;
+        // No answer: the notices fail as they would have, and the next asks again.
+        if (reply.isError())
+            m_markup = Markup::Unknown;
+        else
+            m_markup = reply.value().contains(QLatin1String("body-markup")) ? Markup::Read : Markup::Plain;
+        const QList<Notice> waiting = std::exchange(m_waiting, {});
+        for (const Notice &notice : waiting)
+            send(notice);
+    });
+}
+
+void DesktopNotices::send(Notice notice)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QString body = notice.body;
+    // A web address's '&' or a target holding "<b>" is text, not markup.
+    if (m_markup == Markup::Read) {
+        body.replace(QLatin1Char('&'), QLatin1String("&amp;"))
+            .replace(QLatin1Char('<'), QLatin1String("&lt;"))
+            .replace(QLatin1Char('>'), QLatin1String("&gt;"));
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("pendulix")},
                       {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
-    call << QStringLiteral("Pendulix") << uint(0) << iconPath << summary << body
+    call << QStringLiteral("Pendulix") << uint(0) << notice.iconPath << notice.summary << body
          << QStringList{QStringLiteral("default"), QStringLiteral("Afficher")} << hints << int(-1);
     // Asynchronous: a service slow to answer never holds the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, activated = std::move(activated), unavailable = std::move(unavailable)](QDBusPendingCallWatcher *done) {
+            [this, activated = std::move(notice.activated),
+             unavailable = std::move(notice.unavailable)](QDBusPendingCallWatcher *done) {
                 done->deleteLater();
                 const QDBusPendingReply<uint> reply = *done;
                 if (reply.isError()) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDBusServiceWatcher>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -18,6 +20,7 @@ class DesktopNotices : public QObject
 public:
     static DesktopNotices &instance();
 
+    // `body` is plain text: escaped where the service reads markup in it.
     void post(const QString &summary, const QString &body, const QString &iconPath,
               std::function<void()> activated, std::function<void()> unavailable);
 
@@ -26,7 +29,20 @@ private slots:
     void notificationClosed(uint id, uint reason);
 
 private:
+    struct Notice
+    {
+        QString summary, body, iconPath;
+        std::function<void()> activated, unavailable;
+    };
     DesktopNotices();
+    // The service's capabilities, asked once for each service that comes.
+    void askCapabilities();
+    void send(Notice notice);
+
+    enum class Markup { Unknown, Asking, Plain, Read } m_markup = Markup::Unknown;
+    // Notices posted while the capabilities are asked; a few at most.
+    QList<Notice> m_waiting;
+    QDBusServiceWatcher m_watcher;
 
     // The notices still on screen, the oldest forgotten past a few dozen.
     QHash<uint, std::function<void()>> m_shown;
