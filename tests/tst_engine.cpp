@@ -537,6 +537,20 @@ void TestEngine::aloneEntryWaitsForItsRunningStart()
     held->flush();
     QTRY_VERIFY_WITH_TIMEOUT(!h.engine.past().isRunning(urlLine), 10000);
     QCOMPARE(h.record.rows().last(), "14:35:05|" + url);
+
+    // One refused before any request: it ended, the next minute tries again.
+    const QString badPort = QStringLiteral("1|0|0|0|0|0|0|0|0|http://127.0.0.1:abc/x|seul|");
+    dir.write(QStringLiteral("cron-bat.dat"), ("\r\n" + badPort + "\r\n").toUtf8());
+    h.engine.reloadWhenChanged();
+    h.record.lines.clear();
+    for (int minute = 0; minute < 2; ++minute) {
+        h.clock.advance(60);
+        h.engine.runPass();
+    }
+    const QString refused = QStringLiteral("'abc' n'est pas une valeur entière correcte");
+    QCOMPARE(h.record.rows(), (QStringList{"14:36:05|" + refused + " (N° 001)", "14:37:05|" + refused + " (N° 001)"}));
+    QVERIFY(!h.engine.past().isRunning(badPort));
+    QCOMPARE(h.engine.past().of(badPort)->result, refused);
 }
 
 void TestEngine::missedStartsCaughtUpOnce()

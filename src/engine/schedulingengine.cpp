@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -405,16 +406,29 @@ void SchedulingEngine::startTarget(const QString &target, const QString &name, c
     options.runFile = nextRunFile();
     options.runRecord =
         RunRecord{m_inputs.clock(), line, subject, options.outputFile, options.stopAfterMinutes}.text();
+    quint64 run = 0;
+    const auto told = std::make_shared<bool>(false);
     if (!line.isEmpty()) {
-        const quint64 run = m_past.begin(line, m_inputs.clock(), options.outputFile);
+        run = m_past.begin(line, m_inputs.clock(), options.outputFile);
         if (!options.runFile.isEmpty())
             m_runFiles.insert(run, options.runFile);
-        outcome = pastOutcome(run);
+        outcome = [told, inner = pastOutcome(run)](const QString &result, bool over) {
+            *told = true;
+            inner(result, over);
+        };
     }
-    if (call.withParameters)
-        m_launcher.Exe(call.program, call.parameters, name, outcome, options);
-    else
-        m_launcher.ExecuteWait(call.program, name, outcome, options);
+    try {
+        if (call.withParameters)
+            m_launcher.Exe(call.program, call.parameters, name, outcome, options);
+        else
+            m_launcher.ExecuteWait(call.program, name, outcome, options);
+    } catch (const RuntimeError &error) {
+        // Refused before it went anywhere (a web address whose port is no
+        // number): nothing will ever tell its end, and "seul" would wait for it forever.
+        if (run && !*told)
+            pastOutcome(run)(error.message(), true);
+        throw;
+    }
 }
 
 Launcher::Outcome SchedulingEngine::pastOutcome(quint64 run)
