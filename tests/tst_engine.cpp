@@ -496,7 +496,7 @@ void TestEngine::aloneEntryWaitsForItsRunningStart()
     TestProgramDir dir;
     // Hangs until the test lets it go.
     const QString hanging = dir.file(QStringLiteral("hanging.sh"));
-    dir.write(QStringLiteral("hanging.sh"), "#!/bin/sh\nwhile [ ! -e \"$0.go\" ]; do sleep 0.1; done\n");
+    dir.write(QStringLiteral("hanging.sh"), "#!/bin/sh\nwhile [ ! -e \"$0.go\" ] && [ -e \"$0\" ]; do sleep 0.1; done\n");
     QFile::setPermissions(hanging, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString line = "1|0|0|0|0|0|0|0|0|" + hanging + "|seul;nom=Synchro|";
     dir.write(QStringLiteral("cron-bat.dat"), ("\r\n" + line + "\r\n").toUtf8());
