@@ -255,8 +255,7 @@ void SchedulingEngine::tellOptionsWithoutEffect()
             idle << QStringLiteral("seul");
         if (options.has(QStringLiteral("max")))
             idle << QStringLiteral("max");
-        if (idle.isEmpty() || entry.target.contains(QLatin1String("http://")) ||
-            entry.target.contains(QLatin1String("https://")))
+        if (idle.isEmpty() || Launcher::isWebAddress(entry.target))
             continue;
         const LaunchCall call =
             resolveTargetForLaunch(entry.target, Platform::targetSeparators(), &Launcher::targetExists);

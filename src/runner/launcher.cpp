@@ -19,6 +19,11 @@ Launcher::Launcher(EventRecorder &events, Hooks hooks)
 {
 }
 
+bool Launcher::isWebAddress(const QString &target)
+{
+    return target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"));
+}
+
 bool Launcher::targetExists(const QString &path)
 {
     return Platform::isRegularFile(path);
@@ -143,7 +148,7 @@ void Launcher::Exe(const QString &program, const QString &parameters, const QStr
 void Launcher::ExecuteWait(const QString &target, const QString &name, const Outcome &outcome,
                            const Platform::StartOptions &options)
 {
-    if (target.contains(QLatin1String("http://")) || target.contains(QLatin1String("https://"))) {
+    if (isWebAddress(target)) {
         m_hooks.http(target, subjectOf(target, name), outcome);
         return;
     }

@@ -51,6 +51,9 @@ public:
     // The history's words for what the system reported of a start.
     static QString resultOf(const Platform::TargetEvent &event);
 
+    // A target holding "http://" or "https://" is requested, not started.
+    static bool isWebAddress(const QString &target);
+
     // Only an existing file counts as a target; a folder does not.
     static bool targetExists(const QString &path);
 

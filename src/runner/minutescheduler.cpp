@@ -156,7 +156,7 @@ const DueEntry &MinuteScheduler::entry(int index)
     return m_entries.at(index);
 }
 
-bool MinuteScheduler::dueIn(const DueEntry &due, const Plan &plan) const
+bool MinuteScheduler::dueIn(const DueEntry &due, const Plan &plan)
 {
     const int kind = due.isInterval() ? Interval : Weekday;
     for (int i = 0; i < plan.count; ++i) {

@@ -70,6 +70,8 @@ public:
         qint64 lastExamined = 0;
     };
     static Plan plan(std::optional<qint64> lastExamined, qint64 current);
+    // `due` is due at a minute `plan` examines for its kind: the tick starts it.
+    static bool dueIn(const DueEntry &due, const Plan &plan);
 
     // " (N° 003)": an entry as the view numbers it, so that the user finds it.
     static QString entryNumber(int index);
@@ -87,7 +89,6 @@ private:
     // The entries that catch up, for the minutes from `first` to `last` that
     // went by unexamined for entries of `kinds`; not those `plan` starts anyway.
     void catchUp(qint64 first, qint64 last, int kinds, const Plan &plan);
-    bool dueIn(const DueEntry &due, const Plan &plan) const;
     const DueEntry &entry(int index);
 
     const ScheduleLines &m_lines;

@@ -57,18 +57,7 @@ bool dueAtTick(const DueEntry &due, qint64 &lastExamined, qint64 current)
 {
     const MinuteScheduler::Plan plan = MinuteScheduler::plan(lastExamined, current);
     lastExamined = plan.lastExamined;
-    const int kind = due.isInterval() ? MinuteScheduler::Interval : MinuteScheduler::Weekday;
-    for (int i = 0; i < plan.count; ++i) {
-        const MinuteScheduler::Examination &examination = plan.examinations[i];
-        if (!(examination.kinds & kind))
-            continue;
-        for (qint64 minute = examination.first; minute <= examination.last; ++minute) {
-            if (due.isDue(MinuteValues::of(MinuteScheduler::wallClockDate(minute),
-                                           MinuteScheduler::wallClockTime(minute))))
-                return true;
-        }
-    }
-    return false;
+    return MinuteScheduler::dueIn(due, plan);
 }
 
 } // namespace
