@@ -77,7 +77,7 @@ void TestDesktopNotices::noticeReachesTheDaemonAndItsClickShows()
     QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.Notifications")));
     int shown = 0, untold = 0;
     Platform::notifyDesktop(QStringLiteral("Fichier inexistant"), QStringLiteral("/srv/a&b <i>.sh"),
-                            [&] { ++shown; }, [&] { ++untold; });
+                            QStringLiteral("Show"), [&] { ++shown; }, [&] { ++untold; });
     QTRY_COMPARE(m_daemon.calls.size(), 1);
     const StandInDaemon::Call call = m_daemon.calls.first();
     QCOMPARE(call.appName, QStringLiteral("Pendulix"));
@@ -85,7 +85,7 @@ void TestDesktopNotices::noticeReachesTheDaemonAndItsClickShows()
     // A daemon that reads no markup gets the text as it is.
     QCOMPARE(call.body, QStringLiteral("/srv/a&b <i>.sh"));
     QVERIFY(!call.icon.isEmpty());
-    QCOMPARE(call.actions.value(0), QStringLiteral("default"));
+    QCOMPARE(call.actions, (QStringList{"default", "Show"}));
     QCOMPARE(call.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("pendulix"));
     // The reply's number is what the clicks name; another notice's click, or
     // a click sent by someone else than the daemon, shows nothing.
@@ -113,8 +113,8 @@ void TestDesktopNotices::noticeReachesTheDaemonAndItsClickShows()
 void TestDesktopNotices::withoutADaemonTheCallerTells()
 {
     int shown = 0, untold = 0;
-    Platform::notifyDesktop(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"), [&] { ++shown; },
-                            [&] { ++untold; });
+    Platform::notifyDesktop(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"),
+                            QStringLiteral("Afficher"), [&] { ++shown; }, [&] { ++untold; });
     QTRY_COMPARE(untold, 1);
     QCOMPARE(shown, 0);
 }
@@ -127,8 +127,8 @@ void TestDesktopNotices::aDaemonReadingMarkupGetsTheTextEscaped()
     QVERIFY(daemon.registerService(QStringLiteral("org.freedesktop.Notifications")));
     int untold = 0;
     for (const char *target : {"http://h/?a=1&b=<b>2</b>", "/srv/plain.sh"})
-        Platform::notifyDesktop(QStringLiteral("Délai de lecture"), QString::fromLatin1(target), [] {},
-                                [&] { ++untold; });
+        Platform::notifyDesktop(QStringLiteral("Délai de lecture"), QString::fromLatin1(target),
+                                QStringLiteral("Afficher"), [] {}, [&] { ++untold; });
     QTRY_COMPARE(m_daemon.calls.size(), 2);
     QCOMPARE(m_daemon.calls.at(0).body, QStringLiteral("http://h/?a=1&amp;b=&lt;b&gt;2&lt;/b&gt;"));
     QCOMPARE(m_daemon.calls.at(1).body, QStringLiteral("/srv/plain.sh"));

@@ -8,6 +8,8 @@
 #include "testform.h"
 
 #include <QAction>
+#include <QDir>
+#include <QMenu>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -119,8 +121,14 @@ void TestJournalViewer::loadingReplacesAndCancelKeeps()
     v.chosen = dir.file("20261207.log");
     v.form->Voirlesfichiersjuornaux1->trigger();
     QCOMPARE(v.form->model()->rowCount(), 3);
-    QCOMPARE(v.offeredFilters, QStringList{"Fichier journal (*.log)"});
+    QCOMPARE(v.offeredFilters, (QStringList{"Fichier journal (*.log)", "Sortie de programme (*.txt)"}));
     QCOMPARE(v.offeredFolder, dir.path());
+    // A program's output is shown as its text, not cut at its ';'.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sorties")));
+    dir.write("sorties/20261208-030000-1.txt", "x;y\n");
+    v.chosen = dir.file("sorties/20261208-030000-1.txt");
+    v.form->Voirlesfichiersjuornaux1->trigger();
+    QCOMPARE(rowsOf(*v.form->model()), QStringList{"|x;y"});
     v.chosen = dir.file("20261208.log");
     v.form->Voirlesfichiersjuornaux1->trigger();
     QCOMPARE(rowsOf(*v.form->model()), QStringList{"z|9"});
@@ -165,7 +173,9 @@ void TestJournalViewer::outputOfARunFromItsRows()
     QVERIFY2(output.startsWith(dir.file(QStringLiteral("sorties/"))), qPrintable(output));
     QVERIFY(isOutputFileName(QFileInfo(output).fileName()));
     QCOMPARE(EventsPage::outputOf(history->topLevelItem(1)), output);
-    emit history->itemDoubleClicked(history->topLevelItem(1), 1);
+    // Enter on the row, as a double click.
+    history->setCurrentItem(history->topLevelItem(1));
+    QTest::keyClick(history, Qt::Key_Return);
     QVERIFY(v.form->isVisible());
     // Each line whole, ";" and character 26 included.
     QCOMPARE(rowsOf(*v.form->model()), (QStringList{"|une ligne; avec point-virgule", "|fin\x1a ici"}));
@@ -178,6 +188,21 @@ void TestJournalViewer::outputOfARunFromItsRows()
     emit form.TabSheet4->ListView2->itemDoubleClicked(row, ViewPage::ResultColumn);
     QCOMPARE(wanted.count(), 1);
     QCOMPARE(wanted.at(0).at(0).toString(), output);
+    // By keyboard: F3 on the selected row, or the menu's "Voir la sortie".
+    form.TabSheet4->selectNumbers({1});
+    QTest::keyClick(form.TabSheet4->ListView2, Qt::Key_F3);
+    QCOMPARE(wanted.count(), 2);
+    QTest::keyClick(form.TabSheet4->ListView2, Qt::Key_Menu);
+    QTRY_VERIFY(form.TabSheet4->PopupMenu2->isVisible());
+    QVERIFY(form.TabSheet4->Voirlasortie2->isEnabled());
+    form.TabSheet4->Voirlasortie2->trigger();
+    QCOMPARE(wanted.count(), 3);
+    QCOMPARE(wanted.at(2).at(0).toString(), output);
+    // A row whose run wrote nothing offers none.
+    QFile::remove(output);
+    QVERIFY(form.TabSheet4->selectedOutput().isEmpty());
+    QTest::keyClick(form.TabSheet4->ListView2, Qt::Key_F3);
+    QCOMPARE(wanted.count(), 3);
 }
 
 void TestJournalViewer::unreadableFileIsRecordedAndNotShown()

@@ -54,7 +54,7 @@ private slots:
     void savedEnglishAppliesAtStartUp();
     void missingFileOrSectionEmptiesCaptions();
     void exportWritesTheCaptionsInOrder();
-    void settingsFileHoldsExactlySevenEntries();
+    void settingsFileHoldsTheSwitchesAndTheLanguage();
     void aboutWindowReadsItsButtonEveryTime();
     void separatorsShowNoText();
     void qtDialogsSpeakTheLanguage();
@@ -104,7 +104,7 @@ void TestLanguages::everyKeyHasAnEnglishText()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
     const QList<QObject *> components = form->languageComponents();
-    QCOMPARE(components.size(), 130);
+    QCOMPARE(components.size(), 135);
     form->English1Click();
     for (QObject *component : components) {
         if (component->objectName() == QLatin1String("Label4"))
@@ -162,7 +162,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     form->TabSheet3->Button12->click();
     const QStringList lines =
         QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 1 + 132 + 1);
+    QCOMPARE(lines.size(), 1 + 137 + 1);
     QCOMPARE(lines.at(0), QStringLiteral("[French]"));
     QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
     QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
@@ -170,7 +170,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
     QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
     QVERIFY(lines.contains(QStringLiteral("N4=-")));
-    QCOMPARE(lines.at(132), QStringLiteral("English1=&English"));
+    QCOMPARE(lines.at(137), QStringLiteral("English1=&English"));
     QCOMPARE(lines.last(), QString());
 
     // The keys come in the order of the shipped file's French section.
@@ -184,7 +184,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     }
 }
 
-void TestLanguages::settingsFileHoldsExactlySevenEntries()
+void TestLanguages::settingsFileHoldsTheSwitchesAndTheLanguage()
 {
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
@@ -193,13 +193,16 @@ void TestLanguages::settingsFileHoldsExactlySevenEntries()
     form->Button5Click();
     QCOMPARE(dir.read(QStringLiteral("serie.ini")),
              QByteArray("[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n"
-                        "CheckBox_11=0\r\nCheckBox_12=0\r\nCheckBox_13=0\r\nEdit_4=French\r\n"));
+                        "CheckBox_11=0\r\nCheckBox_12=0\r\nCheckBox_13=0\r\nCheckBox_14=1\r\nEdit_4=French\r\n"));
     form->TabSheet1->CheckBox_11->setChecked(true);
+    form->TabSheet1->CheckBox_14->setChecked(false);
     form->English1Click();
     form->close(); // the exit question's default test answer is "Non": saved all the same
     QCOMPARE(dir.read(QStringLiteral("serie.ini")),
              QByteArray("[Form1]\r\nCheckBox_1=1\r\nSpinEdit_1=1\r\nCheckBox_9=1\r\n"
-                        "CheckBox_11=1\r\nCheckBox_12=0\r\nCheckBox_13=0\r\nEdit_4=English\r\n"));
+                        "CheckBox_11=1\r\nCheckBox_12=0\r\nCheckBox_13=0\r\nCheckBox_14=0\r\nEdit_4=English\r\n"));
+    form.reset();
+    QVERIFY(!makeForm(dir)->TabSheet1->CheckBox_14->isChecked());
 }
 
 void TestLanguages::aboutWindowReadsItsButtonEveryTime()
@@ -347,5 +350,5 @@ void TestLanguages::windowsCopyHoldsTheSameCaptions()
         ++captions;
     }
     QCOMPARE(sections, (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
-    QCOMPARE(captions, 2 * 132);
+    QCOMPARE(captions, 2 * 137);
 }

@@ -87,6 +87,15 @@ const QByteArray kA("30|14|0|1|0|0|0|0|0|C:\\jobs\\backup.bat|");
 const QByteArray kB("15|0|0|0|0|0|0|0|0|C:\\jobs\\poll.cmd -q|");
 const QByteArray kC("0|9|0|0|0|0|0|1|0|http://host/x.php|");
 
+// Returns once what was queued before it has run: nothing more was told
+// than what the test then finds.
+void eventLoopTurned()
+{
+    bool turned = false;
+    QTimer::singleShot(0, [&turned] { turned = true; });
+    QTRY_VERIFY(turned);
+}
+
 // The row at `row` selected, as a click on it selects it.
 void selectRow(TForm1 &form, int row)
 {
@@ -684,7 +693,8 @@ void TestMainWindow::stopEndsTheSelectedRuns()
     const QString other = dir.file(QStringLiteral("other.sh"));
     KeptRun::writeScript(other, "#!/bin/sh\nexec sleep 301\n");
     dir.write(QStringLiteral("cron-bat.dat"),
-              ("head\r\n0|3|0|0|0|0|0|0|1|" + job + "|\r\n0|4|0|0|0|0|0|0|1|" + other + "|\r\n").toUtf8());
+              ("head\r\n0|3|0|0|0|0|0|0|1|" + job + "|\r\n0|4|0|0|0|0|0|0|1|" + other +
+               "|\r\n0|5|0|0|0|0|0|0|1|/bin/idle|\r\n").toUtf8());
     auto form = makeTestForm(dir, [](TestFormOptions &options) {
         options.engine.timeText = testTimeText;
         options.engine.keeper = KeptRun::keeper();
@@ -696,6 +706,14 @@ void TestMainWindow::stopEndsTheSelectedRuns()
     form.engine().runNow(2);
     const QString runs = form.engine().runsFolder();
     QTRY_COMPARE_WITH_TIMEOUT(QDir(runs).entryList({QStringLiteral("*.stop")}, QDir::System).size(), 2, 10000);
+    QTRY_COMPARE(form->TabSheet4->LabelEnCours->text(), QStringLiteral("Exécutions en cours : 2"));
+    // Offered only where there is a run to stop.
+    selectRows(*form, {3});
+    QVERIFY(form->TabSheet4->Button16->isEnabled());
+    QVERIFY(!stop->isEnabled());
+    QVERIFY(!form->TabSheet4->Arreter1->isEnabled());
+    selectRows(*form, {3, 1});
+    QVERIFY(stop->isEnabled());
     selectRows(*form, {1});
     QVERIFY(stop->isEnabled());
     stop->click();
@@ -709,50 +727,74 @@ void TestMainWindow::stopEndsTheSelectedRuns()
     form->TabSheet4->Arreter1->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(history->findItems(other, Qt::MatchExactly, 1).size(), 2, 30000);
     QVERIFY(history->findItems(other, Qt::MatchExactly, 1).last()->text(0).endsWith(QStringLiteral(" Arrêté à la demande")));
+    // Nothing left to stop: the count and the button say so.
+    QTRY_COMPARE(form->TabSheet4->LabelEnCours->text(), QStringLiteral("Exécutions en cours : 0"));
+    QTRY_VERIFY(!stop->isEnabled());
 }
 
 void TestMainWindow::failuresAreToldWhileHidden()
 {
     TestProgramDir dir;
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
-    QStringList told;
+    QStringList told, actions;
     auto form = makeTestForm(dir, [&](TestFormOptions &options) {
         options.engine.clock = [] { return kNow; };
         options.engine.timeText = testTimeText;
-        options.form.notify = [&](const QString &summary, const QString &body) { told << summary + "|" + body; };
+        options.form.notify = [&](const QString &summary, const QString &body, const QString &action) {
+            told << summary + "|" + body;
+            actions << action;
+        };
     });
     const QString missing = dir.file(QStringLiteral("absent.sh"));
-    // Unticked: nothing told, nothing shown.
+    // The design values: notices on, the pop-up off. Told, and the window stays away.
+    QVERIFY(form->TabSheet1->CheckBox_14->isChecked());
+    QVERIFY(!form->TabSheet1->CheckBox_12->isChecked());
     form.engine().startTarget(missing);
-    QVERIFY(told.isEmpty());
+    QTRY_COMPARE(told, QStringList{"Fichier inexistant|" + missing});
+    QCOMPARE(actions, QStringList{"Afficher"});
     QVERIFY(!form->isVisible());
-    // Ticked and hidden: told, and the window still comes up.
+    // The pop-up alone: the window comes up, and nothing is told.
+    form->TabSheet1->CheckBox_14->setChecked(false);
     form->TabSheet1->CheckBox_12->setChecked(true);
+    form.engine().startTarget(missing + QStringLiteral(" -p"));
+    QVERIFY(form->isVisible());
+    eventLoopTurned();
+    QCOMPARE(told.size(), 1);
+    // Both: told, and the window comes up as well.
+    form->TabSheet1->CheckBox_14->setChecked(true);
+    form->Button5Click();
     form.engine().startTarget(missing + QStringLiteral(" -q"));
     QVERIFY(form->isVisible());
-    QTRY_COMPARE(told, QStringList{"Fichier inexistant|" + missing + " -q"});
+    QTRY_COMPARE(told.last(), "Fichier inexistant|" + missing + " -q");
     // In view already: the window is the news.
     form.engine().recorder().recordFailure(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"));
-    QTest::qWait(50);
-    QCOMPARE(told.size(), 1);
+    eventLoopTurned();
+    QCOMPARE(told.size(), 2);
     // A network error's two lines make one line of the notice.
+    form->TabSheet1->CheckBox_12->setChecked(false);
     form->Button5Click();
     form.engine().recorder().recordFailure(QStringLiteral("Erreur de socket # 11001\r\nHôte non trouvé."),
                                  QStringLiteral("http://nowhere/"));
     QTRY_COMPARE(told.last(), QStringLiteral("Erreur de socket # 11001 Hôte non trouvé.|http://nowhere/"));
     // The failures of one pass: one notice that counts them, the first few listed.
-    form->Button5Click();
     for (int i = 0; i < FailureNotice::kListed + 2; ++i)
         form.engine().startTarget(missing + QStringLiteral(" %1").arg(i));
     form.engine().recorder().recordFailure(QStringLiteral("Délai de lecture"), QStringLiteral("http://h/"));
-    QTRY_COMPARE(told.size(), 3);
+    QTRY_COMPARE(told.size(), 4);
     QCOMPARE(told.last().section(QLatin1Char('|'), 0, 0), QStringLiteral("8 × Fichier inexistant …"));
     const QStringList listed = told.last().section(QLatin1Char('|'), 1).split(QLatin1Char('\n'));
     QCOMPARE(listed.size(), FailureNotice::kListed + 1);
     QCOMPARE(listed.first(), missing + QStringLiteral(" 0 : Fichier inexistant"));
     QCOMPARE(listed.last(), QStringLiteral("…"));
-    QTest::qWait(50);
-    QCOMPARE(told.size(), 3);
+    eventLoopTurned();
+    QCOMPARE(told.size(), 4);
+    // In English the action says so; the summary stays the status the journal writes.
+    dir.write(QStringLiteral("sourcelang.ini"), "[English]\r\nAffiche1=&Show\r\n");
+    form->English1Click();
+    form.engine().startTarget(missing);
+    QTRY_COMPARE(told.size(), 5);
+    QCOMPARE(told.last(), "Fichier inexistant|" + missing);
+    QCOMPARE(actions.last(), QStringLiteral("Show"));
 }
 
 void TestMainWindow::startWithTheSession()
@@ -843,8 +885,10 @@ void TestMainWindow::editInPlaceFromTheView()
     page->Button15->click();
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")),
              "head\r\n" + kA + "\r\n\r\n15|3|1|1|1|1|1|1|1|/srv/backup.sh -v|x-essais=3;nom=Nuit;jours=1,fin;mois=6;seul;max=45|\r\n" + kB + "\r\n");
-    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(2)->toolTip(3),
-             QStringLiteral("x-essais=3;nom=Nuit;jours=1,fin;mois=6;seul;max=45"));
+    // Its name in its column, and how it runs in words.
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(2)->text(ViewPage::NameColumn), QStringLiteral("Nuit"));
+    QCOMPARE(form->TabSheet4->ListView2->topLevelItem(2)->toolTip(ViewPage::NumberColumn),
+             QStringLiteral("jours du mois : 1, dernier jour ; mois : 6 ; une seule à la fois ; arrêtée après 45 min"));
     QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
     QCOMPARE(page->Editsource->text(), QStringLiteral("/half/typed"));
     QVERIFY(!page->LabelEdition->isVisibleTo(form.get()));
@@ -902,7 +946,7 @@ void TestMainWindow::pauseAndResumeFromTheView()
     QCOMPARE(view->selectedNumbers(), (QList<int>{1, 2}));
     QCOMPARE(view->Button19->text(), QStringLiteral("Reprendre"));
     QCOMPARE(view->Suspendre1->text(), QStringLiteral("&Reprendre"));
-    QCOMPARE(view->ListView2->topLevelItem(1)->text(4), QStringLiteral("suspendue"));
+    QCOMPARE(view->ListView2->topLevelItem(1)->text(ViewPage::NextRunColumn), QStringLiteral("suspendue"));
     QCOMPARE(form->trayToolTip(), QStringLiteral("Pendulix (suspendues : 2)"));
     view->Suspendre1->trigger();
     QCOMPARE(dir.read(QStringLiteral("cron-bat.dat")), original);

@@ -108,9 +108,14 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
         m_pastStale = !TabSheet4->isVisible();
         if (!m_pastStale)
             refreshPastColumns();
+        else
+            showRunsGoing();
     }));
     connect(TabSheet4, &ViewPage::shown, this, guarded([this] {
-        if (std::exchange(m_pastStale, false))
+        const bool pastStale = std::exchange(m_pastStale, false);
+        if (std::exchange(m_nextRunsStale, false))
+            refreshNextRuns();
+        else if (pastStale)
             refreshPastColumns();
     }));
     connect(&m_engine, &SchedulingEngine::pastChanged, this, [this] {
@@ -121,8 +126,19 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     connect(TabSheet4->Button3, &QPushButton::clicked, this, guarded([this] { Button3Click(); }));
     connect(TabSheet4->Button1, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
     connect(TabSheet4, &ViewPage::entered, this, guarded([this] { TabSheet4Enter(); }));
-    connect(TabSheet4->ListView2, &QTreeWidget::itemSelectionChanged, this,
-            guarded([this] { ListView2Click(); }));
+    connect(TabSheet4->ListView2, &QTreeWidget::itemSelectionChanged, this, guarded([this] {
+        // Rows being rebuilt are selected again once they are all there.
+        if (m_rebuildingRows)
+            return;
+        keepSelection();
+        ListView2Click();
+    }));
+    // Each pass moves the next runs on; off screen they wait for the page to show.
+    connect(&m_engine, &SchedulingEngine::passed, this, guarded([this] {
+        m_nextRunsStale = !TabSheet4->isVisible();
+        if (!m_nextRunsStale)
+            refreshNextRuns();
+    }));
 
     buildMenus();
 

@@ -4,6 +4,7 @@
 #include "exitquestion.h"
 #include "journal/failurenotice.h"
 #include "runner/nextrun.h"
+#include "schedule/entrysentence.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -42,9 +43,10 @@ public:
         std::function<QString(QWidget *parent, const QStringList &nameFilters,
                               const QString &initialDirectory)>
             chooseFile = {};
-        // Shows a notification; the tray icon's, through the desktop's
-        // notification service, when empty. Tests record instead.
-        std::function<void(const QString &summary, const QString &body)> notify = {};
+        // Shows a notification with an action that shows the window; the
+        // tray icon's, through the desktop's notification service, when
+        // empty. Tests record instead.
+        std::function<void(const QString &summary, const QString &body, const QString &showAction)> notify = {};
     };
 
     TForm1(SchedulingEngine &engine, Options options, QWidget *parent = nullptr);
@@ -107,6 +109,12 @@ public:
     // the next run of every entry again.
     void refreshPastColumns();
     void forEachEntryRow(const std::function<void(QTreeWidgetItem *, int)> &visit);
+    // How many runs go, and "Arrêter" offered when a selected entry runs.
+    void showRunsGoing();
+    // The words of an entry's sentence, from the page of composed texts.
+    SentenceWords sentenceWords() const;
+    // How an entry runs, said in those words: "une seule à la fois ; arrêtée après 5 min".
+    static QString optionsInWords(const SentenceWords &words, const EntryOptions &options);
     // The tray's tooltip: the title, and how many entries are suspended.
     void showTrayToolTip();
     QString trayToolTip() const;
@@ -155,8 +163,8 @@ public:
     void errorSignal();
     // Start with the session, or no longer, as the box says.
     void CheckBox_13Click();
-    // A failure while the window is hidden, with "Fenêtre surgissante si
-    // erreur" ticked, is also told in a notification from the tray.
+    // A failure while the window is hidden or minimized, with "Notifier les
+    // erreurs au bureau" ticked, is told in a notice of the desktop.
     void notifyFailure(const QString &status, const QString &subject);
     void tellFailures();
     void ecrirejournal(const QString &line);
@@ -194,6 +202,13 @@ private:
     SchedulingEngine &m_engine;
     Options m_options;
     TrayIcon *RxTrayIcon1 = nullptr;
+    // The selected rows' lines, to select them again once the rows are rebuilt.
+    void keepSelection();
+    QList<int> keptRowsNow() const;
+    QList<std::pair<int, QString>> m_keptSelection;
+    bool m_rebuildingRows = false;
+    // Foreseen while the page was off screen: told again when it shows.
+    bool m_nextRunsStale = false;
     int m_pausedEntries = 0;
     QTimer m_pastRefresh;
     QList<FailureToTell> m_failuresToTell;

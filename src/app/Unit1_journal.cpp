@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "trayicon.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -38,7 +39,8 @@ void TForm1::ApplicationEvents1Exception(const QString &message)
 
 void TForm1::showRecorded(const RecordedEvent &event)
 {
-    TabSheet1->appendHistoryRow(event.historyTime(), event.subject, event.output);
+    TabSheet1->appendHistoryRow(event.historyTime(), event.subject, event.output,
+                                event.kind == RecordedEvent::Failure || event.kind == RecordedEvent::Error);
     if (event.kind != RecordedEvent::Failure)
         return;
     // Told before the Error signal, which would bring the window into view.
@@ -72,10 +74,10 @@ void TForm1::CheckBox_13Click()
 
 void TForm1::notifyFailure(const QString &status, const QString &subject)
 {
-    // Decided as the first failure of a pass comes: its Error signal shows
-    // the window, and the others of the pass join its notice.
+    // Decided as the first failure of a pass comes: its Error signal may
+    // show the window, and the others of the pass join its notice.
     if (m_failuresToTell.isEmpty() &&
-        (!TabSheet1->CheckBox_12->isChecked() || (isVisible() && !isMinimized())))
+        (!TabSheet1->CheckBox_14->isChecked() || (isVisible() && !isMinimized())))
         return;
     m_failuresToTell.append({status, subject});
     // The failures of one pass make one notice.
@@ -86,13 +88,16 @@ void TForm1::notifyFailure(const QString &status, const QString &subject)
 void TForm1::tellFailures()
 {
     const FailureNotice notice = FailureNotice::of(std::exchange(m_failuresToTell, {}));
+    // The action reads as the tray menu's item that does the same.
+    QString show = findChild<QAction *>(QStringLiteral("Affiche1"))->text();
+    show.remove(QLatin1Char('&'));
     if (m_options.notify) {
-        m_options.notify(notice.summary, notice.body);
+        m_options.notify(notice.summary, notice.body, show);
         return;
     }
     QPointer<TForm1> self(this);
     Platform::notifyDesktop(
-        notice.summary, notice.body,
+        notice.summary, notice.body, show,
         [self] {
             if (self)
                 ErrorBoundary::run([&] { self->Affiche1Click(); });
@@ -139,7 +144,7 @@ void TForm1::Voirlesfichiersjuornaux1Click()
     if (!m_form2)
         return;
     m_form2->chooseJournalFile(this, [this](const QString &path) {
-        m_form2->loadFile(path);
+        m_form2->loadChosen(path);
         m_form2->show();
         m_form2->raise();
     });

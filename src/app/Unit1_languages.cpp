@@ -45,7 +45,8 @@ QList<QObject *> TForm1::languageComponents() const
     const EventsPage *p1 = TabSheet1;
     components << p1->Label5 << p1->Button10 << p1->GroupBox4 << p1->Label7 << p1->CheckBox_1
                << p1->CheckBox_9 << p1->Button11 << p1->CheckBox_11 << p1->CheckBox_12
-               << p1->CheckBox_13 << p1->Voirlasortie1;
+               << p1->CheckBox_13 << p1->CheckBox_14 << p1->CheckErreurs << p1->CheckChoisie
+               << p1->Voirlasortie1;
     const NewEntryPage *p3 = TabSheet3;
     components << TabSheet3 << p3->Label6 << p3->Label43 << p3->Label57 << p3->GroupBox6 << p3->CheckMardi << p3->CheckLundi
                << p3->CheckMercredi << p3->CheckJeudi << p3->CheckVendredi << p3->CheckSamedi
@@ -59,7 +60,7 @@ QList<QObject *> TForm1::languageComponents() const
                << p4->Button4 << p4->GroupBox3 << p4->CheckBox3 << p4->CheckBox2 << p4->CheckBox4
                << p4->CheckBox5 << p4->CheckBox6 << p4->CheckBox7 << p4->CheckBox8 << p4->Button8
                << p4->Button16 << p4->Lancermaintenant1 << p4->Button17 << p4->Modifier1
-               << p4->Button20 << p4->Arreter1
+               << p4->Button20 << p4->Arreter1 << p4->Voirlasortie2
                << p4->Button1;
     const MessagesPage *p2 = TabSheet2;
     components << TabSheet2 << p2->ExitMsg << p2->ExitMsg2 << p2->Label32 << p2->Label33
@@ -87,13 +88,15 @@ void TForm1::SetLangStrings()
     for (QObject *component : languageComponents())
         setCaptionOf(component, IniLang(component->objectName()));
     QTreeWidgetItem *viewHeader = TabSheet4->ListView2->headerItem();
-    viewHeader->setText(4, TabSheet2->Label56->text());
+    viewHeader->setText(ViewPage::NextRunColumn, TabSheet2->Label56->text());
     viewHeader->setText(ViewPage::LastRunColumn, TabSheet2->Label62->text());
     viewHeader->setText(ViewPage::ResultColumn, TabSheet2->Label63->text());
+    viewHeader->setText(ViewPage::NameColumn, TabSheet3->LabelNom->text());
+    TabSheet4->fitColumns();
     showPauseCaption();
     nameFieldsAfterTheirBoxes(this);
     TabSheet3->nameTheLimit();
-    refreshNextRuns();
+    showScheduleRows();
     // The other windows follow at once, open or not.
     if (m_form2)
         m_form2->FormActivate();

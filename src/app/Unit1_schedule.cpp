@@ -2,6 +2,7 @@
 #include "trayicon.h"
 
 #include "messagespage.h"
+#include "journal/eventspage.h"
 #include "platform/platform.h"
 #include "runner/nextrun.h"
 #include "files/runtimeerror.h"
@@ -17,6 +18,9 @@
 #include "schedule/viewpage.h"
 
 #include <QApplication>
+#include <QHash>
+#include <QScrollBar>
+#include <QSet>
 
 #include <algorithm>
 #include <QCheckBox>
@@ -48,9 +52,13 @@ void TForm1::showNewEntryPage()
 
 void TForm1::showScheduleRows()
 {
+    QTreeWidget *list = TabSheet4->ListView2;
+    const int scrolled = list->verticalScrollBar()->value();
+    m_rebuildingRows = true;
     TabSheet4->clearRows();
     const auto fileExists = [](const QString &path) { return Platform::isRegularFile(path); };
     const NextRunWords words = nextRunWords();
+    const SentenceWords sentence = sentenceWords();
     const QDateTime now = m_engine.now();
     const SchedulerMinutes state = schedulerMinutes();
     int paused = 0;
@@ -64,6 +72,7 @@ void TForm1::showScheduleRows()
         // The header line is no entry and never runs.
         if (index > 0) {
             row.next = nextRunText(nextRunOf(entry, now, state), now.date(), words, &row.nextReason);
+            row.optionsInWords = optionsInWords(sentence, entry.options());
             if (const std::optional<PastRun> past = m_engine.past().of(ListBox1.item(index))) {
                 row.lastRun = pastRunText(past->at, now.date(), words);
                 row.result = past->result;
@@ -72,8 +81,81 @@ void TForm1::showScheduleRows()
         }
         TabSheet4->addRow(row);
     }
+    TabSheet4->fitColumns();
+    TabSheet4->selectNumbers(keptRowsNow());
+    list->verticalScrollBar()->setValue(scrolled);
+    m_rebuildingRows = false;
+    ListView2Click();
     m_pausedEntries = paused;
     showTrayToolTip();
+    showRunsGoing();
+}
+
+QList<int> TForm1::keptRowsNow() const
+{
+    // The same line where it was, or else the nearest line that reads the
+    // same: the user's own selection, whoever moved the lines.
+    QHash<QString, QList<int>> indexesOf;
+    for (int index = 0; index < ListBox1.count(); ++index) {
+        if (!ListBox1.item(index).isEmpty())
+            indexesOf[ListBox1.item(index)].append(index);
+    }
+    QList<int> rows;
+    QSet<int> taken;
+    for (const auto &[index, line] : m_keptSelection) {
+        int nearest = -1;
+        for (int candidate : indexesOf.value(line)) {
+            if (!taken.contains(candidate) && (nearest < 0 || qAbs(candidate - index) < qAbs(nearest - index)))
+                nearest = candidate;
+        }
+        if (nearest >= 0) {
+            taken.insert(nearest);
+            rows << nearest;
+        }
+    }
+    return rows;
+}
+
+void TForm1::keepSelection()
+{
+    m_keptSelection.clear();
+    for (int index : TabSheet4->selectedNumbers()) {
+        if (index >= 0 && index < ListBox1.count())
+            m_keptSelection.append({index, ListBox1.item(index)});
+    }
+}
+
+void TForm1::showRunsGoing()
+{
+    TabSheet4->showRunsGoing(TabSheet2->Label76->text(), m_engine.past().openRunCount());
+    // Stopping is offered only where there is a run to stop.
+    const int index = ListBox1.itemIndex();
+    bool running = false;
+    if (index > 0 && TabSheet4->Button16->isEnabled()) {
+        for (int selected : TabSheet4->selectedNumbers()) {
+            if (selected > 0 && selected < ListBox1.count() && m_engine.past().isRunning(ListBox1.item(selected))) {
+                running = true;
+                break;
+            }
+        }
+    }
+    TabSheet4->setStopEnabled(running);
+}
+
+QString TForm1::optionsInWords(const SentenceWords &words, const EntryOptions &options)
+{
+    int limit = 0;
+    try {
+        limit = options.stopAfterMinutes();
+    } catch (const EConvertError &) {
+        // A bad limit holds the entry; its next run says why.
+    }
+    const QString said =
+        composeOptionsSentence(words, options.value(QStringLiteral("jours")).value_or(QString()),
+                               options.value(QStringLiteral("mois")).value_or(QString()), options.paused()) +
+        composeRunSentence(words, options.alone(), limit, options.catchesUp());
+    // Each part comes after " ; ", as it follows the sentence on the new-entry page.
+    return said.mid(3);
 }
 
 QString TForm1::trayToolTip() const
@@ -104,8 +186,10 @@ void TForm1::refreshNextRuns()
     const SchedulerMinutes state = schedulerMinutes();
     forEachEntryRow([&](QTreeWidgetItem *item, int index) {
         QString reason;
-        item->setText(4, nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason));
-        item->setToolTip(4, reason);
+        const QString next = nextRunText(nextRunOf(ListBox1.entry(index), now, state), now.date(), words, &reason);
+        if (item->text(ViewPage::NextRunColumn) != next)
+            item->setText(ViewPage::NextRunColumn, next);
+        item->setToolTip(ViewPage::NextRunColumn, reason);
     });
     refreshPastColumns();
     showTrayToolTip();
@@ -122,10 +206,13 @@ void TForm1::refreshPastColumns()
         // Unchanged cells are left alone: a refresh after thousands of starts stays cheap.
         if (item->text(ViewPage::LastRunColumn) != lastRun)
             item->setText(ViewPage::LastRunColumn, lastRun);
-        if (item->text(ViewPage::ResultColumn) != result)
+        if (item->text(ViewPage::ResultColumn) != result) {
             item->setText(ViewPage::ResultColumn, result);
+            item->setToolTip(ViewPage::ResultColumn, result);
+        }
         ViewPage::setOutputOf(item, past ? past->output : QString());
     });
+    showRunsGoing();
 }
 
 void TForm1::forEachEntryRow(const std::function<void(QTreeWidgetItem *, int)> &visit)
@@ -175,14 +262,16 @@ void TForm1::Button3Click()
 
 void TForm1::TabSheet4Enter()
 {
+    // The rows come back selected as they were: the buttons follow them.
     lirefiche(true);
-    TabSheet4->setEntryActionsEnabled(false);
+    ListView2Click();
 }
 
 void TForm1::ListView2Click()
 {
     if (TabSheet4->firstSelectedNumber() < 0) {
         TabSheet4->setEntryActionsEnabled(false);
+        TabSheet1->setChosenEntry(QString());
         return;
     }
     ListBox1Click();
@@ -193,6 +282,7 @@ void TForm1::ListBox1Click()
     const int index = TabSheet4->firstSelectedNumber();
     if (index < 0) {
         TabSheet4->setEntryActionsEnabled(false);
+        TabSheet1->setChosenEntry(QString());
         return;
     }
     ListBox1.setItemIndex(index);
@@ -204,6 +294,11 @@ void TForm1::ListBox1Click()
     }
     TabSheet4->splitEdit7();
     showPauseCaption();
+    showRunsGoing();
+    // The history can be narrowed to what the chosen entry did.
+    const bool entry = index > 0 && ListBox1.itemIndex() == index;
+    TabSheet1->setChosenEntry(
+        entry ? Launcher::subjectOf(ListBox1.entry(index).target, ListBox1.entry(index).options().name()) : QString());
 }
 
 void TForm1::showPauseCaption()
@@ -285,12 +380,15 @@ void TForm1::Button16Click()
 
 void TForm1::Button8Click()
 {
+    // The deleted line's selection goes with it, not to a line that reads the same.
+    const int index = ListBox1.itemIndex();
+    m_keptSelection.removeIf([index](const std::pair<int, QString> &kept) { return kept.first == index; });
     m_engine.deleteSelected();
 }
 
 // ---- New-entry page --------------------------------------------------------
 
-void TForm1::Button6Click()
+SentenceWords TForm1::sentenceWords() const
 {
     SentenceWords words;
     words.opening = TabSheet2->Label42->text();
@@ -302,12 +400,8 @@ void TForm1::Button6Click()
     const QLabel *dayWords[] = {TabSheet2->Label35, TabSheet2->Label36, TabSheet2->Label37,
                                 TabSheet2->Label38, TabSheet2->Label39, TabSheet2->Label40,
                                 TabSheet2->Label41};
-    bool days[7];
-    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
-    for (int day = 0; day < 7; ++day) {
+    for (int day = 0; day < 7; ++day)
         words.days[day] = dayWords[day]->text();
-        days[day] = boxes.at(day)->isChecked();
-    }
     words.monthDays = TabSheet2->Label67->text();
     words.months = TabSheet2->Label68->text();
     words.lastDay = TabSheet2->Label69->text();
@@ -315,6 +409,16 @@ void TForm1::Button6Click()
     words.alone = TabSheet2->Label73->text();
     words.stopAfter = TabSheet2->Label74->text();
     words.catchUp = TabSheet2->Label75->text();
+    return words;
+}
+
+void TForm1::Button6Click()
+{
+    const SentenceWords words = sentenceWords();
+    bool days[7];
+    const QList<QCheckBox *> boxes = TabSheet3->dayBoxes();
+    for (int day = 0; day < 7; ++day)
+        days[day] = boxes.at(day)->isChecked();
     TabSheet3->Label6->setText(
         composeEntrySentence(words, TabSheet3->SpinMinutes->value(), TabSheet3->Spinheures->value(),
                              days) +
@@ -387,10 +491,15 @@ void TForm1::Button15Click()
             TabSheet3->Label72->setVisible(true);
             return;
         }
+        const int edited = TabSheet3->editedIndex();
         TabSheet3->endEditing();
         Button6Click();
+        TabSheet4->selectNumbers({edited});
     } else {
         m_engine.appendLine(LineEdit::edited(QString(), form));
+        // The next entry does not inherit this one's name and options unseen.
+        TabSheet3->clearOptions();
+        Button6Click();
     }
     PageControl1->setCurrentWidget(TabSheet4);
     TabSheet4->ListView2->setFocus();

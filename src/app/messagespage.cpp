@@ -57,6 +57,7 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label73 = label("Label73", QStringLiteral("une seule à la fois"));
     Label74 = label("Label74", QStringLiteral("arrêtée après"));
     Label75 = label("Label75", QStringLiteral("rattrapée si manquée"));
+    Label76 = label("Label76", QStringLiteral("Exécutions en cours :"));
     layout->addStretch();
 }
 
@@ -69,5 +70,5 @@ QList<QLabel *> MessagesPage::nextRunLabels() const
 QList<QLabel *> MessagesPage::entryLabels() const
 {
     return {Label61, Label62, Label63, Label64, Label65, Label66, Label67,
-            Label68, Label69, Label73, Label74, Label75};
+            Label68, Label69, Label73, Label74, Label75, Label76};
 }

@@ -36,6 +36,8 @@ public:
     QLabel *Label67, *Label68, *Label69;
     // The sentence of how it runs: one at a time, the time limit, caught up.
     QLabel *Label73, *Label74, *Label75;
+    // Before the number of runs going, on the view page.
+    QLabel *Label76;
     // The texts above, in the order of their numbers.
     QList<QLabel *> entryLabels() const;
     QList<QLabel *> nextRunLabels() const;

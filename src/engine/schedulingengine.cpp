@@ -206,6 +206,7 @@ void SchedulingEngine::runPass()
 {
     m_starts.beginPass();
     m_scheduler.tick(m_inputs.clock());
+    emit passed();
 }
 
 void SchedulingEngine::minuteCheck()

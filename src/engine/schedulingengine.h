@@ -138,6 +138,8 @@ signals:
     void historyClearDue();
     // An entry's last run or its result changed.
     void pastChanged();
+    // A pass examined its minute: every entry's next run moved on.
+    void passed();
 
 private:
     void armMinuteTimer();

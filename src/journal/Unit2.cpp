@@ -9,6 +9,7 @@
 #include "settings/languages.h"
 #include "files/textfile.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -89,7 +90,8 @@ TForm2::TForm2(Hooks hooks, QWidget *parent) : QMainWindow(parent), m_hooks(std:
 
 void TForm2::chooseJournalFile(QWidget *parent, std::function<void(const QString &path)> chosen)
 {
-    const QStringList filters{QStringLiteral("Fichier journal (*.log)")};
+    const QStringList filters{QStringLiteral("Fichier journal (*.log)"),
+                              QStringLiteral("Sortie de programme (*.txt)")};
     if (!m_hooks.chooseFile) {
         // Chosen later, from the dialog's own signal: its errors meet the boundary there.
         chooseExistingFile(parent, filters, m_hooks.programDirectory,
@@ -117,9 +119,18 @@ void TForm2::loadOutput(const QString &path)
     m_model->setPlainText(TextFile::readAll(path));
 }
 
+void TForm2::loadChosen(const QString &path)
+{
+    const QString outputs = QDir::cleanPath(m_hooks.programDirectory + QStringLiteral("sorties"));
+    if (QFileInfo(path).absolutePath() == outputs)
+        loadOutput(path);
+    else
+        loadFile(path);
+}
+
 void TForm2::Voirlesfichiersjuornaux1Click()
 {
-    chooseJournalFile(this, [this](const QString &path) { loadFile(path); });
+    chooseJournalFile(this, [this](const QString &path) { loadChosen(path); });
 }
 
 void TForm2::Button1Click()

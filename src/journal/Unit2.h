@@ -38,6 +38,9 @@ public:
     void loadFile(const QString &path);
     // The output a program wrote, one line a row; raises EInOutError.
     void loadOutput(const QString &path);
+    // A file picked in the file choice: a program's output from "sorties"
+    // as its text, anything else as a journal.
+    void loadChosen(const QString &path);
 
     void Voirlesfichiersjuornaux1Click();
     void Button1Click();

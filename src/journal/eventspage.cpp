@@ -22,6 +22,13 @@
 
 #include <utility>
 
+namespace {
+
+const int kOutputRole = Qt::UserRole;
+const int kFailureRole = Qt::UserRole + 1;
+
+} // namespace
+
 EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("TabSheet1"));
@@ -48,11 +55,19 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
         connect(Voirlasortie1, &QAction::triggered, this, [this, output] { emit outputWanted(output); });
         PopupMenu3->popup(ListView1->viewport()->mapToGlobal(at));
     });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *row) {
+    // A double click, or Enter on the current row.
+    connect(ListView1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *row) {
         const QString output = outputOf(row);
         if (!output.isEmpty())
             emit outputWanted(output);
     });
+    markOutputs(ListView1, 1, kOutputRole);
+
+    CheckErreurs = named(new QCheckBox(QStringLiteral("Erreurs seulement"), this), "CheckErreurs");
+    CheckChoisie = named(new QCheckBox(QStringLiteral("Programmation choisie seulement"), this), "CheckChoisie");
+    CheckChoisie->setEnabled(false);
+    for (QCheckBox *filter : {CheckErreurs, CheckChoisie})
+        connect(filter, &QCheckBox::toggled, this, &EventsPage::applyFilters);
 
     Button10 = named(new QPushButton(QStringLiteral("Vider l'historique"), this), "Button10");
 
@@ -79,6 +94,8 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     CheckBox_12 = named(new QCheckBox(QStringLiteral("Fenêtre surgissante si erreur"), this),
                         "CheckBox_12");
     CheckBox_13 = named(new QCheckBox(QStringLiteral("Démarrer avec la session"), this), "CheckBox_13");
+    CheckBox_14 = named(new QCheckBox(QStringLiteral("Notifier les erreurs au bureau"), this), "CheckBox_14");
+    CheckBox_14->setChecked(true);
 
     Button11 = named(new QPushButton(QStringLiteral("suppression"), this), "Button11");
     Button11->setVisible(false);
@@ -86,14 +103,23 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     auto *options = new QGridLayout;
     options->addWidget(Button10, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     options->addWidget(GroupBox4, 1, 0);
-    options->addWidget(CheckBox_12, 0, 1);
-    options->addWidget(CheckBox_11, 1, 1, Qt::AlignTop);
     options->addWidget(CheckBox_9, 2, 0);
-    options->addWidget(CheckBox_13, 2, 1);
+    // The switches of what a failure does, then the start with the session.
+    auto *switches = new QVBoxLayout;
+    switches->addWidget(CheckBox_12);
+    switches->addWidget(CheckBox_14);
+    switches->addWidget(CheckBox_11);
+    switches->addWidget(CheckBox_13);
+    options->addLayout(switches, 0, 1, 3, 1);
     options->setColumnStretch(1, 1);
 
+    auto *heading = new QHBoxLayout;
+    heading->addWidget(Label5);
+    heading->addStretch();
+    heading->addWidget(CheckErreurs);
+    heading->addWidget(CheckChoisie);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Label5);
+    layout->addLayout(heading);
     layout->addWidget(ListView1, 1);
     layout->addLayout(options);
 }
@@ -101,11 +127,41 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
 QString EventsPage::outputOf(const QTreeWidgetItem *row)
 {
     // A run that wrote nothing left no file.
-    const QString output = row ? row->data(0, Qt::UserRole).toString() : QString();
+    const QString output = row ? row->data(1, kOutputRole).toString() : QString();
     return !output.isEmpty() && QFileInfo(output).isFile() ? output : QString();
 }
 
-void EventsPage::appendHistoryRow(const QString &time, const QString &subject, const QString &output)
+void EventsPage::setChosenEntry(const QString &subject)
+{
+    CheckChoisie->setEnabled(!subject.isEmpty());
+    if (subject == m_chosenEntry)
+        return;
+    m_chosenEntry = subject;
+    if (CheckChoisie->isChecked())
+        applyFilters();
+}
+
+bool EventsPage::filteredOut(const QTreeWidgetItem *row) const
+{
+    if (CheckErreurs->isChecked() && !row->data(0, kFailureRole).toBool())
+        return true;
+    // With no entry chosen, there is nothing to narrow to.
+    return CheckChoisie->isChecked() && !m_chosenEntry.isEmpty() && row->text(1) != cellText(m_chosenEntry);
+}
+
+void EventsPage::applyFilters()
+{
+    for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = ListView1->topLevelItem(row);
+        item->setHidden(filteredOut(item));
+    }
+    m_scrollPending = true;
+    if (isVisible())
+        scrollToNewest();
+}
+
+void EventsPage::appendHistoryRow(const QString &time, const QString &subject, const QString &output,
+                                  bool failure)
 {
     // Following the newest row unless the user scrolled away from the end:
     // as the first row of a batch found the list.
@@ -118,8 +174,12 @@ void EventsPage::appendHistoryRow(const QString &time, const QString &subject, c
     const QString shownTime = cellText(time);
     auto *row = new QTreeWidgetItem({shownTime, cellText(subject)});
     if (!output.isEmpty())
-        row->setData(0, Qt::UserRole, output);
+        row->setData(1, kOutputRole, output);
+    if (failure)
+        row->setData(0, kFailureRole, true);
     ListView1->addTopLevelItem(row);
+    if (filteredOut(row))
+        row->setHidden(true);
     // The "Heures" column grows to what it holds: a failure's status follows
     // the time ("14:30:37 Fichier inexistant"), a network error on two lines.
     int needed = 0;
@@ -150,7 +210,7 @@ void EventsPage::settleHistory()
 void EventsPage::scrollToNewest()
 {
     if (std::exchange(m_scrollPending, false) && ListView1->topLevelItemCount() > 0)
-        ListView1->scrollToItem(ListView1->topLevelItem(ListView1->topLevelItemCount() - 1));
+        ListView1->scrollToBottom();
 }
 
 void EventsPage::showEvent(QShowEvent *event)

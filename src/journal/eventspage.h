@@ -25,7 +25,12 @@ public:
     // Appends a History row at the end of ListView1. The oldest rows beyond
     // kHistoryRows go, and the newest comes into view, once the event loop
     // turns: a minute may bring thousands of rows.
-    void appendHistoryRow(const QString &time, const QString &subject, const QString &output = QString());
+    // A failure's row shows under "Erreurs seulement".
+    void appendHistoryRow(const QString &time, const QString &subject, const QString &output = QString(),
+                          bool failure = false);
+    // The subject the history is narrowed to under "Programmation choisie
+    // seulement": the entry selected on the view page, empty when none is.
+    void setChosenEntry(const QString &subject);
     // The output file of the row, empty when it has none.
     static QString outputOf(const QTreeWidgetItem *row);
     // "Voir la sortie": the context menu of a row with an output.
@@ -33,6 +38,9 @@ public:
     QAction *Voirlasortie1;
 
     QLabel *Label5;
+    // The history narrowed to failures, and to the entry chosen on the view.
+    QCheckBox *CheckErreurs;
+    QCheckBox *CheckChoisie;
     QTreeWidget *ListView1;
     QPushButton *Button10;
     QGroupBox *GroupBox4;
@@ -42,6 +50,8 @@ public:
     QCheckBox *CheckBox_12;
     // "Démarrer avec la session".
     QCheckBox *CheckBox_13;
+    // "Notifier les erreurs au bureau": a notice of each failure while the window is away.
+    QCheckBox *CheckBox_14;
     QCheckBox *CheckBox_11;
     QCheckBox *CheckBox_9;
     QPushButton *Button11;
@@ -55,9 +65,12 @@ protected:
 
 private:
     void settleHistory();
+    bool filteredOut(const QTreeWidgetItem *row) const;
+    void applyFilters();
     void scrollToNewest();
 
     bool m_settlePending = false;
     bool m_followNewest = true;
     bool m_scrollPending = false;
+    QString m_chosenEntry;
 };

@@ -39,10 +39,11 @@ bool askRunningInstanceToShow(const QString &name);
 void onShowAsked(const QString &name, QObject *context, std::function<void()> show);
 
 // A notice for the desktop's notification service, where the session has
-// one: `activated` when the user clicks it, `unavailable` (at once or later)
-// when nothing took it, for the caller's own way of telling.
-void notifyDesktop(const QString &summary, const QString &body, std::function<void()> activated,
-                   std::function<void()> unavailable);
+// one: `activated` when the user clicks it or its action `showAction`,
+// `unavailable` (at once or later) when nothing took it, for the caller's
+// own way of telling.
+void notifyDesktop(const QString &summary, const QString &body, const QString &showAction,
+                   std::function<void()> activated, std::function<void()> unavailable);
 
 // Opens the compiled help with its viewer where the desktop has one, else the
 // HTML pages in the browser; without waiting and without reporting back.

@@ -58,12 +58,12 @@ bool acquireSingleInstance(const QString &name)
     return Posix::holdLock(folder + '/' + nativePath(name) + ".lock");
 }
 
-void notifyDesktop(const QString &summary, const QString &body, std::function<void()> activated,
-                   std::function<void()> unavailable)
+void notifyDesktop(const QString &summary, const QString &body, const QString &showAction,
+                   std::function<void()> activated, std::function<void()> unavailable)
 {
     // The icon the desktop entry names, from the program's own folder.
     const QString icon = QCoreApplication::applicationDirPath() + QStringLiteral("/pendulix.png");
-    Posix::DesktopNotices::instance().post(summary, body, QFileInfo(icon).isFile() ? icon : QStringLiteral("pendulix"),
+    Posix::DesktopNotices::instance().post(summary, body, showAction, QFileInfo(icon).isFile() ? icon : QStringLiteral("pendulix"),
                                            std::move(activated), std::move(unavailable));
 }
 

@@ -124,7 +124,8 @@ bool acquireSingleInstance(const QString &name)
     return Win::holdNamedMutex(name.toLocal8Bit().constData());
 }
 
-void notifyDesktop(const QString &, const QString &, std::function<void()>, std::function<void()> unavailable)
+void notifyDesktop(const QString &, const QString &, const QString &, std::function<void()>,
+                   std::function<void()> unavailable)
 {
     // The tray balloon is Windows' own way of telling.
     unavailable();

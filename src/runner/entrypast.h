@@ -57,6 +57,8 @@ public:
     bool isRunning(const QString &line) const { return m_running.value(line) > 0; }
     // The starts of the entry of `line` whose end is still to come.
     QList<quint64> openRuns(const QString &line) const { return m_open.keys(line); }
+    // The starts of every entry whose end is still to come.
+    int openRunCount() const { return int(m_open.size()); }
     // The program replaced `from` with `to`: the past goes with it.
     void carry(const QString &from, const QString &to);
 

@@ -249,6 +249,21 @@ void NewEntryPage::setFields(const NewEntryFields &fields)
     CheckRattrapage->setChecked(fields.catchUp);
 }
 
+void NewEntryPage::clearOptions()
+{
+    const NewEntryFields fresh;
+    NewEntryFields kept = fields();
+    kept.name = fresh.name;
+    kept.monthDays = fresh.monthDays;
+    kept.months = fresh.months;
+    kept.paused = fresh.paused;
+    kept.alone = fresh.alone;
+    kept.stopAfter = fresh.stopAfter;
+    kept.stopAfterMinutes = fresh.stopAfterMinutes;
+    kept.catchUp = fresh.catchUp;
+    setFields(kept);
+}
+
 void NewEntryPage::beginEditing(int index, const QString &line, const QString &title)
 {
     if (!editing())

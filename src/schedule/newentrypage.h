@@ -43,6 +43,9 @@ public:
 
     NewEntryFields fields() const;
     void setFields(const NewEntryFields &fields);
+    // The name, the days of the month, the months and the option boxes as
+    // for a new entry; the target, the time and the days stay.
+    void clearOptions();
 
     QGroupBox *GroupBox2;
     QLineEdit *Editsource;

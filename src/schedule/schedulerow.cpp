@@ -45,6 +45,7 @@ ScheduleRow makeScheduleRow(int index, const ScheduleEntry &entry, const FileExi
         row.time += QStringLiteral(" *");
     row.paused = entry.options().paused();
     row.options = entry.options().toField();
+    row.name = entry.options().name();
 
     const QString &target = entry.target;
     if (!target.contains(QLatin1Char(' ')) || fileExists(target) ||

@@ -16,7 +16,9 @@ struct ScheduleRow
     QString next;   // when it runs next ("mardi 14:30", "jamais")
     QString nextReason; // why it never runs, for the tooltip
     bool paused = false; // suspended: drawn greyed
-    QString options; // its options as written, for the row's tooltip
+    QString options; // its options as written
+    QString name;    // its "nom=" option, the "Nom" column
+    QString optionsInWords; // how it runs, said in the interface's language, for the tooltip
     QString lastRun; // when it last started ("hier 03:00"), empty when never
     QString result;  // what that start gave
     QString output;  // the file of that start's output, empty when none

@@ -12,6 +12,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QFileInfo>
+#include <QHash>
+#include <QItemSelection>
+#include <QKeySequence>
+#include <QStyle>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -37,20 +41,23 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("TabSheet4"));
 
     ListView2 = named(new QTreeWidget(this), "ListView2");
-    ListView2->setColumnCount(7);
+    ListView2->setColumnCount(ColumnCount);
     ListView2->setHeaderLabels({QStringLiteral("N°"), QStringLiteral("H"), QStringLiteral("Source"),
                                 QStringLiteral("Cible"), QStringLiteral("Prochaine exécution"),
-                                QStringLiteral("Dernière exécution"), QStringLiteral("Résultat")});
+                                QStringLiteral("Dernière exécution"), QStringLiteral("Résultat"),
+                                QStringLiteral("Nom")});
     makeReportView(ListView2);
+    markOutputs(ListView2, ResultColumn, Qt::UserRole);
     ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView2->setColumnWidth(1, 55);
+    // A path keeps its start and its file name; the whole text is in the tooltip.
+    ListView2->setTextElideMode(Qt::ElideMiddle);
     ListView2->header()->setStretchLastSection(false);
-    ListView2->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    ListView2->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
-    for (int column = 4; column < 7; ++column)
-        ListView2->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    ListView2->header()->setSectionResizeMode(QHeaderView::Interactive);
+    ListView2->header()->setSectionResizeMode(SourceColumn, QHeaderView::Stretch);
+    ListView2->header()->setSectionResizeMode(TargetColumn, QHeaderView::Stretch);
     ListView2->installEventFilter(this);
+    ListView2->viewport()->installEventFilter(this);
 
     GroupBox3 = named(new QGroupBox(QStringLiteral("Jours"), this), "GroupBox3");
     GroupBox3->setFixedHeight(61);
@@ -111,6 +118,13 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     Arreter1 = PopupMenu2->addAction(QStringLiteral("&Arrêter"));
     Arreter1->setObjectName(QStringLiteral("Arreter1"));
     connect(Arreter1, &QAction::triggered, Button20, &QPushButton::click);
+    Voirlasortie2 = PopupMenu2->addAction(QStringLiteral("&Voir la sortie"));
+    Voirlasortie2->setObjectName(QStringLiteral("Voirlasortie2"));
+    Voirlasortie2->setShortcut(QKeySequence(Qt::Key_F3));
+    Voirlasortie2->setShortcutContext(Qt::WidgetShortcut);
+    ListView2->addAction(Voirlasortie2);
+    connect(Voirlasortie2, &QAction::triggered, this, &ViewPage::showSelectedOutput);
+    LabelEnCours = named(new QLabel(this), "LabelEnCours");
     // Enter on a focused button presses it, as Space does.
     for (QPushButton *button : {Button8, Button16, Button17, Button19, Button20})
         button->setAutoDefault(true);
@@ -122,10 +136,7 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
             Button17->click();
     });
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListView2, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        if (Button16->isEnabled())
-            PopupMenu2->popup(ListView2->viewport()->mapToGlobal(at));
-    });
+    connect(ListView2, &QWidget::customContextMenuRequested, this, &ViewPage::popUpMenu);
 
     auto *buttonStrip = new QHBoxLayout;
     buttonStrip->addStretch();
@@ -136,6 +147,8 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     buttonStrip->addWidget(Button8);
 
     auto *layout = new QVBoxLayout(this);
+    // Above the list: the strip of buttons has no room left at the designed size.
+    layout->addWidget(LabelEnCours, 0, Qt::AlignRight);
     layout->addWidget(ListView2, 1);
     layout->addWidget(GroupBox3);
     layout->addLayout(buttonStrip);
@@ -144,6 +157,77 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
         if (now && isAncestorOf(now) && !(old && isAncestorOf(old)))
             emit entered();
     });
+}
+
+void ViewPage::popUpMenu(const QPoint &at)
+{
+    if (!Button16->isEnabled())
+        return;
+    Voirlasortie2->setEnabled(!selectedOutput().isEmpty());
+    PopupMenu2->popup(ListView2->viewport()->mapToGlobal(at));
+}
+
+void ViewPage::showSelectedOutput()
+{
+    const QString output = selectedOutput();
+    if (!output.isEmpty())
+        emit outputWanted(output);
+}
+
+QString ViewPage::selectedOutput() const
+{
+    const int number = firstSelectedNumber();
+    const QTreeWidgetItem *row = number < 0 ? nullptr : rowOf(number);
+    const QString output = row ? row->data(ResultColumn, Qt::UserRole).toString() : QString();
+    // A run that wrote nothing left no file.
+    return !output.isEmpty() && QFileInfo(output).isFile() ? output : QString();
+}
+
+void ViewPage::showRunsGoing(const QString &words, int count)
+{
+    LabelEnCours->setText(words + QLatin1Char(' ') + QString::number(count));
+}
+
+void ViewPage::fitColumns()
+{
+    QHeaderView *header = ListView2->header();
+    const QFontMetrics captions(header->font());
+    const QFontMetrics cells(ListView2->font());
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 12;
+    const int rows = ListView2->topLevelItemCount();
+    const auto caption = [&](int column) {
+        return captions.horizontalAdvance(ListView2->headerItem()->text(column)) + margin;
+    };
+    const auto widest = [&](int column) {
+        int width = 0;
+        for (int row = 0; row < rows; ++row)
+            width = qMax(width, cells.horizontalAdvance(ListView2->topLevelItem(row)->text(column)));
+        return width + margin;
+    };
+    // What each column would like, and what it needs for its caption.
+    const int fixed[] = {NumberColumn, TimeColumn, NextRunColumn, LastRunColumn, ResultColumn, NameColumn};
+    constexpr int kMostWanted = 170;
+    QHash<int, int> wanted, least;
+    for (int column : fixed) {
+        least[column] = caption(column);
+        wanted[column] = qMax(least[column], qMin(widest(column), kMostWanted));
+    }
+    least[TimeColumn] = wanted[TimeColumn] = qMax(wanted[TimeColumn], 55);
+    // The numbers and hours are shown whole; the texts give way, the last first.
+    constexpr int kLeastForPaths = 70;
+    int excess = -ListView2->viewport()->width() + 2 * kLeastForPaths;
+    for (int column : fixed)
+        excess += wanted[column];
+    for (int column : {NameColumn, ResultColumn, LastRunColumn, NextRunColumn}) {
+        if (excess <= 0)
+            break;
+        const int given = qMin(excess, wanted[column] - least[column]);
+        wanted[column] -= given;
+        excess -= given;
+    }
+    for (int column : fixed)
+        header->resizeSection(column, wanted[column]);
+    header->setMinimumSectionSize(qMin(header->minimumSectionSize(), kLeastForPaths));
 }
 
 void ViewPage::showEvent(QShowEvent *event)
@@ -162,13 +246,16 @@ void ViewPage::addRow(const ScheduleRow &row)
 {
     auto *item = new QTreeWidgetItem({row.number, row.time, cellText(row.source),
                                       cellText(row.target), row.next, row.lastRun,
-                                      cellText(row.result)});
-    item->setToolTip(4, row.nextReason);
+                                      cellText(row.result), cellText(row.name)});
+    item->setToolTip(NextRunColumn, row.nextReason);
     setOutputOf(item, row.output);
-    // How it runs, at a glance: the options as the file holds them.
-    if (!row.options.isEmpty()) {
-        for (int column = 0; column < 4; ++column)
-            item->setToolTip(column, cellText(row.options));
+    // Cut in the middle on screen, whole in the tooltip.
+    for (int column : {SourceColumn, TargetColumn, ResultColumn, NameColumn})
+        item->setToolTip(column, item->text(column));
+    // How it runs, at a glance, in words.
+    if (!row.optionsInWords.isEmpty()) {
+        for (int column : {NumberColumn, TimeColumn, NameColumn})
+            item->setToolTip(column, row.optionsInWords);
     }
     if (row.paused) {
         const QBrush greyed = ListView2->palette().brush(QPalette::Disabled, QPalette::Text);
@@ -196,6 +283,12 @@ void ViewPage::setEntryActionsEnabled(bool enabled)
         action->setEnabled(enabled);
 }
 
+void ViewPage::setStopEnabled(bool enabled)
+{
+    Button20->setEnabled(enabled);
+    Arreter1->setEnabled(enabled);
+}
+
 void ViewPage::setPauseCaption(const QString &caption)
 {
     Button19->setText(caption);
@@ -220,13 +313,24 @@ QList<int> ViewPage::selectedNumbers() const
 
 void ViewPage::selectNumbers(const QList<int> &numbers)
 {
+    // Thousands of rows selected one by one would lay the list out each time.
+    QHash<int, int> rowOfNumber;
+    for (int row = 0; row < ListView2->topLevelItemCount(); ++row)
+        rowOfNumber.insert(ListView2->topLevelItem(row)->text(NumberColumn).toInt(), row);
+    QAbstractItemModel *model = ListView2->model();
+    QItemSelection selection;
+    int current = -1;
     for (int number : numbers) {
-        if (QTreeWidgetItem *item = rowOf(number)) {
-            item->setSelected(true);
-            if (number == numbers.first())
-                ListView2->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-        }
+        const auto found = rowOfNumber.constFind(number);
+        if (found == rowOfNumber.cend())
+            continue;
+        selection.select(model->index(*found, 0), model->index(*found, ColumnCount - 1));
+        if (current < 0)
+            current = *found;
     }
+    if (current >= 0)
+        ListView2->selectionModel()->setCurrentIndex(model->index(current, 0), QItemSelectionModel::NoUpdate);
+    ListView2->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 QTreeWidgetItem *ViewPage::rowOf(int number) const
@@ -241,9 +345,23 @@ QTreeWidgetItem *ViewPage::rowOf(int number) const
 
 bool ViewPage::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ListView2->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
     // Enter on a row edits it, Delete deletes it, as the buttons would.
     if (watched == ListView2 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
+        const auto *press = static_cast<QKeyEvent *>(event);
+        const int key = press->key();
+        // The menu by keyboard opens on the current row, not wherever the pointer is.
+        if (key == Qt::Key_Menu || (key == Qt::Key_F10 && press->modifiers() == Qt::ShiftModifier)) {
+            const QRect current = ListView2->visualItemRect(ListView2->currentItem());
+            popUpMenu(current.isValid() ? current.center() : QPoint(0, 0));
+            return true;
+        }
+        // As the menu item's shortcut, where the window is not the active one.
+        if (key == Qt::Key_F3 && press->modifiers() == Qt::NoModifier) {
+            showSelectedOutput();
+            return true;
+        }
         QPushButton *button = key == Qt::Key_Delete                          ? Button8
                               : key == Qt::Key_Return || key == Qt::Key_Enter ? Button17
                                                                               : nullptr;

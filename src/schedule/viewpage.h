@@ -49,18 +49,42 @@ public:
     QAction *Modifier1;
     QAction *Suspendre1;
     QAction *Arreter1;
-    // Delete, edit, pause and run now go with a selected entry.
+    // The selected row's output, from the menu or with F3.
+    QAction *Voirlasortie2;
+    // How many runs are going, all entries together.
+    QLabel *LabelEnCours;
+    // Delete, edit, pause and run now go with a selected entry; stop only
+    // with one that runs, "Voir la sortie" with a row whose output is there.
     void setEntryActionsEnabled(bool enabled);
+    void setStopEnabled(bool enabled);
+    // "Exécutions en cours : 2", `words` in the interface's language.
+    void showRunsGoing(const QString &words, int count);
+    // The output file of the first selected row, empty when it has none on disk.
+    QString selectedOutput() const;
+    // Every column as wide as its caption and what it must show at the
+    // window's designed size; source and target share what is left.
+    void fitColumns();
     // Button19 and its menu item (with its mnemonic) read `caption`.
     void setPauseCaption(const QString &caption);
     // The "N°" of every selected row, in list order.
     QList<int> selectedNumbers() const;
+    // Only these rows selected, the first one current; one selection change.
     void selectNumbers(const QList<int> &numbers);
     // The row of line `number`, none when it is not shown.
     QTreeWidgetItem *rowOf(int number) const;
 
-    // The columns after the designed ones.
-    enum Column { LastRunColumn = 5, ResultColumn = 6 };
+    enum Column {
+        NumberColumn,
+        TimeColumn,
+        SourceColumn,
+        TargetColumn,
+        // After the designed ones.
+        NextRunColumn,
+        LastRunColumn,
+        ResultColumn,
+        NameColumn,
+        ColumnCount
+    };
 
     // Hidden controls that carry the selection and the file operations.
     QLineEdit *Edit10, *Edit5, *Edit6, *Edit7, *Edit2, *Edit1;
@@ -73,7 +97,8 @@ public:
 signals:
     // The keyboard focus moved into the page from outside it.
     void entered();
-    // A double click on a "Résultat" cell whose start left an output.
+    // A double click on a "Résultat" cell whose start left an output, or
+    // "Voir la sortie".
     void outputWanted(const QString &path);
     // The page came on screen: its tab chosen, or the window shown on it.
     void shown();
@@ -84,4 +109,6 @@ protected:
 
 private:
     QCheckBox *dayBox(int day) const;
+    void popUpMenu(const QPoint &at);
+    void showSelectedOutput();
 };

@@ -45,14 +45,15 @@ DesktopNotices::DesktopNotices()
                 SLOT(notificationClosed(uint, uint)));
 }
 
-void DesktopNotices::post(const QString &summary, const QString &body, const QString &iconPath,
-                          std::function<void()> activated, std::function<void()> unavailable)
+void DesktopNotices::post(const QString &summary, const QString &body, const QString &showAction,
+                          const QString &iconPath, std::function<void()> activated,
+                          std::function<void()> unavailable)
 {
     if (!QDBusConnection::sessionBus().isConnected()) {
         unavailable();
         return;
     }
-    Notice notice{summary, body, iconPath, std::move(activated), std::move(unavailable)};
+    Notice notice{summary, body, showAction, iconPath, std::move(activated), std::move(unavailable)};
     if (m_markup == Markup::Plain || m_markup == Markup::Read) {
         send(std::move(notice));
         return;
@@ -99,7 +100,7 @@ void DesktopNotices::send(Notice notice)
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("pendulix")},
                       {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
     call << QStringLiteral("Pendulix") << uint(0) << notice.iconPath << notice.summary << body
-         << QStringList{QStringLiteral("default"), QStringLiteral("Afficher")} << hints << int(-1);
+         << QStringList{QStringLiteral("default"), notice.showAction} << hints << int(-1);
     // Asynchronous: a service slow to answer never holds the window.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

@@ -21,7 +21,8 @@ public:
     static DesktopNotices &instance();
 
     // `body` is plain text: escaped where the service reads markup in it.
-    void post(const QString &summary, const QString &body, const QString &iconPath,
+    // `showAction`: what the action that brings the window reads.
+    void post(const QString &summary, const QString &body, const QString &showAction, const QString &iconPath,
               std::function<void()> activated, std::function<void()> unavailable);
 
 private slots:
@@ -31,7 +32,7 @@ private slots:
 private:
     struct Notice
     {
-        QString summary, body, iconPath;
+        QString summary, body, showAction, iconPath;
         std::function<void()> activated, unavailable;
     };
     DesktopNotices();
