@@ -6,6 +6,7 @@
 #include "recordlog.h"
 #include "testform.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -62,6 +63,7 @@ private slots:
     void everyCaptionReadableAtTheDesignedSize();
     void newEntryStartsWithoutTheLastOnesOptions();
     void historyNarrowedToFailuresAndTheChosenEntry();
+    void keyboardFollowsTheScreen();
 };
 
 void TestViewPlace::selectionKeptAcrossReloads()
@@ -268,6 +270,54 @@ void TestViewPlace::historyNarrowedToFailuresAndTheChosenEntry()
     form->TabSheet4->ListView2->clearSelection();
     QVERIFY(!events->CheckChoisie->isEnabled());
     QCOMPARE(visibleRows(history).size(), 5);
+}
+
+void TestViewPlace::keyboardFollowsTheScreen()
+{
+    TestProgramDir dir;
+    dir.write(QStringLiteral("cron-bat.dat"), "\r\n" + entry("0|3|1|1|1|1|1|1|1", "/srv/night.sh"));
+    auto form = makeForm(dir);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    // The names Tab reaches from `start` on, until `last`.
+    const auto tabbing = [](QWidget *start, const QString &last) {
+        start->setFocus(Qt::TabFocusReason);
+        QStringList reached;
+        for (int i = 0; i < 40 && !reached.contains(last); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focus = QApplication::focusWidget();
+            // A spin box's own line edit stands for the box.
+            reached << (focus->objectName().isEmpty() && focus->parentWidget() ? focus->parentWidget() : focus)->objectName();
+        }
+        return reached;
+    };
+    // Editing: every field and option, then "Annuler" and "Enregistrer".
+    form->PageControl1->setCurrentWidget(form->TabSheet4);
+    form->TabSheet4->selectNumbers({1});
+    form->TabSheet4->Button17->click();
+    QCOMPARE(tabbing(form->TabSheet3->Editsource, QStringLiteral("Button15")),
+             (QStringList{"Button14", "Edit3", "SpinMinutes", "Spinheures", "CheckLundi", "CheckMardi", "CheckMercredi",
+                          "CheckJeudi", "CheckVendredi", "CheckSamedi", "CheckDimanche", "CheckSeul", "CheckMax",
+                          "CheckRattrapage", "EditNom", "EditJours", "EditMois", "CheckPause", "Button18", "Button15"}));
+    // Escape leaves the edit as "Annuler" does.
+    QTest::keyClick(form->TabSheet3->EditNom, Qt::Key_Escape);
+    QVERIFY(!form->TabSheet3->editing());
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
+    // The view: the list, then the buttons left to right, no day box.
+    form->TabSheet4->selectNumbers({1});
+    QCOMPARE(tabbing(form->TabSheet4->ListView2, QStringLiteral("Button8")),
+             (QStringList{"Button16", "Button19", "Button17", "Button8"}));
+    // Ctrl+Tab and Ctrl+PageDown from anywhere, past the hidden page and around.
+    form->Button5->setFocus();
+    QTest::keyClick(form->Button5, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet3);
+    form->TabSheet3->Edit3->setFocus();
+    QTest::keyClick(form->TabSheet3->Edit3, Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(form->PageControl1->currentWidget(), form->TabSheet4);
 }
 
 QTEST_MAIN(TestViewPlace)

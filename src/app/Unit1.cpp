@@ -21,6 +21,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QTabBar>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -141,6 +145,7 @@ TForm1::TForm1(SchedulingEngine &engine, Options options, QWidget *parent)
     }));
 
     buildMenus();
+    buildKeys();
 
     // The tray icon is there before the window first shows.
     RxTrayIcon1 = new TrayIcon(PopupMenu1, this);
@@ -251,6 +256,34 @@ void TForm1::buildMenus()
     addItem(PopupMenu1, "N1", QStringLiteral("&Quitter"), [this] { Button9Click(); });
 }
 
+void TForm1::buildKeys()
+{
+    // From anywhere in the window, not only from within the pages.
+    const auto step = [this](int by) {
+        const int count = PageControl1->count();
+        int index = PageControl1->currentIndex();
+        do
+            index = (index + by + count) % count;
+        while (!PageControl1->isTabVisible(index));
+        PageControl1->setCurrentIndex(index);
+        PageControl1->tabBar()->setFocus(Qt::TabFocusReason);
+    };
+    const std::pair<QKeyCombination, int> keys[] = {
+        {Qt::CTRL | Qt::Key_Tab, 1},           {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1}, {Qt::CTRL | Qt::Key_PageUp, -1}};
+    for (const auto &[key, by] : keys) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [step, by = by] { step(by); });
+    }
+    // Escape leaves an edit unsaved, as "Annuler" does.
+    auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), TabSheet3);
+    cancel->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(cancel, &QShortcut::activated, this, guarded([this] {
+        if (TabSheet3->editing())
+            Button18Click();
+    }));
+}
+
 void TForm1::buildTimers()
 {
     // Started by whoever builds the engine and the window.
@@ -281,8 +314,11 @@ void TForm1::FormCreate()
 void TForm1::Button5Click()
 {
     // Without a tray host a hidden window could never be reached again: there
-    // it goes to the task bar instead.
-    if (RxTrayIcon1->isAvailable())
+    // it goes to the task bar instead. A Wayland client cannot bring itself
+    // back from minimized, and a compositor without a task list gives the
+    // user no way to: there it is unmapped, and shown again as a new window
+    // by a second start or a notice's click.
+    if (RxTrayIcon1->isAvailable() || QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         hide();
     else
         showMinimized();

@@ -192,6 +192,8 @@ protected:
 
 private:
     void buildMenus();
+    // Page switching and Escape, wherever the focus is.
+    void buildKeys();
     void connectNewEntryPage();
     void buildTimers();
     // The events page's switches, as the engine works with them.

@@ -20,6 +20,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 #include <utility>
 
 namespace {
@@ -118,6 +120,11 @@ EventsPage::EventsPage(QWidget *parent) : QWidget(parent)
     heading->addStretch();
     heading->addWidget(CheckErreurs);
     heading->addWidget(CheckChoisie);
+    QWidget *order[] = {CheckErreurs, CheckChoisie, ListView1, Button10, CheckBox_1, SpinEdit_1,
+                        CheckBox_9, CheckBox_12, CheckBox_14, CheckBox_11, CheckBox_13};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(heading);
     layout->addWidget(ListView1, 1);

@@ -201,6 +201,15 @@ NewEntryPage::NewEntryPage(QWidget *parent) : QWidget(parent)
     // where they always were.
     layout->addLayout(options);
     layout->addStretch();
+
+    // As the fields stand on screen, the buttons that end the entry last.
+    QList<QWidget *> order{Editsource, Button14, Edit3, SpinMinutes, Spinheures};
+    for (QCheckBox *box : dayBoxes())
+        order << box;
+    order << CheckSeul << CheckMax << SpinMax << CheckRattrapage << EditNom << EditJours << EditMois
+          << CheckPause << Button18 << Button15;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 }
 
 QList<QCheckBox *> NewEntryPage::dayBoxes() const

@@ -25,6 +25,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 
 template <typename T>
@@ -152,6 +154,14 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     layout->addWidget(ListView2, 1);
     layout->addWidget(GroupBox3);
     layout->addLayout(buttonStrip);
+
+    // The day boxes only show the selected entry's days; the buttons are
+    // reached as they stand, left to right.
+    for (int day = 0; day < 7; ++day)
+        dayBox(day)->setFocusPolicy(Qt::NoFocus);
+    QWidget *order[] = {ListView2, Button16, Button20, Button19, Button17, Button8};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         if (now && isAncestorOf(now) && !(old && isAncestorOf(old)))
