@@ -7,6 +7,8 @@ Usage: accessibility_flows.py write <program directory>   (before the start)
 """
 import sys
 
+import pyatspi
+
 import atspi
 from atspi import Failure, find, press, wait, unnamed, application
 
@@ -47,6 +49,18 @@ def select_row(row):
 
 def cell(row, column):
     return atspi.cell(VIEW, row, column)
+
+
+def table(name):
+    return atspi.table(name)
+
+
+def enabled(role, name):
+    return find(role, name).getState().contains(pyatspi.STATE_ENABLED)
+
+
+def checked(role, name):
+    return find(role, name).getState().contains(pyatspi.STATE_CHECKED)
 
 
 def expect(what, actual, expected):
@@ -102,5 +116,67 @@ try:
            wait(lambda: cell(2, 6) == "Terminé (code 0)" and cell(2, 6), "the result column"),
            "Terminé (code 0)")
     expect("the last run after a run now", cell(2, 5).split(" ")[0], "aujourd'hui")
+
+    # Every caption in sight at the designed size: no column beyond the list's edge.
+    tree = find("tree", VIEW).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    rows = table(VIEW)
+    beyond = []
+    for column in range(rows.nColumns):
+        header = rows.getColumnHeader(column)
+        box = header.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        if box.width <= 0 or box.x + box.width > tree.x + tree.width:
+            beyond.append(header.name)
+    expect("every column's caption within the list", beyond, [])
+    expect("the captions", [rows.getColumnHeader(c).name for c in range(rows.nColumns)],
+           ["N°", "H", "Source", "Cible", "Prochaine exécution", "Dernière exécution", "Résultat", "Nom"])
+
+    # Selected rows stay selected: after "Suspendre", and after the minute's
+    # check reloads a schedule that grew, the buttons going with them.
+    select_row(2)
+    press("push button", "Suspendre")
+    wait(lambda: b"/bin/true|pause|" in schedule(), "pause written")
+    expect("the suspended row still selected", table(VIEW).isRowSelected(2), True)
+    expect("Reprendre pressable at once", enabled("push button", "Reprendre"), True)
+    press("push button", "Reprendre")
+    wait(lambda: schedule() == EDITED, "the line as it was")
+    EVERY_MINUTE = b"1|0|0|0|0|0|0|0|0|/bin/true -n|\r\n"
+    with open(SCHEDULE, "ab") as f:
+        f.write(EVERY_MINUTE)
+    wait(lambda: table(VIEW).nRows == 4, "the row appended outside", 90)
+    expect("the row selected before the reload still selected", table(VIEW).isRowSelected(2), True)
+    expect("Suppimer still pressable after the reload", enabled("push button", "Suppimer"), True)
+
+    # After its pass, an entry's next run is later than the run it just made.
+    last = wait(lambda: cell(3, 5), "the every-minute entry's first run", 90)
+    wait(lambda: cell(3, 4) != last, "the next run moved on from %r" % last)
+    expect("the next run after a pass", cell(3, 4) > last, True)
+
+    # A new entry does not inherit the last one's name and options.
+    open_page("Programmation Répétitive")
+    atspi.set_text("Sélectionner votre fichier", "/bin/echo")
+    atspi.set_text("Nom", "Long")
+    press("check box", "Une seule exécution à la fois")
+    find("spin button", "Minutes").queryValue().currentValue = 7
+    press("push button", "Enregistrer")
+    wait(lambda: schedule().endswith(b"7|0|0|0|0|0|0|0|0|/bin/echo|nom=Long;seul|\r\n"), "the new entry in the file")
+    open_page("Programmation Répétitive")
+    expect("the name after a save", find("text", "Nom").queryText().getText(0, -1), "")
+    expect("one at a time after a save", checked("check box", "Une seule exécution à la fois"), False)
+
+    # The history narrowed to failures: only the rows whose time tells a status.
+    open_page(VIEW)
+    select_row(1)
+    press("push button", "Lancer maintenant")
+    open_page("Evénements")
+    HISTORY = "Evénements"
+    wait(lambda: any("Fichier inexistant" in atspi.cell(HISTORY, r, 0) for r in range(table(HISTORY).nRows)),
+         "the failure of the run now in the history")
+    everything = table(HISTORY).nRows
+    press("check box", "Erreurs seulement")
+    wait(lambda: table(HISTORY).nRows < everything, "the history narrowed")
+    failures = [atspi.cell(HISTORY, r, 0) for r in range(table(HISTORY).nRows)]
+    expect("only failures under Erreurs seulement", [t for t in failures if "Fichier inexistant" not in t], [])
+    press("check box", "Erreurs seulement")
+    wait(lambda: table(HISTORY).nRows == everything, "the whole history again")
 except Failure as failure:
     sys.exit("FAIL: %s" % failure)

@@ -2,8 +2,10 @@
 # The real program on a Wayland compositor: Weston's headless backend, a
 # session bus of its own with the accessibility bus, Qt's wayland platform,
 # (--debug: its screenshots are allowed), and no tray host (a Wayland session has none unless its panel gives one).
-# It starts, shows its window, runs an entry at its minute, stays reachable
-# after "Réduire", and a second start shows it again.
+# It starts and puts its window away (unmapped: a Wayland client cannot bring
+# itself back from minimized), a second start shows it on the compositor's
+# screen, it runs an entry at its minute, and after "Réduire" a second start
+# shows it again. Believed from the compositor's screenshots, not the bus.
 # Usage: wayland_test.sh <Pendulix executable> <folder for screenshots>
 # Exits 77 (skipped) only when Weston or Qt's wayland platform is missing
 # or the compositor cannot start.
@@ -61,37 +63,66 @@ start() {
     LAST=$!
 }
 
+# What the compositor shows, against the desktop it showed before the program
+# started: the number of pixels that differ. The panel's clock may change a
+# few hundred between two shots; the window changes hundreds of thousands.
+shot() {
+    rm -f "$SHOTS"/wayland-screenshot-*.png
+    (cd "$SHOTS" && timeout 20 weston-screenshooter >/dev/null 2>&1) || return 1
+    mv -f "$SHOTS"/wayland-screenshot-*.png "$SHOTS/$1.png" 2>/dev/null
+}
+differing() { compare -metric AE "$SHOTS/$1.png" "$SHOTS/$2.png" null: 2>&1 | awk '{ printf "%d", $1 }'; }
+changed() { differing desktop "$1"; }
+on_screen() { shot "$1" && [ "$(changed "$1")" -gt 50000 ]; }
+off_screen() { shot "$1" && [ "$(changed "$1")" -lt 5000 ]; }
+command -v weston-screenshooter >/dev/null || fail "weston-screenshooter is missing (the setup script installs weston)"
+# The desktop as it stays once the shell has drawn it: two shots alike.
+settled() {
+    shot desktop || return 1
+    [ -e "$SHOTS/drawing.png" ] && [ "$(differing drawing desktop)" -lt 5000 ] && return 0
+    mv -f "$SHOTS/desktop.png" "$SHOTS/drawing.png"
+    return 1
+}
+rm -f "$SHOTS/drawing.png"
+waitfor 30 settled || fail "the compositor's screen does not settle, or it takes no screenshot"
+
 start
 APP=$LAST
 PIDS+=($APP)
-act "the window does not show on Wayland" shows "push button" "Réduire" 60
+# The start-up reduction saves the settings once it has put the window away.
+reduced() { test -e "$PROG/serie.ini"; }
+waitfor 60 reduced || fail "the start-up reduction did not come"
 grep -q 'xcb\|offscreen' "$WORK/pendulix.log" && fail "the program did not take Qt's wayland platform"
-pass "the program starts on Qt's wayland platform and shows its window"
-if command -v weston-screenshooter >/dev/null; then
-    (cd "$SHOTS" && timeout 20 weston-screenshooter >/dev/null 2>&1 && mv -f wayland-screenshot-*.png wayland-shown.png 2>/dev/null)
-fi
+ended "$APP" && fail "the program ended at its start-up reduction"
+waitfor 30 off_screen reduced || fail "the reduced window is still on the compositor's screen ($(changed reduced) pixels)"
+pass "the program starts on Qt's wayland platform and puts its window away, with no tray host"
 
-ran() { test -e "$JOB.ran"; }
-waitfor 150 ran || fail "the entry did not run at its minute"
-pass "an entry runs at its minute"
-
-# No tray host: "Réduire" keeps the program reachable, and a second start
-# shows its window again.
-touch "$WORK/pressed"
-act "Réduire cannot be pressed" press "push button" "Réduire"
-# Réduire saves the settings once it has put the window away.
-reduced() { [ "$PROG/serie.ini" -nt "$WORK/pressed" ]; }
-waitfor 30 reduced || fail "Réduire does not save the settings"
-ended "$APP" && fail "Réduire ended the program"
-# Hidden, with no tray to bring it back, it would be out of reach.
-act "Réduire hid the window with no tray host to show it again" shows "push button" "Réduire" 5
+# No tray host: a second start shows the window again, as a new window the
+# compositor draws.
 start
 SECOND=$LAST
 waitfor 60 ended "$SECOND" || fail "a second start goes on running"
 wait "$SECOND"
 [ $? -eq 0 ] || fail "a second start ends with another code than 0"
-act "the window does not show after a second start" shows "push button" "Réduire" 30
-pass "without a tray host the program stays reachable, and a second start shows it"
+act "the window is not on the bus after a second start" shows "push button" "Réduire" 30
+waitfor 30 on_screen shown || fail "the window is not on the compositor's screen after a second start ($(changed shown) pixels)"
+pass "a second start brings the window back on screen"
+
+ran() { test -e "$JOB.ran"; }
+waitfor 150 ran || fail "the entry did not run at its minute"
+pass "an entry runs at its minute"
+
+# "Réduire" takes it off the screen without ending the program; a second
+# start brings it back again.
+act "Réduire cannot be pressed" press "push button" "Réduire"
+waitfor 30 off_screen hidden || fail "Réduire left the window on the compositor's screen ($(changed hidden) pixels)"
+ended "$APP" && fail "Réduire ended the program"
+start
+THIRD=$LAST
+waitfor 60 ended "$THIRD" || fail "a third start goes on running"
+waitfor 30 on_screen back || fail "the window did not come back after Réduire and a second start ($(changed back) pixels)"
+act "the window is not on the bus after Réduire and a second start" shows "push button" "Quitter" 30
+pass "Réduire unmaps the window, and a second start shows it again"
 
 act "Quitter cannot be pressed" press "push button" "Quitter"
 act "Quitter asks no question" press "push button" "Oui"
