@@ -104,13 +104,27 @@ void TestLanguages::everyKeyHasAnEnglishText()
     dir.write(QStringLiteral("cron-bat.dat"), "\r\n");
     auto form = makeForm(dir);
     const QList<QObject *> components = form->languageComponents();
-    QCOMPARE(components.size(), 135);
+    QCOMPARE(components.size(), 138);
+    QStringList designHints;
+    for (const QWidget *control : form->hintedControls())
+        designHints << control->toolTip();
+    QVERIFY(!designHints.contains(QString()));
     form->English1Click();
     for (QObject *component : components) {
         if (component->objectName() == QLatin1String("Label4"))
             continue; // receives the program part of a selected entry
         QVERIFY2(!captionOf(component).isEmpty(), qPrintable(component->objectName()));
     }
+    // The hints too: English, and back to the design's in French.
+    const QList<QWidget *> hinted = form->hintedControls();
+    for (qsizetype i = 0; i < hinted.size(); ++i) {
+        QVERIFY2(!hinted.at(i)->toolTip().isEmpty(), qPrintable(hinted.at(i)->objectName()));
+        QVERIFY2(hinted.at(i)->toolTip() != designHints.at(i), qPrintable(hinted.at(i)->objectName()));
+    }
+    QCOMPARE(form->TabSheet4->Button16->toolTip(), QStringLiteral("Runs the selected entry without waiting for its time"));
+    form->Francais1Click();
+    for (qsizetype i = 0; i < hinted.size(); ++i)
+        QCOMPARE(hinted.at(i)->toolTip(), designHints.at(i));
 }
 
 void TestLanguages::savedEnglishAppliesAtStartUp()
@@ -162,7 +176,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     form->TabSheet3->Button12->click();
     const QStringList lines =
         QString::fromUtf8(dir.read(QStringLiteral("sourcelang.ini"))).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 1 + 137 + 1);
+    QCOMPARE(lines.size(), 1 + 140 + 1);
     QCOMPARE(lines.at(0), QStringLiteral("[French]"));
     QCOMPARE(lines.at(1), QStringLiteral("Listview1.columns[0]=Heures"));
     QCOMPARE(lines.at(2), QStringLiteral("Listview1.columns[1]=Fichier"));
@@ -170,7 +184,7 @@ void TestLanguages::exportWritesTheCaptionsInOrder()
     QCOMPARE(lines.at(4), QStringLiteral("Label5=Historique "));
     QVERIFY(lines.contains(QStringLiteral("ExitMsg=Voulez-vous quitter ")));
     QVERIFY(lines.contains(QStringLiteral("N4=-")));
-    QCOMPARE(lines.at(137), QStringLiteral("English1=&English"));
+    QCOMPARE(lines.at(140), QStringLiteral("English1=&English"));
     QCOMPARE(lines.last(), QString());
 
     // The keys come in the order of the shipped file's French section.
@@ -350,5 +364,6 @@ void TestLanguages::windowsCopyHoldsTheSameCaptions()
         ++captions;
     }
     QCOMPARE(sections, (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
-    QCOMPARE(captions, 2 * 137);
+    // The captions and the ten hints, in each language.
+    QCOMPARE(captions, 2 * (140 + 10));
 }

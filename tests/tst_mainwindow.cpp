@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QScreen>
@@ -647,6 +648,17 @@ void TestMainWindow::helpOpensWhereItCanBeRead()
     // A desktop that reads compiled help gets aide.chm.
     tool("xdg-mime", "echo xchm.desktop\n");
     QCOMPARE(opened(), dir.file(QStringLiteral("aide.chm")));
+    // Nothing on the desktop can open either: a message says so.
+    QVERIFY(QFile::copy(QStringLiteral(PENDULIX_LANGUAGE_FILE), dir.file(QStringLiteral("sourcelang.ini"))));
+    form->Francais1Click();
+    tool("xdg-mime", "exit 0\n");
+    tool("xdg-open", "exit 3\n");
+    form->Button7->click();
+    QMessageBox *told = nullptr;
+    QTRY_VERIFY((told = form->findChild<QMessageBox *>(QStringLiteral("AideIntrouvable"))));
+    QVERIFY(told->text().startsWith(QStringLiteral("Aucune visionneuse d'aide ni aucun navigateur")));
+    QVERIFY(told->text().endsWith(dir.file(QStringLiteral("aide/fr/index.html"))));
+    told->close();
     qputenv("PATH", path);
 }
 

@@ -191,10 +191,12 @@ void TestNewEntry::chooseTargetThroughTheDialog()
     f.chosen = QStringLiteral("/home/user/jobs/backup.sh");
     f.form->TabSheet3->Button14->click();
     QCOMPARE(f.form->TabSheet3->Editsource->text(), f.chosen);
-    QCOMPARE(f.offeredFilters.size(), 8);
+    // The designed eight, then what a user of this system looks for.
+    QCOMPARE(f.offeredFilters.size(), 10);
     QCOMPARE(f.offeredFilters.first(), QStringLiteral("Tous les fichiers  (*)"));
     QCOMPARE(f.offeredFilters.at(1), QStringLiteral("Fichiers Cmd (*.cmd)"));
-    QCOMPARE(f.offeredFilters.last(), QStringLiteral("Fichiers Application (*.exe)"));
+    QCOMPARE(f.offeredFilters.at(7), QStringLiteral("Fichiers Application (*.exe)"));
+    QCOMPARE(f.offeredFilters.mid(8), (QStringList{"Scripts shell (*.sh)", "Programmes exécutables (*)"}));
     f.chosen.clear(); // cancelled
     f.form->TabSheet3->Button14->click();
     QCOMPARE(f.form->TabSheet3->Editsource->text(), QStringLiteral("/home/user/jobs/backup.sh"));

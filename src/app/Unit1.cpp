@@ -27,7 +27,9 @@
 #include <QTabBar>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QDir>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -363,8 +365,20 @@ void TForm1::Button7Click()
 {
     const QString language =
         languageName() == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("fr");
-    Platform::openHelp(m_options.programDirectory + QStringLiteral("aide.chm"),
-                       m_options.programDirectory + QStringLiteral("aide/%1/index.html").arg(language));
+    const QString pages = m_options.programDirectory + QStringLiteral("aide/%1/index.html").arg(language);
+    Platform::openHelp(m_options.programDirectory + QStringLiteral("aide.chm"), pages,
+                       [self = QPointer<TForm1>(this), pages] {
+                           if (!self)
+                               return;
+                           // Said, not left to a click that seems to do nothing.
+                           auto *box = new QMessageBox(QMessageBox::Information, self->windowTitle(),
+                                                       self->TabSheet2->Label79->text() + QLatin1Char(' ') +
+                                                           QDir::toNativeSeparators(pages),
+                                                       QMessageBox::Ok, self);
+                           box->setObjectName(QStringLiteral("AideIntrouvable"));
+                           box->setAttribute(Qt::WA_DeleteOnClose);
+                           box->open();
+                       });
 }
 
 void TForm1::propos1Click()

@@ -148,6 +148,8 @@ public:
     void Button12Click();
     // The components whose captions follow the language, in creation order.
     QList<QObject *> languageComponents() const;
+    // The controls whose hints follow it.
+    QList<QWidget *> hintedControls() const;
     TSvgEditIni *SvgEditIni1 = nullptr;
 
     // Journal purge and viewer.

@@ -80,6 +80,13 @@ QList<QObject *> TForm1::languageComponents() const
     return components;
 }
 
+QList<QWidget *> TForm1::hintedControls() const
+{
+    const ViewPage *p4 = TabSheet4;
+    return {Button5,     TabSheet3->EditJours, TabSheet3->EditMois, p4->Button8,  p4->Button17,
+            p4->Button19, p4->Button4,         p4->Button3,         p4->Button16, p4->Button20};
+}
+
 void TForm1::SetLangStrings()
 {
     QTreeWidgetItem *header = TabSheet1->ListView1->headerItem();
@@ -87,6 +94,9 @@ void TForm1::SetLangStrings()
         header->setText(column, IniLang(columnKey(column)));
     for (QObject *component : languageComponents())
         setCaptionOf(component, IniLang(component->objectName()));
+    // The hints the program writes follow too, each under its control's name + ".Hint".
+    for (QWidget *control : hintedControls())
+        control->setToolTip(IniLang(control->objectName() + QStringLiteral(".Hint")));
     QTreeWidgetItem *viewHeader = TabSheet4->ListView2->headerItem();
     viewHeader->setText(ViewPage::NextRunColumn, TabSheet2->Label56->text());
     viewHeader->setText(ViewPage::LastRunColumn, TabSheet2->Label62->text());

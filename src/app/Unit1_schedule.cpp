@@ -440,8 +440,9 @@ void TForm1::TabSheet3Show()
 
 void TForm1::Button14Click()
 {
-    const QStringList filters =
-        qtNameFilters(kTargetFileFilter, Platform::allFilesPattern());
+    const QStringList native =
+        Platform::nativeTargetFilters(TabSheet2->Label77->text(), TabSheet2->Label78->text());
+    const QStringList filters = qtNameFilters(kTargetFileFilter, Platform::allFilesPattern()) + native;
     const auto take = [this](const QString &chosen) {
         if (!chosen.isEmpty())
             TabSheet3->Editsource->setText(QDir::toNativeSeparators(chosen));
@@ -449,7 +450,7 @@ void TForm1::Button14Click()
     if (m_options.chooseFile)
         take(m_options.chooseFile(this, filters, QString()));
     else
-        chooseExistingFile(this, filters, QString(), take);
+        chooseExistingFile(this, filters, QString(), take, native.isEmpty() ? QString() : native.last());
 }
 
 void TForm1::Button15Click()

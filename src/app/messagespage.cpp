@@ -58,6 +58,9 @@ MessagesPage::MessagesPage(QWidget *parent) : QWidget(parent)
     Label74 = label("Label74", QStringLiteral("arrêtée après"));
     Label75 = label("Label75", QStringLiteral("rattrapée si manquée"));
     Label76 = label("Label76", QStringLiteral("Exécutions en cours :"));
+    Label77 = label("Label77", QStringLiteral("Scripts shell"));
+    Label78 = label("Label78", QStringLiteral("Programmes exécutables"));
+    Label79 = label("Label79", QStringLiteral("Aucune visionneuse d'aide ni aucun navigateur n'a pu ouvrir l'aide :"));
     layout->addStretch();
 }
 
@@ -70,5 +73,5 @@ QList<QLabel *> MessagesPage::nextRunLabels() const
 QList<QLabel *> MessagesPage::entryLabels() const
 {
     return {Label61, Label62, Label63, Label64, Label65, Label66, Label67,
-            Label68, Label69, Label73, Label74, Label75, Label76};
+            Label68, Label69, Label73, Label74, Label75, Label76, Label77, Label78, Label79};
 }

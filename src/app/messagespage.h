@@ -38,6 +38,10 @@ public:
     QLabel *Label73, *Label74, *Label75;
     // Before the number of runs going, on the view page.
     QLabel *Label76;
+    // The file dialog's words for this platform's scripts and programs.
+    QLabel *Label77, *Label78;
+    // "Aide" found neither a viewer for the compiled help nor a browser.
+    QLabel *Label79;
     // The texts above, in the order of their numbers.
     QList<QLabel *> entryLabels() const;
     QList<QLabel *> nextRunLabels() const;

@@ -46,8 +46,9 @@ void notifyDesktop(const QString &summary, const QString &body, const QString &s
                    std::function<void()> activated, std::function<void()> unavailable);
 
 // Opens the compiled help with its viewer where the desktop has one, else the
-// HTML pages in the browser; without waiting and without reporting back.
-void openHelp(const QString &compiledHelp, const QString &htmlIndex);
+// HTML pages in the browser; without waiting. `unavailable` is called, on the
+// calling thread and later, when neither could be opened.
+void openHelp(const QString &compiledHelp, const QString &htmlIndex, std::function<void()> unavailable);
 
 // What became of a target handed to startTarget.
 struct TargetEvent
@@ -153,6 +154,12 @@ QString targetSeparators();
 
 // The file dialog's pattern for every file: "*" where "*.*" would hide names without a dot.
 QString allFilesPattern();
+
+// The filters a user of this platform expects beside the designed ones, for
+// the target of an entry, with `scripts` and `programs` as their words: the
+// shell scripts, and the files that may be run, which the dialog shows alone
+// under the last one given.
+QStringList nativeTargetFilters(const QString &scripts, const QString &programs);
 
 // The executable name the scheduler trims: "Pendulix.exe" on Windows.
 QString fixedExecutableName();

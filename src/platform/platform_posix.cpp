@@ -218,9 +218,9 @@ void onWakeFromSleep(QObject *context, std::function<void()> woke)
     new Posix::SleepWatch(std::move(woke), context);
 }
 
-void openHelp(const QString &compiledHelp, const QString &htmlIndex)
+void openHelp(const QString &compiledHelp, const QString &htmlIndex, std::function<void()> unavailable)
 {
-    Posix::openHelp(nativePath(compiledHelp), nativePath(htmlIndex));
+    Posix::openHelp(nativePath(compiledHelp), nativePath(htmlIndex), std::move(unavailable));
 }
 
 QString targetSeparators()
@@ -231,6 +231,12 @@ QString targetSeparators()
 QString allFilesPattern()
 {
     return QStringLiteral("*");
+}
+
+QStringList nativeTargetFilters(const QString &scripts, const QString &programs)
+{
+    // A program has no extension here: only its mode tells it.
+    return {scripts + QStringLiteral(" (*.sh)"), programs + QStringLiteral(" (*)")};
 }
 
 QString fixedExecutableName()

@@ -37,9 +37,9 @@ std::wstring wide(const QString &path)
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
-void openWithAssociatedApplication(const QString &path)
+bool openWithAssociatedApplication(const QString &path)
 {
-    Win::shellExecuteOpen(wide(path));
+    return Win::shellExecuteOpen(wide(path));
 }
 
 // The started programs whose end is awaited, all through one job object.
@@ -305,9 +305,10 @@ void onWakeFromSleep(QObject *context, std::function<void()> woke)
     new WakeFilter(std::move(woke), context);
 }
 
-void openHelp(const QString &compiledHelp, const QString &)
+void openHelp(const QString &compiledHelp, const QString &, std::function<void()> unavailable)
 {
-    openWithAssociatedApplication(compiledHelp);
+    if (!openWithAssociatedApplication(compiledHelp))
+        QTimer::singleShot(0, QCoreApplication::instance(), std::move(unavailable));
 }
 
 QString targetSeparators()
@@ -318,6 +319,12 @@ QString targetSeparators()
 QString allFilesPattern()
 {
     return QStringLiteral("*.*");
+}
+
+QStringList nativeTargetFilters(const QString &, const QString &)
+{
+    // The designed filters are this platform's own.
+    return {};
 }
 
 QString fixedExecutableName()

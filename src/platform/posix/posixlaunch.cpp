@@ -137,7 +137,7 @@ void openDocument(const QByteArray &path, QObject *context,
     });
 }
 
-void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex)
+void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex, std::function<void()> unavailable)
 {
     // Most Linux desktops have no viewer for compiled help: the choice is
     // made in a child, so that asking xdg-mime never holds the window.
@@ -145,8 +145,16 @@ void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex)
         "if [ -f \"$1\" ] && [ -n \"$(xdg-mime query default application/vnd.ms-htmlhelp "
         "2>/dev/null)\" ]; then exec xdg-open \"$1\"; fi; exec xdg-open \"$2\"";
     const pid_t pid = spawn("/bin/sh", {"sh", "-c", choose, "sh", compiledHelp, htmlIndex}, false);
-    if (pid > 0)
-        watchChild(pid, QCoreApplication::instance(), {});
+    // xdg-open ends with another code than 0 when no program took the file,
+    // and the shell with 127 when there is no xdg-open.
+    if (pid > 0) {
+        watchChild(pid, QCoreApplication::instance(), [unavailable = std::move(unavailable)](int status) {
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+                unavailable();
+        });
+    } else {
+        QTimer::singleShot(0, QCoreApplication::instance(), std::move(unavailable));
+    }
 }
 
 } // namespace Posix

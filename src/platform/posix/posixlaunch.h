@@ -57,6 +57,6 @@ void openDocument(const QByteArray &path, QObject *context,
 
 // Opens the compiled help with its viewer where the desktop has one, else the
 // HTML pages in the browser; without waiting and without reporting back.
-void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex);
+void openHelp(const QByteArray &compiledHelp, const QByteArray &htmlIndex, std::function<void()> unavailable);
 
 } // namespace Posix
