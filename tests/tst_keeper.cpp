@@ -53,16 +53,19 @@ void TestKeeper::escapesAreStoppedAtTheLimit()
                                       "sh -c 'sleep 302 & echo $! > orphan' &\n"
                                       "sh -c 'trap \"\" TERM; echo $$ > stubborn; exec sleep 300' &\n"
                                       "exec sleep 303\n"));
+    // Long enough for a loaded machine to start them all and see them run
+    // before it: the check must not race the limit.
     QProcess keeper;
-    startKeeper(keeper, dir, QString(), 1500, job);
+    startKeeper(keeper, dir, QString(), 5000, job);
     const pid_t escaped = KeptRun::awaitPid(dir.file(QStringLiteral("escaped")));
     const pid_t orphan = KeptRun::awaitPid(dir.file(QStringLiteral("orphan")));
     const pid_t stubborn = KeptRun::awaitPid(dir.file(QStringLiteral("stubborn")));
     QVERIFY(escaped > 0 && orphan > 0 && stubborn > 0);
-    QVERIFY(KeptRun::runs(escaped, "sleep 301"));
-    QVERIFY(KeptRun::runs(orphan, "sleep 302"));
+    // Their numbers are written before their exec: the sleeps come a moment later.
+    QTRY_VERIFY_WITH_TIMEOUT(KeptRun::runs(escaped, "sleep 301"), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(KeptRun::runs(orphan, "sleep 302"), 4000);
     const QByteArray end = KeptRun::awaitEnd(m_runFile, 30000);
-    QVERIFY2(end.contains("\nresult stopped 1500\n"), end.constData());
+    QVERIFY2(end.contains("\nresult stopped 5000\n"), end.constData());
     QVERIFY(end.startsWith("start 1\nend "));
     // The one that ignored SIGTERM keeps the keeper for the grace, then goes.
     QVERIFY(KeptRun::finished(keeper, 60000));
@@ -92,7 +95,7 @@ void TestKeeper::leftBehindAfterTheEnd()
         if (limitMs > 0) {
             QVERIFY(FaultRun::processGone(left));
         } else {
-            QVERIFY(KeptRun::runs(left, "sleep 304"));
+            QTRY_VERIFY_WITH_TIMEOUT(KeptRun::runs(left, "sleep 304"), 10000);
             ::kill(left, SIGKILL);
         }
     }
