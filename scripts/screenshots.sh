@@ -60,7 +60,8 @@ at() {
     shift 2
     xdotool mousemove $((WX + ax)) $((WY + ay)) "$@"
 }
-at 198 41 click 1
+# The pages by keyboard: their tabs stand elsewhere in each language.
+xdotool key ctrl+Next
 sleep 0.5
 # Qt's own file dialog, in the interface's language.
 at 626 102 click 1
@@ -79,11 +80,11 @@ xdotool type "14"
 xdotool key Tab Tab space
 sleep 0.5
 import -window root "$OUT/page2-programmation$SUFFIX.png"
-at 403 41 click 1
+xdotool key ctrl+Next
 sleep 0.5
 # The first click into the list enters the page, which reloads it; the
 # second selects the row.
-at 120 89 click 1
+at 120 108 click 1
 sleep 0.5
 xdotool click 1
 sleep 0.5

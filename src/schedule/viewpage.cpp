@@ -57,7 +57,6 @@ ViewPage::ViewPage(QWidget *parent) : QWidget(parent)
     ListView2->header()->setStretchLastSection(false);
     ListView2->header()->setSectionResizeMode(QHeaderView::Interactive);
     ListView2->header()->setSectionResizeMode(SourceColumn, QHeaderView::Stretch);
-    ListView2->header()->setSectionResizeMode(TargetColumn, QHeaderView::Stretch);
     ListView2->installEventFilter(this);
     ListView2->viewport()->installEventFilter(this);
 
@@ -214,8 +213,9 @@ void ViewPage::fitColumns()
             width = qMax(width, cells.horizontalAdvance(ListView2->topLevelItem(row)->text(column)));
         return width + margin;
     };
-    // What each column would like, and what it needs for its caption.
-    const int fixed[] = {NumberColumn, TimeColumn, NextRunColumn, LastRunColumn, ResultColumn, NameColumn};
+    // What each column would like, and what it needs for its caption. The
+    // source takes what is left: it is the one a user reads a row by.
+    const int fixed[] = {NumberColumn, TimeColumn, TargetColumn, NextRunColumn, LastRunColumn, ResultColumn, NameColumn};
     constexpr int kMostWanted = 170;
     QHash<int, int> wanted, least;
     for (int column : fixed) {
@@ -223,12 +223,13 @@ void ViewPage::fitColumns()
         wanted[column] = qMax(least[column], qMin(widest(column), kMostWanted));
     }
     least[TimeColumn] = wanted[TimeColumn] = qMax(wanted[TimeColumn], 55);
+    wanted[TargetColumn] = qMin(wanted[TargetColumn], 130);
     // The numbers and hours are shown whole; the texts give way, the last first.
     constexpr int kLeastForPaths = 70;
-    int excess = -ListView2->viewport()->width() + 2 * kLeastForPaths;
+    int excess = -ListView2->viewport()->width() + kLeastForPaths;
     for (int column : fixed)
         excess += wanted[column];
-    for (int column : {NameColumn, ResultColumn, LastRunColumn, NextRunColumn}) {
+    for (int column : {NameColumn, TargetColumn, ResultColumn, LastRunColumn, NextRunColumn}) {
         if (excess <= 0)
             break;
         const int given = qMin(excess, wanted[column] - least[column]);

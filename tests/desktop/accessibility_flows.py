@@ -5,6 +5,7 @@ their actions, the results read from the schedule file and from the list.
 Usage: accessibility_flows.py write <program directory>   (before the start)
        accessibility_flows.py run <program directory>     (the program runs)
 """
+import subprocess
 import sys
 
 import pyatspi
@@ -139,7 +140,7 @@ try:
     expect("Reprendre pressable at once", enabled("push button", "Reprendre"), True)
     press("push button", "Reprendre")
     wait(lambda: schedule() == EDITED, "the line as it was")
-    EVERY_MINUTE = b"1|0|0|0|0|0|0|0|0|/bin/true -n|\r\n"
+    EVERY_MINUTE = b"1|0|0|0|0|0|0|0|0|/bin/echo tick|\r\n"
     with open(SCHEDULE, "ab") as f:
         f.write(EVERY_MINUTE)
     wait(lambda: table(VIEW).nRows == 4, "the row appended outside", 90)
@@ -150,6 +151,17 @@ try:
     last = wait(lambda: cell(3, 5), "the every-minute entry's first run", 90)
     wait(lambda: cell(3, 4) != last, "the next run moved on from %r" % last)
     expect("the next run after a pass", cell(3, 4) > last, True)
+
+    # Its output, by keyboard: F3 on the selected row opens it in the viewer.
+    select_row(3)
+    # The window takes the keyboard (no window manager gives it here), then the list.
+    subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Pendulix$", "windowfocus", "--sync"],
+                   check=True, timeout=30)
+    find("tree", VIEW).queryComponent().grabFocus()
+    wait(lambda: find("tree", VIEW).getState().contains(pyatspi.STATE_FOCUSED), "the list focused")
+    subprocess.run(["xdotool", "key", "F3"], check=True, timeout=30)
+    viewer = wait(lambda: [w for w in atspi.windows() if w.endswith(".txt - Pendulix")], "the output in the viewer")
+    expect("the viewer names the output", len(viewer), 1)
 
     # A new entry does not inherit the last one's name and options.
     open_page("Programmation Répétitive")

@@ -17,7 +17,7 @@ constexpr int kAnswerMs = 1000;
 // The settings the program writes at its first hide, in their order.
 inline const QList<QByteArray> kSettingsLines{"[Form1]",     "CheckBox_1=1",  "SpinEdit_1=1",
                                                "CheckBox_9=1", "CheckBox_11=0", "CheckBox_12=0",
-                                               "CheckBox_13=0", "Edit_4=French"};
+                                               "CheckBox_13=0", "CheckBox_14=1", "Edit_4=French"};
 
 // Makes the started process the user "nobody" (when run as root), then applies `more`.
 void asNobody(QProcess &program, std::function<void()> more = {});
