@@ -85,6 +85,8 @@ void TForm1::showScheduleRows()
     TabSheet4->selectNumbers(keptRowsNow());
     list->verticalScrollBar()->setValue(scrolled);
     m_rebuildingRows = false;
+    // Where the lines now stand; a line gone takes its selection with it.
+    keepSelection();
     ListView2Click();
     m_pausedEntries = paused;
     showTrayToolTip();
