@@ -10,9 +10,12 @@ DESKTOP="xvfb trayer xdotool imagemagick x11-session-utils x11-xserver-utils x11
 case "${1:-}" in
 # The accessibility bus the desktop tests find controls on by name, as a screen reader does.
 # Weston and Qt's wayland platform for the Wayland case.
---tests) PACKAGES="$PACKAGES $DESKTOP clang libclang-rt-14-dev openssl desktop-file-utils libglib2.0-bin dbus at-spi2-core python3-pyatspi python3-gi weston qt6-wayland" ;;
+# The Debian package: dpkg-dev and file for its dependencies, lintian and
+# appstream to check it.
+--tests) PACKAGES="$PACKAGES $DESKTOP clang libclang-rt-14-dev openssl desktop-file-utils libglib2.0-bin dbus at-spi2-core python3-pyatspi python3-gi weston qt6-wayland dpkg-dev file lintian appstream" ;;
 --screenshots) PACKAGES="$PACKAGES $DESKTOP chromium" ;;
 --bench) PACKAGES="$PACKAGES $DESKTOP cron" ;;
+--package) PACKAGES="$PACKAGES dpkg-dev file lintian appstream" ;;
 # The Windows layer: the MinGW-w64 cross compiler (posix threads), GoogleTest's
 # sources, and Wine to run what it builds; nothing of the rest.
 --windows) PACKAGES="g++-mingw-w64-x86-64-posix googletest wine wine64" ;;

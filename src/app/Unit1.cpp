@@ -365,8 +365,8 @@ void TForm1::Button7Click()
 {
     const QString language =
         languageName() == QLatin1String("English") ? QStringLiteral("en") : QStringLiteral("fr");
-    const QString pages = m_options.programDirectory + QStringLiteral("aide/%1/index.html").arg(language);
-    Platform::openHelp(m_options.programDirectory + QStringLiteral("aide.chm"), pages,
+    const QString pages = dataDirectory() + QStringLiteral("aide/%1/index.html").arg(language);
+    Platform::openHelp(dataDirectory() + QStringLiteral("aide.chm"), pages,
                        [self = QPointer<TForm1>(this), pages] {
                            if (!self)
                                return;

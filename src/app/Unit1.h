@@ -37,6 +37,8 @@ public:
     {
         QString programDirectory;
         QString executableFileName = {};
+        // Where the language file and the help are: the program directory when empty.
+        QString dataDirectory = {};
         ExitAsker exitAsker = askExitQuestion;
         // Chooses the target of a new entry: the chosen file, or an empty
         // text when the user cancels. Tests answer without a dialog.
@@ -59,6 +61,10 @@ public:
     void setAboutWindow(TForm3 *form3) { m_form3 = form3; }
     void setJournalViewer(TForm2 *form2) { m_form2 = form2; }
     bool showMainWindowSetting() const { return m_showMainWindow; }
+    const QString &dataDirectory() const
+    {
+        return m_options.dataDirectory.isEmpty() ? m_options.programDirectory : m_options.dataDirectory;
+    }
 
     void FormCreate();
 
@@ -115,6 +121,8 @@ public:
     SentenceWords sentenceWords() const;
     // How an entry runs, said in those words: "une seule à la fois ; arrêtée après 5 min".
     static QString optionsInWords(const SentenceWords &words, const EntryOptions &options);
+    // A hidden label's caption, by its component name.
+    QString labelCaption(const QString &name) const;
     // The tray's tooltip: the title, and how many entries are suspended.
     void showTrayToolTip();
     QString trayToolTip() const;

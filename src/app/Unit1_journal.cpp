@@ -115,6 +115,7 @@ void TForm1::ecrirejournal(const QString &line)
 
 void TForm1::ecrire(const QString &line)
 {
+    // Into the user's own folder: an install for everyone is no one's to write.
     Journal::appendToLanguageFile(m_options.programDirectory, line);
 }
 

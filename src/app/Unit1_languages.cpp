@@ -31,7 +31,7 @@ void TForm1::Sauvegarde()
 
 QString TForm1::IniLang(const QString &key) const
 {
-    return ::IniLang(m_options.programDirectory, languageName(), key);
+    return ::IniLang(dataDirectory(), languageName(), key);
 }
 
 QString TForm1::languageName() const

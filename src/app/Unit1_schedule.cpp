@@ -5,6 +5,7 @@
 #include "journal/eventspage.h"
 #include "platform/platform.h"
 #include "runner/nextrun.h"
+#include "engine/captionwords.h"
 #include "files/runtimeerror.h"
 #include "journal/celltext.h"
 #include "schedule/entrysentence.h"
@@ -146,18 +147,8 @@ void TForm1::showRunsGoing()
 
 QString TForm1::optionsInWords(const SentenceWords &words, const EntryOptions &options)
 {
-    int limit = 0;
-    try {
-        limit = options.stopAfterMinutes();
-    } catch (const EConvertError &) {
-        // A bad limit holds the entry; its next run says why.
-    }
-    const QString said =
-        composeOptionsSentence(words, options.value(QStringLiteral("jours")).value_or(QString()),
-                               options.value(QStringLiteral("mois")).value_or(QString()), options.paused()) +
-        composeRunSentence(words, options.alone(), limit, options.catchesUp());
     // Each part comes after " ; ", as it follows the sentence on the new-entry page.
-    return said.mid(3);
+    return composeEntryOptionsSentence(words, options).mid(3);
 }
 
 QString TForm1::trayToolTip() const
@@ -231,20 +222,16 @@ void TForm1::forEachEntryRow(const std::function<void(QTreeWidgetItem *, int)> &
 
 NextRunWords TForm1::nextRunWords() const
 {
-    const MessagesPage *page = TabSheet2;
-    NextRunWords words;
-    words.today = page->Label44->text();
-    words.tomorrow = page->Label45->text();
-    words.yesterday = page->Label61->text();
-    words.never = page->Label46->text();
-    words.noDay = page->Label47->text();
-    words.notANumber = page->Label48->text();
-    words.paused = page->Label58->text();
-    words.noDate = page->Label59->text();
-    const QList<QLabel *> labels = page->nextRunLabels();
-    for (int day = 0; day < 7; ++day)
-        words.days[day] = labels.at(5 + day)->text();
-    return words;
+    return nextRunWordsFrom([this](const QString &name) { return labelCaption(name); });
+}
+
+QString TForm1::labelCaption(const QString &name) const
+{
+    // The hidden labels of the messages page, and the view's own.
+    const QLabel *label = TabSheet2->findChild<QLabel *>(name);
+    if (!label)
+        label = TabSheet4->findChild<QLabel *>(name);
+    return label ? label->text() : QString();
 }
 
 void TForm1::Button4Click()
@@ -392,26 +379,7 @@ void TForm1::Button8Click()
 
 SentenceWords TForm1::sentenceWords() const
 {
-    SentenceWords words;
-    words.opening = TabSheet2->Label42->text();
-    words.intervalJoin = TabSheet2->Label33->text();
-    words.weekdayJoin = TabSheet2->Label34->text();
-    words.minutes = TabSheet4->Label1->text();
-    words.hours = TabSheet4->Label2->text();
-    words.hoursAndMinutes = TabSheet2->Label32->text();
-    const QLabel *dayWords[] = {TabSheet2->Label35, TabSheet2->Label36, TabSheet2->Label37,
-                                TabSheet2->Label38, TabSheet2->Label39, TabSheet2->Label40,
-                                TabSheet2->Label41};
-    for (int day = 0; day < 7; ++day)
-        words.days[day] = dayWords[day]->text();
-    words.monthDays = TabSheet2->Label67->text();
-    words.months = TabSheet2->Label68->text();
-    words.lastDay = TabSheet2->Label69->text();
-    words.paused = TabSheet2->Label58->text();
-    words.alone = TabSheet2->Label73->text();
-    words.stopAfter = TabSheet2->Label74->text();
-    words.catchUp = TabSheet2->Label75->text();
-    return words;
+    return sentenceWordsFrom([this](const QString &name) { return labelCaption(name); });
 }
 
 void TForm1::Button6Click()

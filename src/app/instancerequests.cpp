@@ -1,9 +1,18 @@
-#include "showrequests.h"
+#include "instancerequests.h"
+
+#include "platform/platform.h"
 
 #include <QLocalSocket>
 #include <QTimer>
 
-ShowRequests::ShowRequests(QObject *parent) : QObject(parent)
+namespace {
+
+const QByteArrayView kVerbsWithEntry[] = {"run-now", "pause", "resume", "stop"};
+
+} // namespace
+
+InstanceRequests::InstanceRequests(Answerer answer, QObject *parent)
+    : QObject(parent), m_answer(std::move(answer))
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *peer = m_server.nextPendingConnection())
@@ -11,7 +20,7 @@ ShowRequests::ShowRequests(QObject *parent) : QObject(parent)
     });
 }
 
-bool ShowRequests::listen(const QString &path)
+bool InstanceRequests::listen(const QString &path)
 {
     // Only this user can reach the folder; the socket itself says so too.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -20,7 +29,63 @@ bool ShowRequests::listen(const QString &path)
     return m_server.listen(path);
 }
 
-bool ShowRequests::ask(const QString &path, int timeoutMs)
+std::optional<InstanceRequest> InstanceRequests::parse(QByteArrayView line)
+{
+    if (line == "show")
+        return InstanceRequest{QByteArray("show")};
+    const qsizetype blank = line.indexOf(' ');
+    if (blank <= 0 || blank + 1 >= line.size())
+        return std::nullopt;
+    const QByteArrayView verb = line.first(blank);
+    const QByteArray entry = line.sliced(blank + 1).toByteArray();
+    // Names are typed text: valid UTF-8 without control characters.
+    const QString text = QString::fromUtf8(entry);
+    if (text.toUtf8() != entry || text.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return std::nullopt;
+    }
+    for (const QByteArrayView known : kVerbsWithEntry) {
+        if (verb == known)
+            return InstanceRequest{verb.toByteArray(), text};
+    }
+    return std::nullopt;
+}
+
+QByteArray InstanceRequests::lineOf(const InstanceRequest &request)
+{
+    QByteArray line = request.verb;
+    if (!request.entry.isEmpty())
+        line += ' ' + request.entry.toUtf8();
+    return line + '\n';
+}
+
+std::optional<QByteArray> InstanceRequests::ask(const QString &path, const InstanceRequest &request,
+                                                int timeoutMs)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(timeoutMs))
+        return std::nullopt;
+    socket.write(lineOf(request));
+    if (!socket.waitForBytesWritten(timeoutMs) && socket.bytesToWrite() > 0)
+        return std::nullopt;
+    QByteArray answer;
+    while (!answer.contains('\n') && answer.size() <= kMostBytes) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs))
+            break;
+        answer += socket.read(kMostBytes + 1 - answer.size());
+    }
+    const qsizetype end = answer.indexOf('\n');
+    if (end < 0)
+        return std::nullopt;
+    return answer.first(end);
+}
+
+bool InstanceRequests::askToShow(const QString &path, int timeoutMs)
 {
     if (path.isEmpty())
         return false;
@@ -28,16 +93,17 @@ bool ShowRequests::ask(const QString &path, int timeoutMs)
     socket.connectToServer(path, QIODevice::WriteOnly);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    socket.write(kRequest.data(), kRequest.size());
+    socket.write(lineOf({QByteArray("show")}));
     const bool sent = socket.waitForBytesWritten(timeoutMs) || socket.bytesToWrite() == 0;
     socket.disconnectFromServer();
     return sent;
 }
 
-void ShowRequests::take(QLocalSocket *peer)
+void InstanceRequests::take(QLocalSocket *peer)
 {
     peer->setParent(this);
-    if (m_peers >= kMaxPeers) {
+    // The folder already keeps other users out; the peer's own word is checked too.
+    if (m_peers >= kMaxPeers || !Platform::localPeerIsOwnUser(peer->socketDescriptor())) {
         peer->abort();
         peer->deleteLater();
         return;
@@ -55,16 +121,25 @@ void ShowRequests::take(QLocalSocket *peer)
         read(peer);
 }
 
-void ShowRequests::read(QLocalSocket *peer)
+void InstanceRequests::read(QLocalSocket *peer)
 {
-    if (peer->bytesAvailable() < kRequest.size())
+    const QByteArray pending = peer->peek(kMostBytes + 1);
+    const qsizetype end = pending.indexOf('\n');
+    if (end < 0) {
+        // Too long to be a request: dropped unheard.
+        if (pending.size() > kMostBytes) {
+            disconnect(peer, &QLocalSocket::readyRead, this, nullptr);
+            peer->abort();
+            peer->deleteLater();
+        }
         return;
-    const QByteArray said = peer->read(kRequest.size());
-    const bool heard = said == kRequest && peer->bytesAvailable() == 0;
+    }
+    peer->read(end + 1);
     // One request a connection, answered or not.
     disconnect(peer, &QLocalSocket::readyRead, this, nullptr);
-    peer->abort();
-    peer->deleteLater();
-    if (heard)
-        emit showWanted();
+    const std::optional<InstanceRequest> request =
+        peer->bytesAvailable() == 0 ? parse(QByteArrayView(pending).first(end)) : std::nullopt;
+    const QByteArray answer = request ? m_answer(*request) : kRefused.toByteArray();
+    peer->write(answer + '\n');
+    peer->disconnectFromServer();
 }

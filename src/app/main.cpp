@@ -5,14 +5,20 @@
 #include "composition.h"
 #include "engine/schedulingengine.h"
 #include "sessionend.h"
-#include "showrequests.h"
+#include "commandline.h"
+#include "instancecommands.h"
 #include "journal/errorboundary.h"
 #include "platform/platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
+    // From a terminal: no window, no lock; the running instance is asked.
+    if (CommandLine::wanted(argc, argv))
+        return CommandLine::run(argc, argv);
+
     // Checked before anything else exists: a second instance leaves without
     // a window or a message, asking the one that runs to show its window.
     const QString name = QStringLiteral("Pendulix");
@@ -20,7 +26,7 @@ int main(int argc, char *argv[])
     if (!Platform::acquireSingleInstance(name)) {
         QCoreApplication asking(argc, argv);
         // One way or the other, never both: the window is asked to show once.
-        if (!ShowRequests::ask(channel))
+        if (!InstanceRequests::askToShow(channel))
             Platform::askRunningInstanceToShow(name);
         return 0;
     }
@@ -30,13 +36,19 @@ int main(int argc, char *argv[])
     // Hiding into the tray or closing the about window must not end the program.
     Application::setQuitOnLastWindowClosed(false);
 
-    const QString programDirectory = Platform::programDirectory();
+    const Platform::ProgramFolders folders = Platform::programFolders();
+    const QString &programDirectory = folders.own;
+    // An install for everyone: the user's own folder is made, for that user only.
+    if (folders.own != folders.executable) {
+        QDir().mkpath(QFileInfo(QDir::cleanPath(folders.own)).path());
+        Platform::makePrivateFolder(folders.own);
+    }
     // The keeper of every run lives beside the executable.
     SchedulingEngine engine(
-        {.programDirectory = programDirectory, .keeper = programDirectory + QStringLiteral("pendulix-run")});
+        {.programDirectory = programDirectory, .keeper = folders.executable + QStringLiteral("pendulix-run")});
     TForm1 form1(engine, {.programDirectory = programDirectory,
-                          .executableFileName =
-                              QFileInfo(QCoreApplication::applicationFilePath()).fileName()});
+                          .executableFileName = QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+                          .dataDirectory = folders.data});
     connectEngineAndWindow(engine, form1);
     ErrorBoundary::run([&form1] { form1.restoreSettings(); });
     engine.startMinuteTimer();
@@ -62,10 +74,9 @@ int main(int argc, char *argv[])
     app.installEventFilter(&sessionEnd);
 
     const auto showWindow = [&form1] { ErrorBoundary::run([&form1] { form1.Affiche1Click(); }); };
-    ShowRequests showRequests;
-    QObject::connect(&showRequests, &ShowRequests::showWanted, &form1, showWindow);
-    if (!channel.isEmpty() && !showRequests.listen(channel))
-        qWarning("A second start cannot show this window: %s", qPrintable(showRequests.errorString()));
+    InstanceRequests requests(instanceAnswerer(engine, form1));
+    if (!channel.isEmpty() && !requests.listen(channel))
+        qWarning("Another start cannot reach this instance: %s", qPrintable(requests.errorString()));
     Platform::onShowAsked(name, &form1, showWindow);
 
     ErrorBoundary::run([&] { form1.FormCreate(); });

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTime>
 
+#include "programfolders.h"
+
 #include <cstdio>
 #include <functional>
 
@@ -15,7 +17,9 @@ class QObject;
 // one implementation file per OS.
 namespace Platform {
 
-// Directory of the running executable, in native form, with its trailing separator.
+// The folders of the running program, in native form (programfolders.h).
+ProgramFolders programFolders();
+// The user's own folder of them: where every file the program writes is.
 QString programDirectory();
 
 // Holds the per-user single-instance marker for the rest of the process.
@@ -37,6 +41,10 @@ bool askRunningInstanceToShow(const QString &name);
 // asks that way, for as long as `context` lives; nothing where the channel
 // above carries the request.
 void onShowAsked(const QString &name, QObject *context, std::function<void()> show);
+
+// The peer of a local socket runs as this process's user, where the system
+// tells; true where the channel is the user's own by construction.
+bool localPeerIsOwnUser(qintptr socketDescriptor);
 
 // A notice for the desktop's notification service, where the session has
 // one: `activated` when the user clicks it or its action `showAction`,

@@ -20,22 +20,42 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 
 // The Qt side of the POSIX layer: converts Qt's types to native paths and
 // hands over to the primitives of posix/.
 namespace Platform {
 
-QString programDirectory()
+ProgramFolders programFolders()
 {
     // Before the application exists (the single-instance check) the kernel's
     // own link to the executable tells.
     const QString executable = QCoreApplication::instance()
                                    ? QCoreApplication::applicationFilePath()
                                    : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return QDir::toNativeSeparators(QFileInfo(executable).absolutePath()) + QDir::separator();
+    ExecutablePlace place;
+    place.directory = QFileInfo(executable).absolutePath() + QLatin1Char('/');
+    place.writable = ::access(nativePath(place.directory).constData(), W_OK) == 0;
+    const QString languageFile = QStringLiteral("sourcelang.ini");
+    place.holdsData = QFileInfo(place.directory + languageFile).isFile();
+    place.installedData = QFileInfo(installedDataFolder(place.directory) + languageFile).isFile();
+    place.holdsSchedule = QFileInfo::exists(place.directory + QStringLiteral("cron-bat.dat"));
+    QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty()) {
+        if (const passwd *user = ::getpwuid(::getuid()))
+            home = QFile::decodeName(user->pw_dir);
+    }
+    return chooseProgramFolders(place, qEnvironmentVariable("XDG_DATA_HOME"), home);
+}
+
+QString programDirectory()
+{
+    return programFolders().own;
 }
 
 namespace {
@@ -56,6 +76,14 @@ bool acquireSingleInstance(const QString &name)
     if (folder.isEmpty())
         return Posix::holdLock(nativePath(programDirectory()) + nativePath(name) + ".lock");
     return Posix::holdLock(folder + '/' + nativePath(name) + ".lock");
+}
+
+bool localPeerIsOwnUser(qintptr socketDescriptor)
+{
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::getuid();
 }
 
 void notifyDesktop(const QString &summary, const QString &body, const QString &showAction,

@@ -113,9 +113,22 @@ void watchOnItsOwn(HANDLE process, QObject *context, ChildWatch::Report report)
 
 } // namespace
 
+ProgramFolders programFolders()
+{
+    // Everything beside the executable, as designed.
+    const QString directory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
+    return {directory, directory, directory};
+}
+
 QString programDirectory()
 {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
+    return programFolders().own;
+}
+
+bool localPeerIsOwnUser(qintptr)
+{
+    // The pipe's security descriptor already admits its user only.
+    return true;
 }
 
 bool acquireSingleInstance(const QString &name)

@@ -58,38 +58,47 @@ EntryPast::~EntryPast()
     }
 }
 
+QHash<QString, PastRun> EntryPast::read(const QString &path, const QSet<QString> &lines, bool *whole)
+{
+    *whole = true;
+    QHash<QString, PastRun> runs;
+    // Anything but a regular file is no record, as is a file we cannot read.
+    if (!Platform::isRegularFile(path))
+        return runs;
+    QByteArray bytes;
+    try {
+        bytes = TextFile::readLinesUpTo(path, kMostBytes, whole);
+    } catch (const RuntimeError &) {
+        *whole = true;
+        return runs;
+    }
+    for (const QString &line : TextFile::splitLines(bytes)) {
+        const qsizetype first = line.indexOf(kBar);
+        const qsizetype second = first < 0 ? -1 : line.indexOf(kBar, first + 1);
+        if (second < 0 || !lines.contains(line.mid(second + 1)))
+            continue;
+        const QDateTime at = QDateTime::fromString(line.left(first), kTimeFormat);
+        if (at.isValid())
+            runs.insert(line.mid(second + 1), {at, line.mid(first + 1, second - first - 1)});
+    }
+    return runs;
+}
+
 std::optional<QString> EntryPast::load()
 {
     m_entries.clear();
     m_open.clear();
     m_running.clear();
-    // Anything but a regular file is no record, as is a file we cannot read.
-    if (!Platform::isRegularFile(path()))
-        return std::nullopt;
-    QByteArray bytes;
-    bool whole = true;
-    try {
-        bytes = TextFile::readLinesUpTo(path(), kMostBytes, &whole);
-    } catch (const RuntimeError &) {
-        return std::nullopt;
-    }
     // Memory holds one past an entry, whatever the file holds.
     const QStringList current = m_currentLines();
-    const QSet<QString> listed(current.cbegin(), current.cend());
-    for (const QString &line : TextFile::splitLines(bytes)) {
-        const qsizetype first = line.indexOf(kBar);
-        const qsizetype second = first < 0 ? -1 : line.indexOf(kBar, first + 1);
-        if (second < 0 || !listed.contains(line.mid(second + 1)))
-            continue;
-        const QDateTime at = QDateTime::fromString(line.left(first), kTimeFormat);
-        if (!at.isValid())
-            continue;
-        QString result = line.mid(first + 1, second - first - 1);
-        if (result == running())
-            result = started();
-        m_entries.insert(line.mid(second + 1), {{at, result}, 0});
+    bool whole = true;
+    const QHash<QString, PastRun> runs = read(path(), QSet<QString>(current.cbegin(), current.cend()), &whole);
+    for (auto run = runs.cbegin(); run != runs.cend(); ++run) {
+        PastRun past = run.value();
+        if (past.result == running())
+            past.result = started();
+        m_entries.insert(run.key(), {past, 0});
     }
-    bytes.clear();
     emit changed();
     if (whole)
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,9 @@ public:
     // kMostBytes are read: what is refused beyond them is returned, to be told.
     static constexpr qsizetype kMostBytes = 1 << 20;
     std::optional<QString> load();
+    // The file's past of each of `lines`, as written, changing nothing;
+    // `whole` false when there was more than kMostBytes.
+    static QHash<QString, PastRun> read(const QString &path, const QSet<QString> &lines, bool *whole);
 
     std::optional<PastRun> of(const QString &line) const;
 

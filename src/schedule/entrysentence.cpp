@@ -1,5 +1,8 @@
 #include "entrysentence.h"
 
+#include "scheduleentry.h"
+#include "files/runtimeerror.h"
+
 #include <QStringList>
 
 const QString kTargetFileFilter = QStringLiteral(
@@ -67,6 +70,28 @@ QString composeRunSentence(const SentenceWords &words, bool alone, int stopAfter
     if (catchUp)
         sentence += separator + words.catchUp;
     return sentence;
+}
+
+QString composeEntryOptionsSentence(const SentenceWords &words, const EntryOptions &options)
+{
+    int limit = 0;
+    try {
+        limit = options.stopAfterMinutes();
+    } catch (const EConvertError &) {
+        // A bad limit holds the entry; its next run says why.
+    }
+    return composeOptionsSentence(words, options.value(QStringLiteral("jours")).value_or(QString()),
+                                  options.value(QStringLiteral("mois")).value_or(QString()), options.paused()) +
+           composeRunSentence(words, options.alone(), limit, options.catchesUp());
+}
+
+QString composeEntrySentence(const SentenceWords &words, const ScheduleEntry &entry)
+{
+    bool days[7];
+    for (int day = 0; day < 7; ++day)
+        days[day] = entry.runsOn(day + 1);
+    return composeEntrySentence(words, entry.minute.toInt(), entry.hour.toInt(), days) +
+           composeEntryOptionsSentence(words, entry.options());
 }
 
 QStringList qtNameFilters(const QString &pairs, const QString &allFiles)

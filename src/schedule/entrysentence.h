@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class EntryOptions;
+struct ScheduleEntry;
+
 // The words an entry is described with, as the hidden labels hold them in
 // the current language.
 struct SentenceWords
@@ -35,6 +38,12 @@ QString composeOptionsSentence(const SentenceWords &words, const QString &monthD
 // What the options of how it runs add: " ; une seule à la fois ; arrêtée
 // après 30 min ; rattrapée si manquée"; nothing for options not given.
 QString composeRunSentence(const SentenceWords &words, bool alone, int stopAfterMinutes, bool catchUp);
+
+// Both of the above for the options of an entry of the file; a limit that
+// is no number says nothing, its next run says why.
+QString composeEntryOptionsSentence(const SentenceWords &words, const EntryOptions &options);
+// The whole sentence the new-entry page says of an entry of the file.
+QString composeEntrySentence(const SentenceWords &words, const ScheduleEntry &entry);
 
 // The file dialog's filter as the new-entry page gives it, eight
 // description|pattern pairs.

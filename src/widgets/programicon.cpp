@@ -3,11 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QPixmap drawProgramIcon(int size)
+QImage drawProgramImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const qreal s = size;
 
@@ -36,7 +36,13 @@ QPixmap drawProgramIcon(int size)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0xf2, 0xc9, 0x4c));
     p.drawEllipse(bob, s * 0.09, s * 0.09);
-    return pixmap;
+    p.end();
+    return image;
+}
+
+QPixmap drawProgramIcon(int size)
+{
+    return QPixmap::fromImage(drawProgramImage(size));
 }
 
 QIcon programIcon()

@@ -32,6 +32,20 @@ void start(const TestProgramDir &dir, QProcess &program)
     program.waitForStarted();
 }
 
+Said command(const TestProgramDir &dir, const QStringList &arguments, const QProcessEnvironment &environment)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.file(QStringLiteral("run")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(environment);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(dir.file(QStringLiteral("Pendulix")), arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
 bool stop(QProcess &program, int withinMs)
 {
     if (program.state() != QProcess::Running)
