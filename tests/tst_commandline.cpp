@@ -99,6 +99,9 @@ void TestCommandLine::initTestCase()
                                                     entryFarFromNow(m_long, "nom=long"));
     ProgramRun::start(m_dir, m_program);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir.file(QStringLiteral("run/Pendulix.show"))), 20000);
+    // Its start-up is over once the first hide has saved the settings: from
+    // then on, only what a test asks changes its files.
+    QTRY_VERIFY_WITH_TIMEOUT(m_dir.read(QStringLiteral("serie.ini")).contains("CheckBox_14="), 20000);
 }
 
 void TestCommandLine::cleanupTestCase()
