@@ -93,7 +93,7 @@ int main(int argc, char *argv[])
                          .executableFileName = QStringLiteral("Pendulix"),
                          .exitAsker = [](const QString &, const QString &,
                                        const ExitAnswered &answered) { answered(ExitAnswer::No); },
-                         .notify = [](const QString &, const QString &) {}});
+                         .notify = [](const QString &, const QString &, const QString &) {}});
     connectEngineAndWindow(engine, form);
     form.restoreSettings();
     form.Timer2->stop();

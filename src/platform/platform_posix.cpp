@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include "keptrunwatch.h"
 #include "posix/posixautostart.h"
 #include "posix/posixfiles.h"
 #include "posix/posixalarm.h"
@@ -111,39 +112,6 @@ void onShowAsked(const QString &, QObject *, std::function<void()>)
 {
 }
 
-namespace {
-
-TargetEvent eventOf(const Posix::KeptEnd &end, int stopAfterMinutes)
-{
-    TargetEvent event{TargetEvent::KeeperLost, 0, false, true, end.at};
-    switch (end.kind) {
-    case Posix::KeptEnd::Exited:
-        event.kind = TargetEvent::Exited;
-        event.number = end.number;
-        break;
-    case Posix::KeptEnd::Killed:
-        event.kind = TargetEvent::Killed;
-        event.number = end.number;
-        break;
-    case Posix::KeptEnd::Stopped:
-        event.kind = TargetEvent::Stopped;
-        event.number = stopAfterMinutes > 0 ? stopAfterMinutes : end.number / 60000;
-        break;
-    case Posix::KeptEnd::Requested:
-        event.kind = TargetEvent::StoppedOnRequest;
-        break;
-    case Posix::KeptEnd::Refused:
-        event.kind = TargetEvent::Refused;
-        break;
-    case Posix::KeptEnd::Lost:
-        event.number = end.number >= 0 && WIFSIGNALED(end.number) ? WTERMSIG(end.number) : 0;
-        break;
-    }
-    return event;
-}
-
-} // namespace
-
 bool startsAsProgram(const QByteArray &path)
 {
     return Posix::isExecutableFile(path);
@@ -169,10 +137,8 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
             report({TargetEvent::Refused, 0});
             return;
         }
-        const int minutes = options.stopAfterMinutes;
-        const Posix::KeptStart start = Posix::startKept(
-            keeper, path, Parameters::split(parameters), limits, nativePath(options.runFile), options.runRecord,
-            context, [report, minutes](const Posix::KeptEnd &end) { report(eventOf(end, minutes)); });
+        const Posix::KeptStart start = Posix::startKept(keeper, path, Parameters::split(parameters), limits,
+                                                        options.runFile, options.runRecord, context, report);
         // A runs folder that takes no file or no lock: started as without a keeper.
         if (start != Posix::KeptStart::NoRunFile) {
             const bool started = start == Posix::KeptStart::Started;
@@ -197,29 +163,23 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
 
 QList<KeptRun> keptRuns(const QString &folder)
 {
-    QList<KeptRun> runs;
-    for (const Posix::KeptRunFile &run : Posix::keptRuns(nativePath(folder)))
-        runs.append({QFile::decodeName(run.path), run.record, run.running, eventOf(run.end, 0)});
-    return runs;
+    return KeptRunWatch::find(folder, Posix::runFileLocked);
 }
 
 void watchKeptRun(const QString &runFile, int stopAfterMinutes, QObject *context,
                   std::function<void(const TargetEvent &)> report)
 {
-    Posix::watchRun(nativePath(runFile), context,
-                    [report = std::move(report), stopAfterMinutes](const Posix::KeptEnd &end) {
-                        report(eventOf(end, stopAfterMinutes));
-                    });
+    KeptRunWatch::watchForeign(runFile, stopAfterMinutes, Posix::runFileLocked, context, std::move(report));
 }
 
 void forgetKeptRun(const QString &runFile)
 {
-    Posix::forgetRun(nativePath(runFile));
+    KeptRunWatch::forget(runFile);
 }
 
 bool stopKeptRun(const QString &runFile)
 {
-    return Posix::requestStop(nativePath(runFile));
+    return Posix::requestStop(runFile);
 }
 
 bool makePrivateFolder(const QString &path)
