@@ -3,9 +3,53 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <utility>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+namespace {
+
+// The path comes as UTF-8. Made only when missing, so never through a link
+// (a link is a name that exists); its access is the folder's, as for every
+// file the program makes there.
+int createOutput(const std::string &path)
+{
+    std::wstring name(path.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), name.data(),
+                                           int(name.size()));
+    name.resize(std::size_t(std::max(0, length)));
+    const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (fd < 0)
+        CloseHandle(file);
+    return fd;
+}
+
+} // namespace
+#else
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
+
+namespace {
+
+// Never through a link, never onto anything but a file of our own making.
+int createOutput(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // Whatever the umask took away or left.
+    if (fd >= 0)
+        ::fchmod(fd, 0600);
+    return fd;
+}
+
+} // namespace
+#endif
 
 namespace {
 
@@ -43,15 +87,9 @@ bool KeptOutput::open()
         return true;
     if (m_failed || m_path.empty())
         return false;
-    // Never through a link, never onto anything but a file of our own making.
-    m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (m_fd < 0) {
-        m_failed = true;
-        return false;
-    }
-    // Whatever the umask took away or left.
-    ::fchmod(m_fd, 0600);
-    return true;
+    m_fd = createOutput(m_path);
+    m_failed = m_fd < 0;
+    return !m_failed;
 }
 
 void KeptOutput::write(const char *bytes, std::size_t size)

@@ -171,9 +171,11 @@ private:
     {
         if (unwatched(runFile))
             return;
+        // A keeper whose move into "ended/" failed left its end where it was.
+        const KeptRun run = parse(runFile, readSmallFile(runFile), m_runs.value(runFile).minutes);
         QFile::remove(runFile);
         QFile::remove(requestPath(runFile));
-        deliver(runFile, lost(signal));
+        deliver(runFile, run.end.kind != TargetEvent::KeeperLost ? run.end : lost(signal));
     }
 
     void deliver(const QString &runFile, const TargetEvent &end)

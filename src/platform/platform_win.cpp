@@ -1,8 +1,10 @@
 #include "platform.h"
 
+#include "keptrunwatch.h"
 #include "win/winchildren.h"
 #include "win/winfiles.h"
 #include "win/wininstance.h"
+#include "win/winkeeper.h"
 #include "win/winoutput.h"
 #include "win/winpower.h"
 #include "win/winprocesstree.h"
@@ -189,12 +191,60 @@ bool startsAsProgram(const QByteArray &path)
     return lower.endsWith(".exe") || lower.endsWith(".com") || lower.endsWith(".bat") || lower.endsWith(".cmd");
 }
 
+namespace {
+
+bool runFileLocked(const QString &runFile)
+{
+    return Win::runFileLocked(wide(runFile));
+}
+
+// The keeper is named as on every system; here an executable has its suffix.
+QString keeperProgram(const StartOptions &options)
+{
+    if (options.keeper.isEmpty() || options.runFile.isEmpty())
+        return {};
+    const QString keeper = options.keeper + QStringLiteral(".exe");
+    return QFileInfo(keeper).isFile() ? keeper : QString();
+}
+
+// Started through the keeper: false when the runs folder took no file, and
+// the program is to be started as without one.
+bool startKept(const QString &keeper, const QByteArray &path, const QByteArray &parameters, QObject *context,
+               const std::function<void(const TargetEvent &)> &report, const StartOptions &options)
+{
+    const Win::KeptLimits limits{wide(options.outputFile), options.keptOutput,
+                                 options.droppedNoteBefore.toStdString(), options.droppedNoteAfter.toStdString(),
+                                 qint64(options.stopAfterMinutes) * 60000};
+    void *process = nullptr;
+    const Win::KeptStart start = Win::startKept(wide(keeper), path.toStdString(), parameters.toStdString(), limits,
+                                                wide(options.runFile), options.runRecord.toStdString(), &process);
+    if (start == Win::KeptStart::NoRunFile)
+        return false;
+    if (start == Win::KeptStart::Refused) {
+        report({TargetEvent::Refused, 0});
+        return true;
+    }
+    const QString runFile = options.runFile;
+    KeptRunWatch::watchOwn(runFile, options.stopAfterMinutes, context, report);
+    // Heard whoever watches: the run's end may stay in the folder for a later instance.
+    const auto keeperEnded = [runFile](const TargetEvent &) { KeptRunWatch::keeperEnded(runFile, 0); };
+    if (!ChildWatch::instance().watch(process, QCoreApplication::instance(), keeperEnded))
+        watchOnItsOwn(process, QCoreApplication::instance(), keeperEnded);
+    report({TargetEvent::Started, 0, true, true});
+    return true;
+}
+
+} // namespace
+
 void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *context,
                  std::function<void(const TargetEvent &)> report, const StartOptions &options)
 {
     // Only what was started directly reports its end; a document's viewer is
     // none of the schedule's business.
     const bool program = startsAsProgram(path);
+    const QString keeper = program ? keeperProgram(options) : QString();
+    if (!keeper.isEmpty() && startKept(keeper, path, parameters, context, report, options))
+        return;
     // The time limit: what the program starts from then on is held with it,
     // and ended with it; its end then reads as stopped.
     std::shared_ptr<Win::ProcessTree> tree;
@@ -245,7 +295,9 @@ void startTarget(const QByteArray &path, const QByteArray &parameters, QObject *
     // must still be recorded.
     if (process && !ChildWatch::instance().watch(process, context, report))
         watchOnItsOwn(process, context, report);
-    report({TargetEvent::Started, 0, process != nullptr});
+    TargetEvent started{TargetEvent::Started, 0, process != nullptr};
+    started.withoutKeeper = program && !options.keeper.isEmpty();
+    report(started);
 }
 
 namespace {
@@ -277,24 +329,25 @@ private:
 
 } // namespace
 
-// No keeper on Windows yet: every run is followed by its process handle,
-// and none outlives us to be found again.
-QList<KeptRun> keptRuns(const QString &)
+QList<KeptRun> keptRuns(const QString &folder)
 {
-    return {};
+    return KeptRunWatch::find(folder, runFileLocked);
 }
 
-void watchKeptRun(const QString &, int, QObject *, std::function<void(const TargetEvent &)>)
+void watchKeptRun(const QString &runFile, int stopAfterMinutes, QObject *context,
+                  std::function<void(const TargetEvent &)> report)
 {
+    KeptRunWatch::watchForeign(runFile, stopAfterMinutes, runFileLocked, context, std::move(report));
 }
 
-void forgetKeptRun(const QString &)
+void forgetKeptRun(const QString &runFile)
 {
+    KeptRunWatch::forget(runFile);
 }
 
-bool stopKeptRun(const QString &)
+bool stopKeptRun(const QString &runFile)
 {
-    return false;
+    return Win::requestStop(wide(runFile));
 }
 
 bool makePrivateFolder(const QString &path)

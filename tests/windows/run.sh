@@ -54,7 +54,7 @@ QT_HEADERS=$(find /usr/include -maxdepth 2 -type d -name qt6 2>/dev/null | head 
 if [ -n "$QT_HEADERS" ]; then
     x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror \
         -DUNICODE -DNOMINMAX -Isrc -isystem "$QT_HEADERS" -isystem "$QT_HEADERS/QtCore" \
-        src/platform/platform_win.cpp
+        src/platform/platform_win.cpp src/platform/keptrunwatch.cpp
     echo "Windows layer: the Qt adapter compiles for Windows (syntax and warnings)"
 fi
 

@@ -74,12 +74,26 @@ std::string toAnsi(const std::wstring &text)
     return bytes;
 }
 
-std::wstring probePath()
+namespace {
+
+std::wstring besideTests(const wchar_t *name)
 {
     wchar_t own[MAX_PATH];
     GetModuleFileNameW(nullptr, own, MAX_PATH);
     std::wstring path(own);
-    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"instance_probe.exe";
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
+} // namespace
+
+std::wstring probePath()
+{
+    return besideTests(L"instance_probe.exe");
+}
+
+std::wstring keeperPath()
+{
+    return besideTests(L"pendulix-run.exe");
 }
 
 void *startProbe(const std::wstring &arguments)
@@ -132,6 +146,27 @@ long waitForEndDispatching(void *process, unsigned long ms)
     // What it posted before its end is in the queue by now.
     dispatchPending();
     return waitForEnd(process, 0);
+}
+
+bool waitUntil(const std::function<bool()> &condition, unsigned long ms)
+{
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(20);
+    }
+}
+
+void *openProcessNamedIn(const std::wstring &idFile, unsigned long ms)
+{
+    std::string id;
+    // The file is made a moment before the id is in it.
+    if (!waitUntil([&] { return !(id = readBytes(idFile)).empty(); }, ms))
+        return nullptr;
+    return OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::stoul(id)));
 }
 
 } // namespace Support

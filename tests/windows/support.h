@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // What the tests of the Windows layer share: a folder of their own, files
@@ -19,6 +20,8 @@ std::wstring fromUtf8(const std::string &bytes);
 
 // The full path of instance_probe.exe.
 std::wstring probePath();
+// The full path of the keeper, pendulix-run.exe.
+std::wstring keeperPath();
 
 // Runs the probe with its arguments; the process handle, or null.
 void *startProbe(const std::wstring &arguments);
@@ -30,5 +33,12 @@ long waitForEnd(void *process, unsigned long ms);
 long waitForEndDispatching(void *process, unsigned long ms);
 // Dispatches the window messages this thread has now.
 void dispatchPending();
+
+// Asks `condition` every few milliseconds until it holds (true) or `ms` have passed (false).
+bool waitUntil(const std::function<bool()> &condition, unsigned long ms);
+// The process whose id a probe writes to `idFile` ("parent", "leave"),
+// held for SYNCHRONIZE from the moment the id is there; null when it does
+// not come within `ms`.
+void *openProcessNamedIn(const std::wstring &idFile, unsigned long ms);
 
 } // namespace Support

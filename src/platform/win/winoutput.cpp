@@ -36,44 +36,34 @@ std::string commandInterpreter()
     return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string("cmd.exe");
 }
 
-} // namespace
-
-void *startWithOutput(const std::string &program, const std::string &parameters,
-                      const std::wstring &outputFile, const std::function<void(void *process)> &prepare)
+void *launch(const std::string &program, const std::string &parameters, HANDLE input, HANDLE output,
+             const std::function<void(void *process)> &prepare, DWORD &refused)
 {
-    SECURITY_ATTRIBUTES inheritable{};
-    inheritable.nLength = sizeof inheritable;
-    inheritable.bInheritHandle = TRUE;
-    // Appending: each write lands at the end, whoever of output and error writes it.
-    Handle output{CreateFileW(outputFile.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    Handle input{CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (output.value == INVALID_HANDLE_VALUE || input.value == INVALID_HANDLE_VALUE)
-        return nullptr;
-
     // Only these two cross over, whatever else of ours is inheritable.
-    HANDLE inherited[] = {input.value, output.value};
+    HANDLE inherited[] = {input, output};
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     std::vector<unsigned char> storage(size);
     auto *attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
-    if (!InitializeProcThreadAttributeList(attributes, 1, 0, &size))
+    if (!InitializeProcThreadAttributeList(attributes, 1, 0, &size)) {
+        refused = GetLastError();
         return nullptr;
+    }
     const std::unique_ptr<_PROC_THREAD_ATTRIBUTE_LIST, decltype(&DeleteProcThreadAttributeList)> held(
         attributes, &DeleteProcThreadAttributeList);
     if (!UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
-                                   sizeof inherited, nullptr, nullptr))
+                                   sizeof inherited, nullptr, nullptr)) {
+        refused = GetLastError();
         return nullptr;
+    }
 
     STARTUPINFOEXA startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     startup.StartupInfo.wShowWindow = SW_SHOWNORMAL;
-    startup.StartupInfo.hStdInput = input.value;
-    startup.StartupInfo.hStdOutput = output.value;
-    startup.StartupInfo.hStdError = output.value;
+    startup.StartupInfo.hStdInput = input;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = output;
     startup.lpAttributeList = attributes;
 
     // A batch file runs in the interpreter; "/s" takes the outer quotes off
@@ -94,13 +84,51 @@ void *startWithOutput(const std::string &program, const std::string &parameters,
     PROCESS_INFORMATION started{};
     if (!CreateProcessA(application.empty() ? nullptr : application.c_str(), command.data(), nullptr,
                         nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT,
-                        nullptr, nullptr, &startup.StartupInfo, &started))
+                        nullptr, nullptr, &startup.StartupInfo, &started)) {
+        refused = GetLastError();
         return nullptr;
+    }
     if (prepare)
         prepare(started.hProcess);
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     return started.hProcess;
+}
+
+} // namespace
+
+void *startWithOutput(const std::string &program, const std::string &parameters,
+                      const std::wstring &outputFile, const std::function<void(void *process)> &prepare)
+{
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    // Appending: each write lands at the end, whoever of output and error writes it.
+    Handle output{CreateFileW(outputFile.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inheritable,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (output.value == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return startWithHandle(program, parameters, output.value, prepare);
+}
+
+void *startWithHandle(const std::string &program, const std::string &parameters, void *output,
+                      const std::function<void(void *process)> &prepare)
+{
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    Handle input{CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (input.value == INVALID_HANDLE_VALUE)
+        return nullptr;
+    DWORD refused = ERROR_SUCCESS;
+    void *process =
+        launch(program, parameters, input.value, static_cast<HANDLE>(output), prepare, refused);
+    // What was cleaned up after a refusal must not hide its reason.
+    if (!process)
+        SetLastError(refused);
+    return process;
 }
 
 long long freeOutputSpace(const std::wstring &outputFile, long long from)

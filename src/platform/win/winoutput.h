@@ -20,6 +20,12 @@ namespace Win {
 void *startWithOutput(const std::string &program, const std::string &parameters,
                       const std::wstring &outputFile, const std::function<void(void *process)> &prepare);
 
+// The same with `output`, an inheritable handle of the caller's (a file, or
+// a pipe's write end the caller reads), as the standard output and error.
+// Null when the system refused, its reason then being the last error.
+void *startWithHandle(const std::string &program, const std::string &parameters, void *output,
+                      const std::function<void(void *process)> &prepare);
+
 // Makes the file sparse and gives back the disk space of its bytes from
 // `from` to its end, keeping its length: a running program's appends go on
 // at the end. The length freed up to, or -1 when the file system cannot.
