@@ -3,7 +3,7 @@
 # Idempotent: the package lists are refreshed only when something is missing.
 set -eu
 
-PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libjpeg-dev libasound2-dev python3 fp-utils"
+PACKAGES="cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libjpeg-dev libasound2-dev python3 fp-utils musl-tools"
 # The desktop tests and the screenshots: an X server, a tray host, a session
 # manager (xsm, with iceauth), and the tools that click and take pictures.
 DESKTOP="xvfb trayer xdotool imagemagick x11-session-utils x11-xserver-utils x11-utils"

@@ -1,26 +1,18 @@
 #include "descendants.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
-#include <string>
+#include <stdio.h>
+#include <string.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
-#include <vector>
-
-// glibc 2.36 declares them without C linkage for C++.
-extern "C" {
-#include <sys/pidfd.h>
-}
 
 namespace Descendants {
 
 namespace {
 
 // A run that forks faster than this is stopped over several rounds.
-constexpr std::size_t kMostHeld = 4096;
+constexpr int kMostHeld = 4096;
 
 struct Held
 {
@@ -28,86 +20,98 @@ struct Held
     int fd;
 };
 
+// Through the system calls themselves: not every C library wraps them.
+int pidfdOpen(pid_t pid)
+{
+    return int(::syscall(SYS_pidfd_open, pid, 0));
+}
+
+int pidfdSignal(int pidfd, int signal)
+{
+    return int(::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0));
+}
+
 bool alive(int pidfd)
 {
-    return pidfd_send_signal(pidfd, 0, nullptr, 0) == 0;
+    return pidfdSignal(pidfd, 0) == 0;
 }
 
 // What /proc says the parent of `pid` is; -1 when it cannot tell.
 pid_t parentOf(pid_t pid)
 {
     char path[64];
-    std::snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
-    FILE *file = std::fopen(path, "re");
+    snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
+    FILE *file = fopen(path, "re");
     if (!file)
         return -1;
     char line[1024];
-    const bool read = std::fgets(line, sizeof line, file) != nullptr;
-    std::fclose(file);
+    const bool read = fgets(line, sizeof line, file) != nullptr;
+    fclose(file);
     // The name, in parentheses, may hold anything: the fields follow its last ')'.
-    const char *end = read ? std::strrchr(line, ')') : nullptr;
+    const char *end = read ? strrchr(line, ')') : nullptr;
     int parent = -1;
-    if (!end || std::sscanf(end + 1, " %*c %d", &parent) != 1)
+    if (!end || sscanf(end + 1, " %*c %d", &parent) != 1)
         return -1;
     return parent;
 }
 
-// The children the kernel lists for every thread of `pid`.
-std::vector<pid_t> childrenOf(pid_t pid)
+// Calls `found` with each child the kernel lists for every thread of `pid`.
+template<typename Found>
+void forEachChildOf(pid_t pid, Found found)
 {
-    std::vector<pid_t> children;
     char folder[64];
-    std::snprintf(folder, sizeof folder, "/proc/%d/task", int(pid));
+    snprintf(folder, sizeof folder, "/proc/%d/task", int(pid));
     DIR *tasks = ::opendir(folder);
     if (!tasks)
-        return children;
+        return;
     while (const dirent *task = ::readdir(tasks)) {
         if (task->d_name[0] == '.')
             continue;
-        const std::string path = std::string(folder) + '/' + task->d_name + "/children";
-        FILE *file = std::fopen(path.c_str(), "re");
+        char path[384];
+        snprintf(path, sizeof path, "%s/%s/children", folder, task->d_name);
+        FILE *file = fopen(path, "re");
         if (!file)
             continue;
         int child = 0;
-        while (std::fscanf(file, "%d", &child) == 1)
-            children.push_back(child);
-        std::fclose(file);
+        while (fscanf(file, "%d", &child) == 1)
+            found(pid_t(child));
+        fclose(file);
     }
     ::closedir(tasks);
-    return children;
 }
 
 } // namespace
 
 int signalAll(int signal)
 {
-    std::vector<Held> held;
+    static Held held[kMostHeld];
+    int count = 0;
     // Our own children stay ours until we reap them: their numbers cannot
     // be reused meanwhile, so they are held without further proof.
-    for (pid_t child : childrenOf(::getpid())) {
-        const int fd = pidfd_open(child, 0);
+    forEachChildOf(::getpid(), [&](pid_t child) {
+        const int fd = count < kMostHeld ? pidfdOpen(child) : -1;
         if (fd >= 0)
-            held.push_back({child, fd});
-    }
-    for (std::size_t next = 0; next < held.size() && held.size() < kMostHeld; ++next) {
+            held[count++] = {child, fd};
+    });
+    for (int next = 0; next < count && count < kMostHeld; ++next) {
         const Held parent = held[next];
-        for (pid_t child : childrenOf(parent.pid)) {
-            const int fd = pidfd_open(child, 0);
+        forEachChildOf(parent.pid, [&](pid_t child) {
+            const int fd = count < kMostHeld ? pidfdOpen(child) : -1;
             if (fd < 0)
-                continue;
+                return;
             // Read after the descriptor was taken, and trusted only while both
             // still hold live processes: then neither number was reused between.
             if (parentOf(child) == parent.pid && alive(fd) && alive(parent.fd))
-                held.push_back({child, fd});
+                held[count++] = {child, fd};
             else
                 ::close(fd);
-        }
+        });
     }
     int reached = 0;
-    for (const Held &process : held) {
-        if (pidfd_send_signal(process.fd, signal, nullptr, 0) == 0)
+    for (int i = 0; i < count; ++i) {
+        if (pidfdSignal(held[i].fd, signal) == 0)
             ++reached;
-        ::close(process.fd);
+        ::close(held[i].fd);
     }
     return reached;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <csignal>
+#include <signal.h>
 
 // The processes a keeper may signal: its own descendants, each held by a
 // process descriptor while it is known to be one. A number read from /proc

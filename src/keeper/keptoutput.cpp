@@ -1,9 +1,9 @@
 #include "keptoutput.h"
 
-#include <algorithm>
-#include <cerrno>
+#include <errno.h>
 #include <fcntl.h>
-#include <utility>
+#include <stdio.h>
+#include <string.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -14,13 +14,12 @@ namespace {
 // The path comes as UTF-8. Made only when missing, so never through a link
 // (a link is a name that exists); its access is the folder's, as for every
 // file the program makes there.
-int createOutput(const std::string &path)
+int createOutput(const char *path)
 {
-    std::wstring name(path.size(), L'\0');
-    const int length = MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), name.data(),
-                                           int(name.size()));
-    name.resize(std::size_t(std::max(0, length)));
-    const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE,
+    wchar_t name[4096];
+    if (MultiByteToWideChar(CP_UTF8, 0, path, -1, name, int(sizeof name / sizeof *name)) <= 0)
+        return -1;
+    const HANDLE file = CreateFileW(name, GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -39,9 +38,9 @@ int createOutput(const std::string &path)
 namespace {
 
 // Never through a link, never onto anything but a file of our own making.
-int createOutput(const std::string &path)
+int createOutput(const char *path)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     // Whatever the umask took away or left.
     if (fd >= 0)
         ::fchmod(fd, 0600);
@@ -53,7 +52,7 @@ int createOutput(const std::string &path)
 
 namespace {
 
-bool writeAll(int fd, const char *bytes, std::size_t size)
+bool writeAll(int fd, const char *bytes, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, bytes, size);
@@ -62,17 +61,24 @@ bool writeAll(int fd, const char *bytes, std::size_t size)
         if (n <= 0)
             return false;
         bytes += n;
-        size -= std::size_t(n);
+        size -= size_t(n);
     }
     return true;
 }
 
+bool copied(char *to, size_t room, const char *text)
+{
+    return snprintf(to, room, "%s", text ? text : "") < int(room);
+}
+
 } // namespace
 
-KeptOutput::KeptOutput(std::string path, std::int64_t kept, std::string noteBefore, std::string noteAfter)
-    : m_path(std::move(path)), m_kept(kept), m_noteBefore(std::move(noteBefore)),
-      m_noteAfter(std::move(noteAfter))
+KeptOutput::KeptOutput(const char *path, int64_t kept, const char *noteBefore, const char *noteAfter)
+    : m_kept(kept)
 {
+    m_failed = !copied(m_path, sizeof m_path, path);
+    copied(m_noteBefore, sizeof m_noteBefore, noteBefore);
+    copied(m_noteAfter, sizeof m_noteAfter, noteAfter);
 }
 
 KeptOutput::~KeptOutput()
@@ -85,29 +91,32 @@ bool KeptOutput::open()
 {
     if (m_fd >= 0)
         return true;
-    if (m_failed || m_path.empty())
+    if (m_failed || m_path[0] == '\0')
         return false;
     m_fd = createOutput(m_path);
     m_failed = m_fd < 0;
     return !m_failed;
 }
 
-void KeptOutput::write(const char *bytes, std::size_t size)
+void KeptOutput::write(const char *bytes, size_t size)
 {
-    const std::size_t room = std::size_t(std::max<std::int64_t>(0, m_kept - m_written));
-    const std::size_t keep = std::min(room, size);
+    const int64_t left = m_kept - m_written;
+    const size_t keep = left <= 0 ? 0 : (uint64_t(left) < size ? size_t(left) : size);
     if (keep > 0 && open() && writeAll(m_fd, bytes, keep))
-        m_written += std::int64_t(keep);
+        m_written += int64_t(keep);
     else
-        m_dropped += std::int64_t(keep);
-    m_dropped += std::int64_t(size - keep);
+        m_dropped += int64_t(keep);
+    m_dropped += int64_t(size - keep);
 }
 
 void KeptOutput::finish()
 {
     if (m_dropped == 0 || !open())
         return;
-    const std::string note = m_noteBefore + std::to_string(m_dropped) + m_noteAfter;
-    writeAll(m_fd, note.data(), note.size());
+    char count[24];
+    const int digits = snprintf(count, sizeof count, "%lld", static_cast<long long>(m_dropped));
+    writeAll(m_fd, m_noteBefore, strlen(m_noteBefore));
+    writeAll(m_fd, count, size_t(digits));
+    writeAll(m_fd, m_noteAfter, strlen(m_noteAfter));
     m_dropped = 0;
 }

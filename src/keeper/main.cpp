@@ -14,23 +14,26 @@
 
 #include "platform/posix/sessionattributes.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
-#include <string>
+#include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/timerfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char **environ;
+
+// Not every C library's headers have it; the kernel's value.
+#ifndef CLOSE_RANGE_CLOEXEC
+#define CLOSE_RANGE_CLOEXEC (1U << 2)
+#endif
 
 namespace {
 
@@ -44,7 +47,6 @@ int startProgram(char **argv, int output, pid_t *pid)
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, output, 1);
     posix_spawn_file_actions_adddup2(&actions, output, 2);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     const Posix::SessionAttributes attributes;
     const int error = posix_spawn(pid, argv[0], &actions, attributes.get(), argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -68,9 +70,12 @@ int main(int argc, char **argv)
 {
     if (argc < 8)
         return 2;
+    // Nothing we were handed beyond the three goes on to the program; ours
+    // are all made close-on-exec.
+    ::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC);
     RunFile run(argv[1], 3);
-    KeptOutput output(argv[2], std::strtoll(argv[3], nullptr, 10), argv[4], argv[5]);
-    const long limitMs = std::strtol(argv[6], nullptr, 10);
+    KeptOutput output(argv[2], strtoll(argv[3], nullptr, 10), argv[4], argv[5]);
+    const long limitMs = strtol(argv[6], nullptr, 10);
     char **program = argv + 7;
 
     // Whatever the program starts and leaves behind becomes our child, not
@@ -86,9 +91,9 @@ int main(int argc, char **argv)
     ::sigprocmask(SIG_BLOCK, &handled, nullptr);
     const int signals = ::signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
 
-    const std::string requestPath = run.requestPath();
-    ::mkfifo(requestPath.c_str(), 0600);
-    int requests = ::open(requestPath.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    const char *requestPath = run.requestPath();
+    ::mkfifo(requestPath, 0600);
+    int requests = ::open(requestPath, O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     struct stat requestInfo {};
     if (requests >= 0 && (::fstat(requests, &requestInfo) != 0 || !S_ISFIFO(requestInfo.st_mode))) {
         ::close(requests);
@@ -98,7 +103,7 @@ int main(int argc, char **argv)
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
         run.end("refused", errno);
-        ::unlink(requestPath.c_str());
+        ::unlink(requestPath);
         return 1;
     }
     pid_t pid = -1;
@@ -106,7 +111,7 @@ int main(int argc, char **argv)
     ::close(pipeEnds[1]);
     if (refused != 0) {
         run.end("refused", refused);
-        ::unlink(requestPath.c_str());
+        ::unlink(requestPath);
         return 1;
     }
     int reading = pipeEnds[0];
@@ -123,7 +128,7 @@ int main(int argc, char **argv)
         for (;;) {
             const ssize_t n = ::read(reading, bytes, sizeof bytes);
             if (n > 0) {
-                output.write(bytes, std::size_t(n));
+                output.write(bytes, size_t(n));
                 continue;
             }
             if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
@@ -176,7 +181,7 @@ int main(int argc, char **argv)
                     run.end("killed", WTERMSIG(status));
                 else
                     run.end("exited", WEXITSTATUS(status));
-                ::unlink(requestPath.c_str());
+                ::unlink(requestPath);
                 if (requests >= 0)
                     ::close(requests);
                 requests = -1;

@@ -1,31 +1,36 @@
 #include "runfile.h"
 
-#include <cstdio>
-#include <ctime>
 #include <fcntl.h>
-#include <string>
+#include <stdio.h>
+#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
 // A descriptor we were handed is the run file only when it is that file:
 // one left open by whoever started our starter is not ours to write.
-bool isFileAt(int fd, const std::string &path)
+bool isFileAt(int fd, const char *path)
 {
     struct stat held {}, named {};
-    return fd >= 0 && ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
+    return fd >= 0 && ::fstat(fd, &held) == 0 && ::lstat(path, &named) == 0 && S_ISREG(named.st_mode) &&
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 } // namespace
 
-RunFile::RunFile(std::string path, int fd) : m_path(std::move(path)), m_fd(isFileAt(fd, m_path) ? fd : -1)
+RunFile::RunFile(const char *path, int fd) : m_path(path), m_fd(isFileAt(fd, path) ? fd : -1)
 {
+    const char *dot = strstr(path, ".run");
+    while (dot && strstr(dot + 1, ".run"))
+        dot = strstr(dot + 1, ".run");
+    const int stem = dot ? int(dot - path) : int(strlen(path));
+    if (snprintf(m_requestPath, sizeof m_requestPath, "%.*s.stop", stem, path) >= int(sizeof m_requestPath))
+        m_requestPath[0] = '\0';
     if (m_fd < 0) {
-        m_fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        m_fd = ::open(m_path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(m_fd);
             m_fd = -1;
@@ -36,26 +41,22 @@ RunFile::RunFile(std::string path, int fd) : m_path(std::move(path)), m_fd(isFil
         ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
 }
 
-std::string RunFile::requestPath() const
-{
-    const std::size_t dot = m_path.rfind(".run");
-    return (dot == std::string::npos ? m_path : m_path.substr(0, dot)) + ".stop";
-}
-
 void RunFile::end(const char *kind, long number)
 {
     if (m_fd < 0)
         return;
     char text[128];
-    const int size = std::snprintf(text, sizeof text, "end %lld\nresult %s %ld\n",
-                                   static_cast<long long>(std::time(nullptr)), kind, number);
+    const int size = snprintf(text, sizeof text, "end %lld\nresult %s %ld\n",
+                              static_cast<long long>(time(nullptr)), kind, number);
     // Not synced: what reads it is Pendulix, on this machine, through the
     // same cache; a run in the middle of a crash has no end to record anyway.
-    if (size > 0 && ::write(m_fd, text, std::size_t(size)) == size) {
+    if (size > 0 && ::write(m_fd, text, size_t(size)) == size) {
         // Moved once whole: whoever finds it in "ended/" finds its end in it.
-        const std::size_t slash = m_path.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string(".") : m_path.substr(0, slash);
-        const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-        ::rename(m_path.c_str(), (folder + "/ended/" + name).c_str());
+        const char *slash = strrchr(m_path, '/');
+        char ended[4096];
+        const int length = slash ? snprintf(ended, sizeof ended, "%.*s/ended/%s", int(slash - m_path), m_path, slash + 1)
+                                 : snprintf(ended, sizeof ended, "./ended/%s", m_path);
+        if (length > 0 && length < int(sizeof ended))
+            ::rename(m_path, ended);
     }
 }

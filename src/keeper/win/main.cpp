@@ -83,8 +83,8 @@ int main()
     if (!run.held())
         return 3;
     // The notes come as the schedule's code page wrote them, and go out so.
-    KeptOutput output(narrow(CP_UTF8, argv[2]), _wtoi64(argv[3]), narrow(CP_ACP, argv[4]),
-                      narrow(CP_ACP, argv[5]));
+    KeptOutput output(narrow(CP_UTF8, argv[2]).c_str(), _wtoi64(argv[3]), narrow(CP_ACP, argv[4]).c_str(),
+                      narrow(CP_ACP, argv[5]).c_str());
     const long long limitMs = _wtoi64(argv[6]);
 
     const HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <csignal>
+#include <signal.h>
 #include <spawn.h>
 
 namespace Posix {
