@@ -212,6 +212,13 @@ QString keeperProgram(const StartOptions &options)
 bool startKept(const QString &keeper, const QByteArray &path, const QByteArray &parameters, QObject *context,
                const std::function<void(const TargetEvent &)> &report, const StartOptions &options)
 {
+    // A missing program is refused here, as the system would refuse it, so
+    // that it reads as refused rather than as a start that ended.
+    const QFileInfo program(QString::fromLocal8Bit(path));
+    if (program.isAbsolute() && !program.isFile()) {
+        report({TargetEvent::Refused, 0});
+        return true;
+    }
     const Win::KeptLimits limits{wide(options.outputFile), options.keptOutput,
                                  options.droppedNoteBefore.toStdString(), options.droppedNoteAfter.toStdString(),
                                  qint64(options.stopAfterMinutes) * 60000};
